@@ -1,0 +1,42 @@
+# Front door for newcomers and CI.  Every target sets up what it needs first.
+#   make test   set-up, build (sanitizers on, warnings as errors), all tests
+#   make demo   set-up, build, run the bundled example job headless
+#   make bench  optimised build and the benchmarks
+#   make fuzz   libFuzzer targets, each for a bounded time
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+TEST_DIR := build/test
+RELEASE_DIR := build/release
+FUZZ_DIR := build/fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: setup test build demo bench fuzz run clean
+
+setup:
+	./scripts/setup.sh
+
+$(TEST_DIR)/build.ninja:
+	cmake -S . -B $(TEST_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVANTREL_WERROR=ON -DVANTREL_SANITIZE=ON
+
+build: setup $(TEST_DIR)/build.ninja
+	cmake --build $(TEST_DIR) -j $(JOBS)
+
+test: build
+	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+$(RELEASE_DIR)/build.ninja:
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_BENCH=ON
+
+release: setup $(RELEASE_DIR)/build.ninja
+	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+$(FUZZ_DIR)/build.ninja:
+	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVANTREL_BUILD_FUZZ=ON -DVANTREL_BUILD_TESTS=OFF -DVANTREL_BUILD_UI=OFF
+
+fuzz: setup $(FUZZ_DIR)/build.ninja
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	./scripts/run-fuzzers.sh $(FUZZ_DIR)/fuzz $(FUZZ_SECONDS)
+
+clean:
+	rm -rf build

@@ -1,0 +1,67 @@
+// The one road from the engine to the user.
+//
+// The simulation runs on the user-interface thread and reports everything
+// synchronously through this interface: log lines, the status text, graph
+// updates, modal boxes and questions.  The Qt main window, the console runner
+// and the recording test double implement it; the engine never sees which.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace vantrel {
+
+struct PlotSnapshot;
+
+// 24-bit colour of a log line.
+struct LogColour {
+    std::uint8_t Red = 0;
+    std::uint8_t Green = 0;
+    std::uint8_t Blue = 0;
+    friend constexpr bool operator==(LogColour, LogColour) = default;
+};
+
+inline constexpr LogColour ColourBlack{0, 0, 0};          // ordinary report lines
+inline constexpr LogColour ColourRed{255, 0, 0};          // errors, warnings, aborts
+inline constexpr LogColour ColourBlue{0, 0, 255};         // headlines and results
+inline constexpr LogColour ColourMagenta{255, 0, 255};    // run counts, target facts
+inline constexpr LogColour ColourDarkGreen{0, 128, 0};    // momentum lines, file lists
+inline constexpr LogColour ColourDarkRed{128, 0, 0};      // inelastic collision events
+inline constexpr LogColour ColourGrey{128, 128, 128};     // particle-1 lines
+
+// How a yes/no question is shown.  Any answer but Yes declines.
+enum class QuestionKind {
+    Confirmation,         // confirmation box, Yes and No
+    Warning,              // warning box with Yes and No (model-file questions)
+    ConfirmationTopLeft,  // confirmation placed at screen position (0, 0)
+};
+
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    // Appends one whole line in the given colour (the log model decides how).
+    virtual void AppendLogLine(std::string_view text, LogColour colour) = 0;
+    // Sets the status bar's single text field.
+    virtual void SetStatusText(std::string_view text) = 0;
+    // Redraws the graph window from the snapshot, if it is visible.
+    virtual void PlotUpdate(const PlotSnapshot& snapshot) = 0;
+    // Resizes the graph picture to the window and redraws it (before every run).
+    virtual void PlotReset() = 0;
+    // Modal error box with one OK button; CR characters are line breaks.
+    virtual void ErrorBox(std::string_view text) = 0;
+    // Modal warning box with one OK button.
+    virtual void WarningBox(std::string_view text) = 0;
+    // Modal yes/no question; true only for Yes.
+    virtual bool AskYesNo(std::string_view text, QuestionKind kind) = 0;
+    // Lets the window handle its pending events (buttons may set the abort flags).
+    virtual void ProcessPendingEvents() = 0;
+    // The system's default beep.
+    virtual void Beep() = 0;
+    // The modal "Error parsing expression" window with its whole message text.
+    virtual void ExpressionError(std::string_view message) = 0;
+    // Refreshes the memory-use display once (the idle handler's work).
+    virtual void RefreshMemoryDisplay() = 0;
+};
+
+}  // namespace vantrel
