@@ -11,8 +11,9 @@
  * line end. */
 
 %code top {
-/* The parser stack holds at most 1024 entries. */
-#define YYMAXDEPTH 1024
+/* The parser stack holds at most 1024 entries.  Bison gives up when the
+ * entry it has just pushed fills the last slot, so one slot more. */
+#define YYMAXDEPTH 1025
 }
 
 %code requires {
