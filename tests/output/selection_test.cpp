@@ -288,7 +288,7 @@ TEST_F(Selection, RecoveredSyntaxErrorIsNotAnAbort) {
 }
 
 TEST_F(Selection, DeepNestingOverflowsTheParserStack) {
-    const std::string text = "[" + std::string(1100, '(');
+    const std::string text = std::string(1, '[').append(1100, '(');
     const Evaluation e = Evaluate(text, Particle());
     EXPECT_TRUE(e.Outcome.Aborted);
     ASSERT_EQ(e.Windows.size(), 1u);
@@ -298,7 +298,7 @@ TEST_F(Selection, DeepNestingOverflowsTheParserStack) {
 }
 
 TEST_F(Selection, OverlongTokenIsAScannerError) {
-    const std::string comment = "{" + std::string(300, 'A');
+    const std::string comment = std::string(1, '{').append(300, 'A');
     Evaluation e = Evaluate(comment, Particle());
     EXPECT_TRUE(e.Outcome.Aborted);
     ASSERT_EQ(e.Windows.size(), 1u);
