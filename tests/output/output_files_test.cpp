@@ -81,6 +81,13 @@ TEST(ParticleSampleRecord, BytesAreLittleEndianInFieldOrder) {
         0x00, 0x00, 0xC0, 0x3F,  0x00, 0x00, 0x00, 0x40,  0x07, 0x00, 0x00, 0x00,
         0xFE, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(EncodeSample(sample), expected);
+
+    // The projectile of run 7 (the user guide's example).
+    SampleRecord projectile = expected;
+    for (std::size_t k = 32; k < 40; ++k) projectile[k] = 0;
+    projectile[36] = 7;
+    EXPECT_EQ(EncodeSample(BuildSample(0, 7, 1.0, -2.0, 0.5, 0.25, 3.0, -0.125, 1.5, 2.0)),
+              projectile);
 }
 
 TEST(ParticleSampleRecord, RealsAreRoundedToSingleOnlyWhenBuilt) {

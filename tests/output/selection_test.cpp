@@ -97,6 +97,10 @@ void UnitX(SelectionVariables& v) { v.X = 1.0; }
 void MinusUnitX(SelectionVariables& v) { v.X = -1.0; }
 void MinusTwoX(SelectionVariables& v) { v.X = -2.0; }
 void IndexOne(SelectionVariables& v) { v.Index = 1; }
+void EarlyProjectile(SelectionVariables& v) {
+    v.Index = 0;
+    v.Time = 0.5e-13;
+}
 void LateralY(SelectionVariables& v) {
     v.PX = 0;
     v.PY = 1.0e-22;
@@ -105,6 +109,8 @@ void LateralY(SelectionVariables& v) {
 const Case Cases[] = {
     // Energies in units of the electronvolt constant.
     {"[KE > 10.0*EP]", nullptr, true, nullptr, 0},
+    {"[KE > 10.0*EP] & [RZ > 5.0E-11]", nullptr, true, nullptr, 0},
+    {"[KE > 10.0*EP] & [RZ > 5.0E-11]", SlowParticle, false, nullptr, 0},
     {"[KE > 10.0*EP]", SlowParticle, false, nullptr, 0},
     {"[KE > 10*EP]", nullptr, true, nullptr, 0},
     {"[KE > 1.0E-18]", nullptr, true, nullptr, 0},
@@ -132,6 +138,8 @@ const Case Cases[] = {
     {"[ALT > 0.92] & [ALT < 0.93]", nullptr, true, nullptr, 0},
     {"[PHID > 89.99] & [PHID < 90.01]", LateralY, true, nullptr, 0},
     {"[PHI = 0.0]", nullptr, true, nullptr, 0},
+    {"[PHID > 80.0] & [PHID < 100.0]", LateralY, true, nullptr, 0},
+    {"[PHID > 80.0] & [PHID < 100.0]", nullptr, false, nullptr, 0},
     {"[RXY > 0.0]", nullptr, false, "syntax error", 4},
     // Math errors.
     {"[SQRT(RX) > 0.0]", NegativeX, false, "negative square root.", 9},
@@ -164,6 +172,8 @@ const Case Cases[] = {
     {"[RW = 1] | [RW = 0] & [RW = 0]", IndexOne, false, nullptr, 0},
     {"![RW = 1] | [RW = 1]", IndexOne, true, nullptr, 0},
     {"[[RW = 0] | [RW = 1]] & [RN = 5]", IndexOne, true, nullptr, 0},
+    {"{projectile} [RW = 0] | [RN > 10] & [TI > 1.0E-13]", Projectile, true, nullptr, 0},
+    {"{projectile} [RW = 0] | [RN > 10] & [TI > 1.0E-13]", EarlyProjectile, false, nullptr, 0},
     {"([RW = 1])", IndexOne, false, "syntax error", 1},
     // Relations, also written with a blank inside.
     {"[RW <= 3] & [RW >= 3] & [RW <> 4] & [RW < = 3] & [RW > = 3]", nullptr, true, nullptr, 0},
