@@ -300,7 +300,7 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
-// The compiled form of the selection expression (output/selection_evaluator.h).
+// The parsed form of the selection expression (output/selection_program.h).
 struct SelectionCache;
 
 // Output files that have already reported a failure in this job; each
