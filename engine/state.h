@@ -300,6 +300,17 @@ struct FileCloser {
 };
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
+// The parsed form of the selection expression (output/selection_program.h).
+struct SelectionCache;
+
+// Output files that have already reported a failure in this job; each
+// reports once, so a full disk does not flood the log.
+struct OutputFailureNotes {
+    bool InitialConditions = false;
+    bool DynamicalVariables = false;
+    bool InelasticEvents = false;
+};
+
 // Number of LSS channel sums: groups 0 (projectile) and 1 (target), codes 0, 4, 10.
 inline constexpr int LssChannelCount = 6;
 
@@ -330,6 +341,8 @@ struct SimulationState {
     PotentialTables Tables;
     InelasticParameters Inelastic;
     std::string SelectionText;  // the compiled selection expression (upper case)
+    // Parsed once, replayed for every particle; rebuilt when SelectionText changes.
+    std::shared_ptr<SelectionCache> SelectionCompiled;
 
     // Target facts.
     bool BinaryTarget = false;
@@ -363,6 +376,7 @@ struct SimulationState {
     // Files held open during the job.
     FileHandle DynamicalFile;  // 40-byte records, open when SampleMode != 0
     FileHandle EventsFile;     // text, open when inelastic events are stored
+    OutputFailureNotes OutputFailuresShown;
 };
 
 // ---------------------------------------------------------------------------

@@ -6,6 +6,8 @@ dir=${1:?fuzz build directory}
 seconds=${2:-60}
 corpus_root=build/fuzz-corpus
 mkdir -p "$corpus_root"
+seeds=()
+[ -d tests/data ] && seeds=(tests/data)
 status=0
 for target in "$dir"/*_fuzz; do
   [ -x "$target" ] || continue
@@ -13,7 +15,7 @@ for target in "$dir"/*_fuzz; do
   mkdir -p "$corpus_root/$name"
   echo "== $name for ${seconds}s"
   if ! "$target" -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
-      "$corpus_root/$name" tests/data 2>&1 | tail -n 5; then
+      "$corpus_root/$name" "${seeds[@]}" 2>&1 | tail -n 5; then
     status=1
   fi
 done
