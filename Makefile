@@ -9,7 +9,7 @@ RELEASE_DIR := build/release
 FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: setup test build demo bench fuzz run clean
+.PHONY: setup test build release demo bench fuzz run clean
 
 setup:
 	./scripts/setup.sh
@@ -29,6 +29,9 @@ $(RELEASE_DIR)/build.ninja:
 
 release: setup $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+bench: release
+	@for b in $(RELEASE_DIR)/bench/*_bench; do echo "== $$b"; $$b --benchmark_min_time=0.2 || exit 1; done
 
 $(FUZZ_DIR)/build.ninja:
 	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
