@@ -35,6 +35,7 @@ QGroupBox* RadioGroup(const QString& title, std::initializer_list<const char*> i
         buttons->addButton(radio, id++);
         layout->addWidget(radio);
     }
+    layout->addStretch(1);
     return group;
 }
 

@@ -77,11 +77,11 @@ QPixmap ProgramIconPixmap(int size) {
     const SphereColours target = ColoursOf(AtomIcon::TypeA);
     for (int row = 0; row < 2; ++row)
         for (int col = 0; col < 3; ++col) {
-            const double x = 4 * s + col * 19 * s + row * 9.5 * s;
-            const double y = 30 * s + row * 15 * s;
-            DrawSphere(painter, QRectF(x, y, 18 * s, 18 * s), target);
+            const double x = 2 * s + col * 17 * s + row * 8 * s;
+            const double y = 32 * s + row * 14 * s;
+            DrawSphere(painter, QRectF(x, y, 16 * s, 16 * s), target);
         }
-    DrawSphere(painter, QRectF(22 * s, 18 * s, 14 * s, 14 * s), ColoursOf(AtomIcon::Projectile));
+    DrawSphere(painter, QRectF(22 * s, 19 * s, 13 * s, 13 * s), ColoursOf(AtomIcon::Projectile));
     return pixmap;
 }
 

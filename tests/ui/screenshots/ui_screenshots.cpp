@@ -94,7 +94,7 @@ Cascade MakeCascade() {
                 c.X.push_back(x + random() * push * 2 + (r > 0 ? x / r * push : 0));
                 c.Y.push_back(y + random() * push * 2 + (r > 0 ? y / r * push : 0));
                 c.Z.push_back(z + random() * push * 2 - push);
-                c.Flags.push_back(layer == 0 ? TypeB : 0);
+                c.Flags.push_back(layer == 0 ? std::uint32_t{TypeB} : std::uint32_t{0});
             }
     }
     // Sputtered atoms.
