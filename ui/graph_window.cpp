@@ -333,7 +333,8 @@ void TGraph::DrawSnapshot(const PlotSnapshot& snapshot) {
                 int x = 0, y = 0;
                 if (!screen(h[i], v[i], x, y)) continue;
                 painter.setPen(i == 0 ? Qt::red : Qt::blue);
-                painter.drawEllipse(QRect(QPoint(x - r, y - r), QPoint(x + r, y + r)));
+                // Bounded by (x - r, y - r) and (x + r, y + r): the outline spans 2r + 1 pixels.
+                painter.drawEllipse(QRect(x - r, y - r, 2 * r, 2 * r));
             }
         }
     }
