@@ -20,10 +20,11 @@ TEST(IntegerRangeMessage, IsBuiltWithRightAlignedLimits) {
         const char* Expected;
     } cases[] = {
         {0, 9000000,
-         "Input value must be integer in range:\n\nMinimum:            0\nMaximum:      9000000\n"},
-        {1, 30000, "Input value must be integer in range:\n\nMinimum:            1\nMaximum:        30000\n"},
+         "Input value must be integer in range:\n\nMinimum:            0\nMaximum:     9000000\n"},
+        {1, 30000,
+         "Input value must be integer in range:\n\nMinimum:            1\nMaximum:       30000\n"},
         {-10000000, 10000000,
-         "Input value must be integer in range:\n\nMinimum:    -10000000\nMaximum:     10000000\n"},
+         "Input value must be integer in range:\n\nMinimum:    -10000000\nMaximum:    10000000\n"},
         {INT32_MIN, INT32_MAX,
          "Input value must be integer in range:\n\nMinimum:  -2147483648\nMaximum:  2147483647\n"},
     };
