@@ -280,6 +280,23 @@ TEST(TOptionsDlg, OkRefusesToCloseWhileAFieldIsInvalid) {
     EXPECT_EQ(f.program.RandomSeed, 5);
 }
 
+TEST(TOptionsDlg, LeavingAFieldWithAnOutOfRangeValueKeepsTheFocusThere) {
+    OptionsFixture f;
+    f.Open();
+    f.dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f.dialog));
+    f.dialog.LogBufferEdit->setFocus();
+    f.dialog.LogBufferEdit->setText(QStringLiteral("9000001"));
+    QTest::keyClick(f.dialog.LogBufferEdit, Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_EQ(f.recorder.Beeps, 1);
+    ASSERT_EQ(f.recorder.Messages.size(), 1u);
+    EXPECT_EQ(f.recorder.Messages[0].second.toStdString(),
+              "Input value must be integer in range:\n\nMinimum:            0\nMaximum:     9000000\n");
+    EXPECT_EQ(QApplication::focusWidget(), f.dialog.LogBufferEdit);
+    EXPECT_EQ(f.dialog.LogBufferEdit->text(), QStringLiteral("9000001"));
+}
+
 TEST(TOptionsDlg, ADisabledSiteIndexOutOfRangeKeepsTheBlockValue) {
     OptionsFixture f;
     f.program.Options.LatticeSiteIndex = 0;  // as a loaded file may hold

@@ -90,7 +90,7 @@ Cascade MakeCascade() {
                 if (((i + j + layer) & 1) != 0) continue;
                 double x = i * a / 2, y = j * a / 2;
                 const double r = std::sqrt(x * x + y * y + z * z);
-                const double push = 1.6e-10 * std::exp(-r / 6e-10);
+                const double push = 2.8e-10 * std::exp(-r / 7e-10);
                 c.X.push_back(x + random() * push * 2 + (r > 0 ? x / r * push : 0));
                 c.Y.push_back(y + random() * push * 2 + (r > 0 ? y / r * push : 0));
                 c.Z.push_back(z + random() * push * 2 - push);
