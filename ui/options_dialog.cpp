@@ -237,6 +237,7 @@ std::array<TOptionsDlg::BoolControl, 18> TOptionsDlg::BoolControls() const {
 void TOptionsDlg::showEvent(QShowEvent* event) {
     if (!event->spontaneous()) LoadControls();
     QDialog::showEvent(event);
+    if (!event->spontaneous()) CentreOnScreen(*this);
 }
 
 void TOptionsDlg::LoadControls() {

@@ -6,22 +6,14 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
+#include <QCoreApplication>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "ui/pictures.h"
+#include "ui/ui_services.h"
 
 namespace vantrel {
-
-void CentreOnScreen(QWidget& window) {
-    const QScreen* screen = window.screen();
-    if (screen == nullptr) return;
-    const QRect area = screen->availableGeometry();
-    QRect frame = window.frameGeometry();
-    frame.moveCenter(area.center());
-    window.move(frame.topLeft());
-}
 
 namespace {
 
@@ -66,6 +58,9 @@ void TSplashWin::ShowNow() {
     CentreOnScreen(*this);
     raise();
     repaint();
+    // Start-up runs before the event loop: let the window system map and
+    // draw the window now.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TSplashWin::paintEvent(QPaintEvent*) {

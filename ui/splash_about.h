@@ -62,7 +62,4 @@ protected:
     void showEvent(QShowEvent* event) override;
 };
 
-// Moves a top-level window to the centre of its screen.
-void CentreOnScreen(QWidget& window);
-
 }  // namespace vantrel

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QScreen>
+#include <QWidget>
 
 namespace vantrel {
 
@@ -36,6 +38,15 @@ void RunMessageBox(QWidget* parent, MessageKind kind, const QString& text) {
 }
 
 void SystemBeep() { QApplication::beep(); }
+
+void CentreOnScreen(QWidget& window) {
+    const QScreen* screen = window.screen();
+    if (screen == nullptr) return;
+    const QRect area = screen->availableGeometry();
+    QRect frame = window.frameGeometry();
+    frame.moveCenter(area.center());
+    window.move(frame.topLeft());
+}
 
 QString ToQt(const std::string& text) { return QString::fromStdString(text); }
 

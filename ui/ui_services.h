@@ -48,6 +48,9 @@ struct UiServices {
     }
 };
 
+// Moves a top-level window to the centre of its screen.
+void CentreOnScreen(QWidget& window);
+
 // Qt text of a std::string holding UTF-8, and back.
 QString ToQt(const std::string& text);
 std::string FromQt(const QString& text);

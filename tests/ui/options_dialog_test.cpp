@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -186,6 +187,14 @@ TEST(TOptionsDlg, ShowsGroupsRadioItemsAndButtonsWithTheirCaptions) {
         EXPECT_EQ(field.Edit->maxLength(), field.Length);
         EXPECT_EQ(field.Edit->text(), QString::fromLatin1(field.Text));
     }
+}
+
+TEST(TOptionsDlg, OpensCentredOnTheScreenAtAFixedSize) {
+    OptionsFixture f;
+    f.Open();
+    EXPECT_EQ(f.dialog.minimumSize(), f.dialog.maximumSize());
+    const QPoint screenCentre = f.dialog.screen()->availableGeometry().center();
+    EXPECT_LE((f.dialog.frameGeometry().center() - screenCentre).manhattanLength(), 2);
 }
 
 TEST(TOptionsDlg, CancelStoresNothingButTheSeedFieldKeepsItsText) {
