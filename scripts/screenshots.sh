@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Renders every desktop window into PNG files under a virtual X server, for
+# looking at before a change to the windows is called done.
+#   scripts/screenshots.sh [OUTPUT_FOLDER]   (default build/screenshots)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+out="${1:-build/screenshots}"
+build=build/test
+
+./scripts/setup.sh
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_WERROR=ON -DVANTREL_SANITIZE=ON
+fi
+cmake --build "$build" --target ui_screenshots
+
+mkdir -p "$out"
+rm -f "$out"/*.png
+# The X libraries keep a few allocations for the life of the process.
+ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}" QT_QPA_PLATFORM=xcb \
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$build/tests/ui/ui_screenshots" "$out"
+echo "Pictures in $out"

@@ -1,0 +1,236 @@
+// Renders every window of the desktop program into PNG files, for looking
+// at: the dialogs, the range box, the splash and about windows, the graph
+// window with a made-up cascade in each projection and symbol mode, and the
+// graph window's menus.  Usage: ui_screenshots OUTPUT_FOLDER
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QTimer>
+
+#include "engine/state.h"
+#include "tests/support/recording_ui.h"
+#include "ui/file_dialogs.h"
+#include "ui/graph_window.h"
+#include "ui/integer_edit.h"
+#include "ui/options_dialog.h"
+#include "ui/splash_about.h"
+
+namespace {
+
+using namespace vantrel;
+
+QString folder;
+
+void Settle() {
+    for (int k = 0; k < 5; ++k) QApplication::processEvents();
+}
+
+// The window's contents with its caption written above them, since a grab
+// holds no title bar.
+void Save(QWidget& widget, const QString& name) {
+    Settle();
+    const QPixmap content = widget.grab();
+    const QString caption = widget.windowTitle();
+    const int strip = caption.isEmpty() ? 0 : 24;
+    QImage image(content.width(), content.height() + strip, QImage::Format_RGB32);
+    image.fill(QColor(60, 60, 90));
+    QPainter painter(&image);
+    if (strip > 0) {
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(6, 0, image.width() - 12, strip), Qt::AlignVCenter | Qt::AlignLeft, caption);
+    }
+    painter.drawPixmap(0, strip, content);
+    painter.end();
+    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    if (!image.save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    else std::printf("%s\n", qPrintable(path));
+}
+
+// A made-up cascade: a (100) slab of a fcc crystal (lattice 3.61 A) with a
+// top layer of type B, displaced around the impact point, a few atoms above
+// the surface and the projectile well inside.
+struct Cascade {
+    std::vector<double> X, Y, Z;
+    std::vector<std::uint32_t> Flags;
+    PlotSnapshot Snapshot() const {
+        PlotSnapshot s;
+        s.X = X.data();
+        s.Y = Y.data();
+        s.Z = Z.data();
+        s.Flags = Flags.data();
+        s.AtomCount = static_cast<std::int32_t>(X.size()) - 1;
+        s.Time = 1.5e-13f;
+        return s;
+    }
+};
+
+Cascade MakeCascade() {
+    Cascade c;
+    const double a = 3.61e-10;
+    std::uint32_t seed = 7;
+    auto random = [&seed]() {
+        seed = seed * 134775813u + 1u;
+        return static_cast<double>(seed) / 4294967296.0 - 0.5;
+    };
+    c.X.push_back(0.4e-10);
+    c.Y.push_back(-0.8e-10);
+    c.Z.push_back(-11.0e-10);
+    c.Flags.push_back(0);
+    for (int layer = 0; layer < 8; ++layer) {
+        const double z = -layer * a / 2;
+        for (int i = -5; i <= 5; ++i)
+            for (int j = -5; j <= 5; ++j) {
+                if (((i + j + layer) & 1) != 0) continue;
+                double x = i * a / 2, y = j * a / 2;
+                const double r = std::sqrt(x * x + y * y + z * z);
+                const double push = 2.8e-10 * std::exp(-r / 7e-10);
+                c.X.push_back(x + random() * push * 2 + (r > 0 ? x / r * push : 0));
+                c.Y.push_back(y + random() * push * 2 + (r > 0 ? y / r * push : 0));
+                c.Z.push_back(z + random() * push * 2 - push);
+                c.Flags.push_back(layer == 0 ? std::uint32_t{TypeB} : std::uint32_t{0});
+            }
+    }
+    // Sputtered atoms.
+    const double up[][3] = {{2.0, 1.0, 6.0}, {-3.0, 2.5, 9.0}, {1.0, -4.0, 12.5}};
+    for (const auto& p : up) {
+        c.X.push_back(p[0] * 1e-10);
+        c.Y.push_back(p[1] * 1e-10);
+        c.Z.push_back(p[2] * 1e-10);
+        c.Flags.push_back(TypeB);
+    }
+    return c;
+}
+
+void GrabMenu(QMenu* menu, QWidget& owner, const QString& name) {
+    menu->popup(owner.mapToGlobal(QPoint(20, 20)));
+    Settle();
+    Save(*menu, name);
+    menu->hide();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    QDir().mkpath(folder);
+
+    testing::RecordingUserInterface ui;
+    ProgramContext program(ui);
+
+    {
+        InputFileSet inputs;
+        inputs.Projectile = "/home/user/jobs/cu100/cu.prj";
+        inputs.Target = "/home/user/jobs/cu100/cu.trg";
+        program.Options.UseLSS = true;
+        TFileDialog dialog(inputs, program.Options);
+        dialog.show();
+        Save(dialog, QStringLiteral("input_files"));
+        dialog.hide();
+        program.Options.UseLSS = false;
+        dialog.show();
+        Save(dialog, QStringLiteral("input_files_no_inelastic"));
+    }
+    {
+        OutputFileSet outputs;
+        outputs.InitialConditions = "/home/user/jobs/cu100/inivars.vsk";
+        outputs.DynamicalVariables = "/home/user/jobs/cu100/dynvars.vsk";
+        outputs.InelasticEvents = "/home/user/jobs/cu100/inelast.dat";
+        TOutfileDlg dialog(outputs);
+        dialog.show();
+        Save(dialog, QStringLiteral("output_files"));
+    }
+    {
+        TOptionsDlg dialog(program);
+        dialog.show();
+        Save(dialog, QStringLiteral("options_defaults"));
+        dialog.hide();
+        program.Options.ReportLatticeEnergy = true;
+        program.Options.NeighbourSearch = true;
+        program.Options.GraphPlotType = 1;
+        program.Options.UseST = true;
+        program.Options.HotTarget = true;
+        dialog.show();
+        Save(dialog, QStringLiteral("options_changed"));
+        program.Options = SimulationOptions{};
+    }
+    {
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Error"), IntegerRangeMessage(0, 9000000));
+        box.show();
+        Save(box, QStringLiteral("integer_range_box"));
+    }
+    {
+        TSplashWin splash;
+        splash.ShowNow();
+        Save(splash, QStringLiteral("splash"));
+    }
+    {
+        TAboutForm about;
+        about.show();
+        Save(about, QStringLiteral("about"));
+    }
+    {
+        const Cascade cascade = MakeCascade();
+        TGraph graph(program);
+        graph.show();
+        Settle();
+        graph.PlotReset();
+        const struct {
+            Projection View;
+            const char* Name;
+        } views[] = {{Projection::XZ, "xz"}, {Projection::XY, "xy"}, {Projection::YZ, "yz"}};
+        const struct {
+            SymbolMode Symbol;
+            const char* Name;
+        } symbols[] = {{SymbolMode::Icons, "icons"}, {SymbolMode::Circles, "circles"}, {SymbolMode::Points, "points"}};
+        for (const auto& view : views) {
+            graph.SetProjection(view.View);
+            for (const auto& symbol : symbols) {
+                graph.SetSymbol(symbol.Symbol);
+                graph.PlotUpdate(cascade.Snapshot());
+                Save(graph, QStringLiteral("graph_%1_%2").arg(QLatin1String(view.Name), QLatin1String(symbol.Name)));
+            }
+        }
+        graph.SetProjection(Projection::XZ);
+        graph.SetSymbol(SymbolMode::Icons);
+        graph.ToggleDrawSmall();
+        graph.PlotUpdate(cascade.Snapshot());
+        Save(graph, QStringLiteral("graph_xz_icons_large"));
+        graph.ToggleDrawSmall();
+        graph.ToggleBackground();
+        graph.PlotUpdate(cascade.Snapshot());
+        Save(graph, QStringLiteral("graph_xz_icons_dark"));
+        graph.SetSymbol(SymbolMode::Circles);
+        graph.PlotUpdate(cascade.Snapshot());
+        Save(graph, QStringLiteral("graph_xz_circles_dark"));
+        graph.ToggleBackground();
+        graph.SetSymbol(SymbolMode::Icons);
+        graph.ToggleHighlight();
+        graph.PlotUpdate(cascade.Snapshot());
+        Save(graph, QStringLiteral("graph_xz_icons_highlight"));
+        graph.ToggleHighlight();
+        // Trails: refresh each step off, the cascade drawn at three instants.
+        graph.SetSymbol(SymbolMode::Points);
+        graph.ToggleRefreshEachStep();
+        Cascade moving = cascade;
+        for (int step = 0; step < 3; ++step) {
+            for (std::size_t i = 0; i < moving.X.size(); ++i) moving.Z[i] -= 0.3e-10 * (i % 3);
+            PlotSnapshot s = moving.Snapshot();
+            s.Time = 1.0e-13f * static_cast<float>(step + 1);
+            graph.PlotUpdate(s);
+        }
+        Save(graph, QStringLiteral("graph_xz_points_trails"));
+        graph.ToggleRefreshEachStep();
+        GrabMenu(graph.OptionsMenu, graph, QStringLiteral("graph_menu_options"));
+        GrabMenu(graph.PerspectiveMenu, graph, QStringLiteral("graph_menu_perspective"));
+        GrabMenu(graph.SymbolsMenu, graph, QStringLiteral("graph_menu_symbols"));
+    }
+    return 0;
+}
