@@ -70,17 +70,38 @@ void CompleteRebuild(SimulationState& s, TrajectoryState& trajectory, std::int32
     trajectory.ContinueJob = false;
 }
 
+// The integer nearest to v, ties to even, as std::nearbyint gives it in the
+// default rounding mode but without a library call: adding and taking away
+// 1.5 * 2^52 leaves no fraction bits.  Values beyond 2^51 (and infinities,
+// and values that are not numbers) are returned as they are.
+inline double NearestInteger(double v) {
+    constexpr double shift = 6755399441055744.0;  // 1.5 * 2^52
+    if (!(std::fabs(v) < 2.0e15)) return v;
+    return (v + shift) - shift;
+}
+
 // Cells [lo, hi] whose nearest-integer coordinates cover [v - r, v + r] on
 // one axis, clipped to the grid; false when the range misses the grid or the
 // coordinate is not finite.  Clipping visits exactly the cells that a walk
 // over the whole range with CellInRange would.
 inline bool AxisCells(double v, double r, double w, int gridLo, int gridHi, int& lo, int& hi) {
-    const double low = std::nearbyint((v - r) / w);
-    const double high = std::nearbyint((v + r) / w);
+    const double low = NearestInteger((v - r) / w);
+    const double high = NearestInteger((v + r) / w);
     if (!(low <= gridHi && high >= gridLo)) return false;
     lo = low < gridLo ? gridLo : static_cast<int>(low);
     hi = high > gridHi ? gridHi : static_cast<int>(high);
     return true;
+}
+
+// Squared distance from v to the slab of each cell lo..hi on one axis (a
+// particle in cell k has its coordinate within [(k - 1/2) w, (k + 1/2) w]).
+inline void AxisGaps(double v, double w, int lo, int hi, double* gaps) {
+    for (int k = lo; k <= hi; ++k) {
+        const double below = (k - 0.5) * w - v;
+        const double above = v - (k + 0.5) * w;
+        const double gap = below > 0.0 ? below : above > 0.0 ? above : 0.0;
+        gaps[k - lo] = gap * gap;
+    }
 }
 
 // The grid's array sizes for this job.
@@ -90,6 +111,37 @@ void PrepareGrid(SimulationState& s) {
     if (grid.Head.size() != static_cast<std::size_t>(CellGridSlots))
         grid.Head.assign(CellGridSlots, -1);
     if (grid.Next.size() != nodes) grid.Next.assign(nodes, -1);
+    if (grid.ChainStart.size() != static_cast<std::size_t>(CellGridSlots))
+        grid.ChainStart.assign(CellGridSlots, 0);
+    // Every particle once, a closing node per used chain, and the one
+    // closing node that all empty chains share.
+    const std::size_t laidOut = nodes + std::min<std::size_t>(nodes, CellGridSlots) + 1;
+    if (grid.Nodes.size() != laidOut) grid.Nodes.assign(laidOut, CellNode{});
+}
+
+// Lays the chains out end to end (see CellGrid::Nodes), walking each from its
+// head to -1, so that their order is the chains' own.
+void LayOutChains(SimulationState& s) {
+    CellGrid& grid = s.Cells;
+    const std::int32_t* head = grid.Head.data();
+    const std::int32_t* next = grid.Next.data();
+    std::int32_t* chainStart = grid.ChainStart.data();
+    CellNode* nodes = grid.Nodes.data();
+    const double* x = s.Particles.X.data();
+    const double* y = s.Particles.Y.data();
+    const double* z = s.Particles.Z.data();
+
+    nodes[0] = CellNode{};  // shared by the empty chains
+    std::int32_t used = 1;
+    for (int slot = 0; slot < CellGridSlots; ++slot) {
+        if (head[slot] == -1) {
+            chainStart[slot] = 0;
+            continue;
+        }
+        chainStart[slot] = used;
+        for (std::int32_t j = head[slot]; j != -1; j = next[j]) nodes[used++] = {x[j], y[j], z[j], j};
+        nodes[used++] = CellNode{};
+    }
 }
 
 }  // namespace
@@ -207,9 +259,9 @@ void BinParticles(SimulationState& s) {
         if (!(std::fabs(x[i]) <= halfWidth && std::fabs(y[i]) <= halfWidth && z[i] <= top &&
               z[i] > -halfWidth))
             continue;
-        const int a = static_cast<int>(std::nearbyint(x[i] / w));
-        const int b = static_cast<int>(std::nearbyint(y[i] / w));
-        const int c = static_cast<int>(std::nearbyint(z[i] / w));
+        const int a = static_cast<int>(NearestInteger(x[i] / w));
+        const int b = static_cast<int>(NearestInteger(y[i] / w));
+        const int c = static_cast<int>(NearestInteger(z[i] / w));
         if (!CellInRange(a, b, c)) continue;
         const int slot = CellSlot(a, b, c);
         next[i] = head[slot];
@@ -224,12 +276,13 @@ void EmptyCellGrid(SimulationState& s) {
 void BuildListsCellIndex(SimulationState& s, TrajectoryState& trajectory) {
     PrepareLists(s);
     BinParticles(s);
+    LayOutChains(s);
 
     PartnerLists& lists = s.Partners;
     std::vector<std::int32_t>& index = lists.Index;
     std::uint32_t* start = lists.Start.data();
-    const std::int32_t* head = s.Cells.Head.data();
-    const std::int32_t* next = s.Cells.Next.data();
+    const std::int32_t* chainStart = s.Cells.ChainStart.data();
+    const CellNode* nodes = s.Cells.Nodes.data();
 
     const std::int32_t n = s.Particles.AtomCount;
     const double* x = s.Particles.X.data();
@@ -239,12 +292,19 @@ void BuildListsCellIndex(SimulationState& s, TrajectoryState& trajectory) {
     const double r2 = s.ListRadiusSq;
     const double r = std::sqrt(r2);
     const std::int32_t limit = PartnerLimit(lists);
+    // R^2 with a margin far above rounding, for skipping whole cells.
+    const double reachSq = r2 * (1.0 + 1e-9);
+
+    // Each list is gathered here first: every candidate is written and the
+    // count advances only for a partner, which keeps the test free of
+    // branches that depend on the data.
+    std::vector<std::int32_t> scratch(static_cast<std::size_t>(limit) + 1);
+    std::int32_t* gathered = scratch.data();
 
     std::int32_t largest = 0;
     bool overflow = false;
     for (std::int32_t i = 0; i <= n; ++i) {
         start[i] = static_cast<std::uint32_t>(index.size());
-        ReserveList(index, static_cast<std::size_t>(limit));
         const double xi = x[i], yi = y[i], zi = z[i];
         const double xLo = xi - r, xHi = xi + r;
         const double yLo = yi - r, yHi = yi + r;
@@ -254,35 +314,52 @@ void BuildListsCellIndex(SimulationState& s, TrajectoryState& trajectory) {
         if (AxisCells(xi, r, w, -CellHalfCount, CellHalfCount, aLo, aHi) &&
             AxisCells(yi, r, w, -CellHalfCount, CellHalfCount, bLo, bHi) &&
             AxisCells(zi, r, w, -CellHalfCount, CellTopCount, cLo, cHi)) {
+            // Squared gaps between i and the cells' slabs on each axis: a
+            // cell whose nearest point lies beyond R holds no partner.
+            double gapA[2 * CellHalfCount + 1], gapB[2 * CellHalfCount + 1],
+                gapC[2 * CellHalfCount + 1];
+            AxisGaps(xi, w, aLo, aHi, gapA);
+            AxisGaps(yi, w, bLo, bHi, gapB);
+            AxisGaps(zi, w, cLo, cHi, gapC);
             bool full = false;
             for (int a = aLo; a <= aHi && !full; ++a) {
                 for (int b = bLo; b <= bHi && !full; ++b) {
+                    const double gapAB = gapA[a - aLo] + gapB[b - bLo];
+                    if (gapAB > reachSq) continue;
                     const int column = CellSlot(a, b, 0);
                     for (int c = cLo; c <= cHi && !full; ++c) {
+                        if (gapAB + gapC[c - cLo] > reachSq) continue;
                         // A chain runs in descending index order (nodes are
                         // pushed to its front), so it can be left at the first
-                        // j <= i; its sentinel -1 ends it as well.
-                        for (std::int32_t j = head[column + c]; j > i; j = next[j]) {
-                            if (!InSearchBox(x[j], y[j], z[j], xLo, xHi, yLo, yHi, zLo, zHi))
-                                continue;
-                            const double dx = xi - x[j];
-                            const double dy = yi - y[j];
-                            const double dz = zi - z[j];
-                            if (dx * dx + dy * dy + dz * dz < r2) {
-                                index.push_back(j);
-                                if (++count == limit) {
-                                    index.pop_back();
-                                    --count;
-                                    overflow = true;
-                                    full = true;
-                                    break;
-                                }
+                        // j <= i; its closing -1 ends it as well.
+                        for (const CellNode* node = nodes + chainStart[column + c];
+                             node->Index > i; ++node) {
+                            const double px = node->X, py = node->Y, pz = node->Z;
+                            const double dx = xi - px;
+                            const double dy = yi - py;
+                            const double dz = zi - pz;
+                            // Inside the box (inclusive) exactly when no
+                            // difference to a face is negative.
+                            const double margin = std::min(
+                                std::min(std::min(px - xLo, xHi - px), std::min(py - yLo, yHi - py)),
+                                std::min(pz - zLo, zHi - pz));
+                            const bool partner =
+                                (margin >= 0.0) & (dx * dx + dy * dy + dz * dz < r2);
+                            gathered[count] = node->Index;
+                            count += partner;
+                            if (count == limit) {
+                                --count;
+                                overflow = true;
+                                full = true;
+                                break;
                             }
                         }
                     }
                 }
             }
         }
+        ReserveList(index, static_cast<std::size_t>(count));
+        index.insert(index.end(), gathered, gathered + count);
         if (count > largest) largest = count;
     }
 
