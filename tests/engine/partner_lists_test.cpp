@@ -163,7 +163,8 @@ INSTANTIATE_TEST_SUITE_P(RandomConfigurations, SearchAgreement,
                                            SearchCase{2, 2500, 8.0, 4.0},
                                            SearchCase{3, 1200, 3.3, 2.0},
                                            SearchCase{4, 400, 11.0, 2.5},
-                                           SearchCase{5, 3000, 4.9, 4.4}));
+                                           SearchCase{5, 3000, 4.9, 4.4}),
+                         [](const auto& info) { return "Seed" + std::to_string(info.param.Seed); });
 
 TEST(PartnerSearch, BruteForceListsAreExactlyThePairsCloserThanR) {
     const double w = 4 * A;
@@ -223,7 +224,11 @@ INSTANTIATE_TEST_SUITE_P(
                       CrystalCase{CrystalLattice::Fcc, CrystalSurface::S111, 3.61, 3.0, 12},
                       CrystalCase{CrystalLattice::Fcc, CrystalSurface::S100, 3.61, 4.0, 18},
                       CrystalCase{CrystalLattice::Bcc, CrystalSurface::S110, 3.16, 3.0, 8},
-                      CrystalCase{CrystalLattice::Bcc, CrystalSurface::S100, 3.16, 3.4, 14}));
+                      CrystalCase{CrystalLattice::Bcc, CrystalSurface::S100, 3.16, 3.4, 14}),
+    [](const auto& info) {
+        return (info.param.Lattice == CrystalLattice::Fcc ? "Fcc" : "Bcc") +
+               std::to_string(info.index);
+    });
 
 TEST(PartnerSearch, CellIndexListsRunInCellOrderAndDescendingIndexWithinACell) {
     const double w = 4 * A;
@@ -401,7 +406,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Method{false,
                              "Too many collision partners in system - aborting.\r"
                              "Increase 'No. of partners' parameter in .RUN file,\r"
-                             "or decrease the timestep."}));
+                             "or decrease the timestep."}),
+    [](const auto& info) { return info.param.BruteForce ? "BruteForce" : "CellIndex"; });
 
 TEST(Capacity, AZeroCapacityOverflowsAtTheFirstPartnerInsteadOfRunningPastTheList) {
     ListJob job(Cluster(2), 0, 3 * A, true);

@@ -67,6 +67,12 @@ TEST_P(CrystalGeometry, CutsTheRightLatticeWithTheTopLayerAtZeroAndAtomOneInTheM
     for (std::size_t i = 2; i < atoms.size(); ++i) EXPECT_LE(atoms[i].Z, atoms[i - 1].Z);
 }
 
+std::string CutName(const ::testing::TestParamInfo<LatticeCase>& info) {
+    const char* surfaces[] = {"100", "110", "111"};
+    return std::string(info.param.Lattice == CrystalLattice::Fcc ? "Fcc" : "Bcc") +
+           surfaces[static_cast<int>(info.param.Surface)];
+}
+
 INSTANTIATE_TEST_SUITE_P(
     AllCuts, CrystalGeometry,
     ::testing::Values(
@@ -76,7 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
         LatticeCase{CrystalLattice::Bcc, CrystalSurface::S100, std::sqrt(0.75), 0.5},
         LatticeCase{CrystalLattice::Bcc, CrystalSurface::S110, std::sqrt(0.75), std::sqrt(0.5)},
         LatticeCase{CrystalLattice::Bcc, CrystalSurface::S111, std::sqrt(0.75),
-                    std::sqrt(3.0) / 6}));
+                    std::sqrt(3.0) / 6}),
+    CutName);
 
 TEST(CrystalBuilder, AlloyPutsAFirstAndBLastWithTheRequestedShare) {
     CrystalSpec spec;
