@@ -60,10 +60,11 @@ void CompleteRebuild(SimulationState& s, TrajectoryState& trajectory, std::int32
     PartnerLists& lists = s.Partners;
     lists.Start[static_cast<std::size_t>(s.Particles.AtomCount) + 1] =
         static_cast<std::uint32_t>(lists.Index.size());
-    // Grow the distances with the indices' own reservation rather than by
-    // doubling: on a 200,000-atom target a doubled array is hundreds of MB.
-    if (lists.DistSq.capacity() < lists.Index.size()) lists.DistSq.reserve(lists.Index.capacity());
-    lists.DistSq.resize(lists.Index.size());
+    // Grow the distances by a sixteenth rather than by doubling: on a
+    // 200,000-atom target a doubled array is hundreds of MB.
+    const std::size_t pairs = lists.Index.size();
+    if (lists.DistSq.capacity() < pairs) lists.DistSq.reserve(pairs + pairs / 16);
+    lists.DistSq.resize(pairs);
     if (largest > s.MaxPartnersUsed) s.MaxPartnersUsed = largest;
     if (!overflow) return;
     s.Program.AbortNow = true;
