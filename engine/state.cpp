@@ -64,6 +64,8 @@ void ReleaseJobArrays(SimulationState& state) {
     Release(lists.DistSq);
     Release(state.Cells.Head);
     Release(state.Cells.Next);
+    Release(state.Cells.ChainStart);
+    Release(state.Cells.Nodes);
     Release(state.OrPartners);
     Release(state.StPartners);
 

@@ -104,9 +104,20 @@ struct PartnerLists {
 // so filling and emptying the grid allocates nothing.
 inline constexpr int CellGridSlots = 25 * 25 * 17;
 
+// One particle of a chain as the search reads it.
+struct CellNode {
+    double X = 0, Y = 0, Z = 0;  // m
+    std::int32_t Index = -1;     // -1 closes a chain
+};
+
 struct CellGrid {
     std::vector<std::int32_t> Head;  // CellGridSlots entries, -1 = empty chain
     std::vector<std::int32_t> Next;  // AtomCount + 1 entries
+    // The chains laid end to end in slot order, each in its own order and
+    // closed by a node of index -1, with the particles' positions beside
+    // them: the search walks memory in order instead of following Next.
+    std::vector<std::int32_t> ChainStart;  // CellGridSlots entries
+    std::vector<CellNode> Nodes;
 };
 
 // Records of the OR and ST partner lists, newest first.

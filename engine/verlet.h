@@ -1,0 +1,37 @@
+// Moving the particles through time: the velocities a run starts with, and
+// the rule that adapts the timestep to the fastest particle.
+//
+// The velocity-Verlet step itself (VerletStep: positions, force phase,
+// cooling, velocities, inelastic passes) joins this file together with the
+// force evaluation it calls.
+#pragma once
+
+#include "engine/random.h"
+#include "engine/state.h"
+
+namespace vantrel {
+
+// Twice the joules of one keV: v^2 = KeVSpeedFactor * E / m with E in keV.
+inline constexpr double KeVSpeedFactor = 3.204384e-16;  // J per keV, doubled
+// The timestep is left alone while the projectile is closer than 1.5 A to
+// target atom 1 (the direct impact is resolved with the step it started with).
+inline constexpr double ProximityLimitSq = 2.25e-20;  // m^2
+
+// Velocities of a new run: the projectile along the beam (Altitude above the
+// surface plane, Azimuth from x, moving towards -z) with the speed of
+// energyKeV; the target atoms at rest, or, with HotTarget, drawn from the
+// Maxwell-Boltzmann distribution of TargetTemperature (x, y, z of atom 1,
+// then of atom 2, ...).  Always true.
+bool InitialiseVelocities(SimulationState& s, double energyKeV);
+
+// One normally distributed value of mean 0 and the given variance, from
+// three uniform draws taken in order: the sign, the angle, the radius.
+double GaussianSample(RandomGenerator& random, double variance);
+
+// The timestep rule, run every third step unless FixedTimestep is set:
+// relaxes Timestep by one third towards StepLength / (speed of the fastest
+// particle inside the lattice zone), and chooses the particle whose energy
+// the termination test watches.
+void AdjustTimestep(SimulationState& s, TrajectoryState& trajectory);
+
+}  // namespace vantrel
