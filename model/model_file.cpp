@@ -161,35 +161,58 @@ bool ConfirmProjectileSpecies(SimulationState& s) {
 
 }  // namespace
 
+namespace {
+
+struct TableValues {
+    double Density = 0;       // S f
+    double DensityForce = 0;  // (S f' + S' f) / r
+    double PairForce = 0;     // -(S phi' + S' phi) / r, the spline's below r_hi
+};
+
+// What the three tables of one pair category hold at r.
+TableValues TableValuesAt(const ModelParameters& model, const PairParameters& p,
+                          const SwitchingRange& range, const SplineCoefficients& spline,
+                          double r) {
+    TableValues v;
+    if (r <= model.SplineHighRadius) {
+        v.PairForce = -SplineSlope(spline, r) / r;
+        return v;
+    }
+    const double s = Switching(range, r);
+    const double sSlope = SwitchingSlope(range, r);
+    v.PairForce = -(s * PairPotentialSlope(p, r) + sSlope * PairPotential(p, r)) / r;
+    if (r <= model.CutoffRadius) {
+        const double f = DensityFunction(p, r);
+        v.Density = s * f;
+        v.DensityForce = (s * DensityFunctionSlope(p, r) + sSlope * f) / r;
+    }
+    return v;
+}
+
+TableValues TableValuesAt(const ModelParameters& model, PairType t, double r) {
+    return TableValuesAt(model, PairParametersOf(model, t), SwitchingRangeOf(model),
+                         model.SplineCoefficients[t], r);
+}
+
+}  // namespace
+
 double ExactDensity(const ModelParameters& model, PairType t, double r) {
-    if (!(r > model.SplineHighRadius && r <= model.CutoffRadius)) return 0.0;
-    const PairParameters p = PairParametersOf(model, t);
-    return Switching(SwitchingRangeOf(model), r) * DensityFunction(p, r);
+    return TableValuesAt(model, t, r).Density;
 }
 
 double ExactDensityForce(const ModelParameters& model, PairType t, double r) {
-    if (!(r > model.SplineHighRadius && r <= model.CutoffRadius)) return 0.0;
-    const PairParameters p = PairParametersOf(model, t);
-    const SwitchingRange range = SwitchingRangeOf(model);
-    return (Switching(range, r) * DensityFunctionSlope(p, r) +
-            SwitchingSlope(range, r) * DensityFunction(p, r)) /
-           r;
+    return TableValuesAt(model, t, r).DensityForce;
 }
 
 double ExactPairForce(const ModelParameters& model, PairType t, double r) {
-    if (r > model.SplineHighRadius) {
-        const PairParameters p = PairParametersOf(model, t);
-        const SwitchingRange range = SwitchingRangeOf(model);
-        return -(Switching(range, r) * PairPotentialSlope(p, r) +
-                 SwitchingSlope(range, r) * PairPotential(p, r)) /
-               r;
-    }
-    return -SplineSlope(model.SplineCoefficients[t], r) / r;
+    return TableValuesAt(model, t, r).PairForce;
 }
 
 void BuildPotentialTables(const ModelParameters& model, PotentialTables& tables) {
+    const SwitchingRange range = SwitchingRangeOf(model);
     for (int t = AA; t <= AB; ++t) {
-        const PairType type = static_cast<PairType>(t);
+        const PairParameters p = PairParametersOf(model, static_cast<PairType>(t));
+        const SplineCoefficients& spline = model.SplineCoefficients[t];
         // One spare zero entry after k = 50000 (a look-up at exactly 20 A).
         std::vector<float>& density = tables.Density[t];
         std::vector<float>& densityForce = tables.DensityForce[t];
@@ -200,9 +223,10 @@ void BuildPotentialTables(const ModelParameters& model, PotentialTables& tables)
         for (int k = TableFirstIndex; k <= TableLastIndex; ++k) {
             const double r = k * TableStep;
             const int position = k - TableFirstIndex;
-            density[position] = TableEntry(ExactDensity(model, type, r));
-            densityForce[position] = TableEntry(ExactDensityForce(model, type, r));
-            pairForce[position] = TableEntry(ExactPairForce(model, type, r));
+            const TableValues v = TableValuesAt(model, p, range, spline, r);
+            density[position] = TableEntry(v.Density);
+            densityForce[position] = TableEntry(v.DensityForce);
+            pairForce[position] = TableEntry(v.PairForce);
         }
     }
     tables.Density[0].clear();
