@@ -117,12 +117,15 @@ inline TablePoint TablePointOf(double r) {
     return {k - TableFirstIndex, a - static_cast<double>(k)};
 }
 
-// Linear interpolation between two single-precision entries, formed in
-// extended precision and rounded to double.
+// Linear interpolation between two single-precision entries.  Formed in
+// double: the difference of two neighbouring floats is exact there, so the
+// result differs from an extended-precision evaluation by at most its last
+// bit, while x87 extended arithmetic runs some fifty times slower on the
+// tiny density values of Sutton-Chen models (about 1e-38).
 inline double Interpolate(const float* table, TablePoint p) {
-    const long double lower = table[p.Position];
-    const long double upper = table[p.Position + 1];
-    return static_cast<double>(lower + p.Fraction * (upper - lower));
+    const double lower = table[p.Position];
+    const double upper = table[p.Position + 1];
+    return lower + p.Fraction * (upper - lower);
 }
 
 // Value of one table at distance r (m), 1 A <= r <= 20 A.
