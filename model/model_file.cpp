@@ -32,7 +32,11 @@
 //   30-32 4 reals   J, J/m, J/m^2, J/m^3   SplineCoefficients c0..c3 of AA, BB, AB
 //
 // Any failed read (missing file aside) gives the one message "Format error
-// in <name>." once the whole file has been read.
+// in <name>." once the whole file has been read.  After reading, the model
+// must keep every look-up inside the tables (1 A <= r_lo <= r_hi < r_c <=
+// 20 A, for both potential forms), have positive screening factors and give
+// finite table entries; Sutton-Chen tables are also compared with the exact
+// forms (0.001 eV/A).
 #include "model/model_file.h"
 
 #include <algorithm>
