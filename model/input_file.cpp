@@ -117,6 +117,20 @@ int InputFile::Get() {
 
 bool InputFile::AtEnd() { return Peek() < 0; }
 
+bool InputFile::AtEndOfData() { return !SkipSeparators(); }
+
+std::string InputFile::ReadToken() {
+    std::string token;
+    if (!SkipSeparators()) return token;
+    for (;;) {
+        const int c = Peek();
+        if (c < 0 || c <= 32) break;
+        if (token.size() < RealTokenLimit) token.push_back(static_cast<char>(c));
+        ++pos_;
+    }
+    return token;
+}
+
 bool InputFile::SkipSeparators() {
     for (;;) {
         const int c = Peek();

@@ -49,6 +49,13 @@ public:
     void SkipLine();
     // True at the physical end of the file (or at a Ctrl-Z).
     bool AtEnd();
+    // Skips blanks, tabs and line ends; true when nothing but them was left.
+    bool AtEndOfData();
+    // Skips blanks, tabs and line ends and takes the next token as it stands,
+    // unconverted and cut to 64 characters; empty at the end of the file.
+    // It never fails, so a counter can walk lines whose values it does not
+    // judge.
+    std::string ReadToken();
 
     void Close();
 

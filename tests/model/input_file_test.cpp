@@ -177,5 +177,20 @@ TEST(InputFile, ReadsAcrossBufferBoundaries) {
     EXPECT_EQ(sum, 19999LL * 20000 / 2);
 }
 
+TEST(InputFile, RawTokensNeverFailAndBlankTailsAreTheEnd) {
+    TempDir dir;
+    const std::string longToken(100, 'x');
+    InputFile in(dir.Write("t.txt", "12abc\t-\r\n" + longToken + " 7\r\n \t\r\n\r\n"));
+    EXPECT_FALSE(in.AtEndOfData());
+    EXPECT_EQ(in.ReadToken(), "12abc");
+    EXPECT_EQ(in.ReadToken(), "-");
+    EXPECT_EQ(in.ReadToken(), std::string(64, 'x'));  // cut, the rest skipped
+    EXPECT_EQ(in.ReadInteger(), 7);
+    EXPECT_FALSE(in.Failed());
+    EXPECT_TRUE(in.AtEndOfData());
+    EXPECT_EQ(in.ReadToken(), "");
+    EXPECT_TRUE(in.AtEnd());
+}
+
 }  // namespace
 }  // namespace vantrel
