@@ -78,7 +78,8 @@ double SeparatePair(SimulationState& s, std::int32_t i, std::int32_t j, double t
     // along the axis (the force is -dV/dr there).
     Separation d = SeparationOf(p, i, j);
     d.Length = distance;
-    const double force = ForceLength(PairForce(s, i, j, distance, d.X, d.Y, d.Z));
+    const ForceVector before = PairForce(s, i, j, distance, d.X, d.Y, d.Z);
+    const double force = ForceLength(before);
     const double step = force == 0.0 ? 0.0 : (energy - targetEnergy) / force;
     Displace(p, i, j, d, step);
 
@@ -89,7 +90,18 @@ double SeparatePair(SimulationState& s, std::int32_t i, std::int32_t j, double t
     const double correction = forceAfter <= forceFloor ? 0.0 : -residual / forceAfter;
     Displace(p, i, j, d, correction);
 
-    return SeparationOf(p, i, j).Length;
+    // The step's force on the pair belonged to the old distance; the next
+    // position update starts from it.  Left stale, it would push the pair
+    // as hard as before the separation and hand back part of the loss.
+    d = SeparationOf(p, i, j);
+    const ForceVector after = PairForce(s, i, j, d.Length, d.X, d.Y, d.Z);
+    p.FX[i] += after.X - before.X;
+    p.FY[i] += after.Y - before.Y;
+    p.FZ[i] += after.Z - before.Z;
+    p.FX[j] -= after.X - before.X;
+    p.FY[j] -= after.Y - before.Y;
+    p.FZ[j] -= after.Z - before.Z;
+    return d.Length;
 }
 
 std::int32_t ExcitationCount(RandomGenerator& random, std::int64_t trials, std::int32_t nMax,

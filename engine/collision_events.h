@@ -30,7 +30,9 @@ double ScreenedPotential(const SimulationState& s, std::int32_t i, std::int32_t 
 // corrects the residual.  The masses share each step so that the pair's
 // centre of mass stays put.  A step whose force is at most forceFloor in
 // size is not taken (the first step only when the force is exactly 0).
-// Velocities are left alone.  Returns the final distance (m).
+// Velocities are left alone; the pair's own share of FX, FY, FZ is moved to
+// the new distance (the next step's positions start from that force).
+// Returns the final distance (m).
 double SeparatePair(SimulationState& s, std::int32_t i, std::int32_t j, double targetEnergy,
                     double energy, double distance, double forceFloor);
 

@@ -94,6 +94,11 @@ TEST(SeparatePair, LowersTheScreenedEnergyByTheLossAlongTheAxisAroundTheCentreOf
     const double cz = (p.Mass[0] * p.Z[0] + p.Mass[1] * p.Z[1]) / mass;
     const double ax = (p.X[0] - p.X[1]) / n0, ay = (p.Y[0] - p.Y[1]) / n0;
 
+    // The step's forces: the pair's own, plus 1e-9 N in x on particle 0 from elsewhere.
+    job.EvaluateForces();
+    const ForceVector was{p.FX[0], p.FY[0], p.FZ[0]};
+    p.FX[0] += 1e-9;
+
     const double after = SeparatePair(job.S, 0, 1, v0 - loss, v0, n0, 0.0);
 
     EXPECT_DOUBLE_EQ(after, job.Distance(0, 1));
@@ -105,6 +110,12 @@ TEST(SeparatePair, LowersTheScreenedEnergyByTheLossAlongTheAxisAroundTheCentreOf
     EXPECT_NEAR((p.Y[0] - p.Y[1]) / after, ay, 1e-12);
     EXPECT_NEAR((p.Mass[0] * p.X[0] + p.Mass[1] * p.X[1]) / mass, cx, 1e-12 * Angstrom);
     EXPECT_NEAR((p.Mass[0] * p.Z[0] + p.Mass[1] * p.Z[1]) / mass, cz, 1e-12 * Angstrom);
+    // The pair's share of the forces now belongs to the new distance.
+    const ForceVector now = PairForce(job.S, 0, 1, after, p.X[0] - p.X[1], p.Y[0] - p.Y[1], p.Z[0] - p.Z[1]);
+    EXPECT_NEAR(p.FX[0], now.X + 1e-9, 1e-12 * std::fabs(now.X));
+    EXPECT_NEAR(p.FZ[0], now.Z, 1e-12 * std::fabs(now.X));
+    EXPECT_NEAR(p.FY[1], -now.Y, 1e-12 * std::fabs(now.X));
+    EXPECT_LT(std::hypot(now.X, now.Y, now.Z), std::hypot(was.X, was.Y, was.Z));  // apart: weaker
     // Velocities are not touched.
     EXPECT_EQ(p.VX[0], 1e5);
     EXPECT_EQ(p.VZ[1], 7e3);
