@@ -24,17 +24,44 @@ namespace vantrel {
 // this very pair from the two atomic numbers and the family's factor.
 double ScreenedPotential(const SimulationState& s, std::int32_t i, std::int32_t j, double r);
 
-// Moves i and j apart along their axis so that their screened potential
-// energy goes from `energy` (at the current distance `distance`) towards
-// targetEnergy: one step along the pair force, then a second step that
-// corrects the residual.  The masses share each step so that the pair's
-// centre of mass stays put.  A step whose force is at most forceFloor in
-// size is not taken (the first step only when the force is exactly 0).
-// Velocities are left alone; the pair's own share of FX, FY, FZ is moved to
-// the new distance (the next step's positions start from that force).
-// Returns the final distance (m).
-double SeparatePair(SimulationState& s, std::int32_t i, std::int32_t j, double targetEnergy,
-                    double energy, double distance, double forceFloor);
+// The energy (J) whose slope the pair force of i and j is, at distance r:
+// the screened-Coulomb energy for the projectile (without self-bombardment)
+// and for target pairs below r_lo, the joining spline up to r_hi, and
+// beyond it the N-body pair potential with the pair's share of both
+// embedding energies to first order, -(q_i + q_j) rho(r).  Constant beyond
+// the cut-off.  Only differences of it mean anything.
+double PairPotentialEnergy(const SimulationState& s, std::int32_t i, std::int32_t j, double r);
+
+// Moves i and j apart along their axis, about their centre of mass (each
+// moves in inverse proportion to its mass), so that the potential energy
+// falls from `energy` to targetEnergy: the loss energy - targetEnergy is
+// taken from the pair's own energy (PairPotentialEnergy) together with the
+// pairs i and j form with the atoms around them, which the move changes as
+// well.  Newton's method along the axis, whose first step is the loss over
+// the pair's force; it stops when the energy is within a billionth of the
+// loss or when moving farther apart would no longer lower it.  Velocities
+// are left alone; the forces of the pairs involved are moved to the new
+// positions (the next step's positions start from them).  Every particle
+// is visited once to find the neighbours.
+//
+// Rarely the atoms around leave no point on the axis where the energy is as
+// low as the goal (it has a minimum above it); the pair then stays at the
+// lowest point found and Removed says how much of the loss came out.
+// After an arithmetic fault nothing is moved or changed and both results are
+// not a number.
+struct Separation {
+    double Distance = 0;  // m, the pair's final distance
+    double Removed = 0;   // J, the potential energy taken out (the loss, normally)
+};
+Separation SeparatePair(SimulationState& s, std::int32_t i, std::int32_t j, double targetEnergy,
+                        double energy, double distance);
+
+// Limits of the separation's Newton search.
+inline constexpr int SeparationIterations = 8;
+inline constexpr int SeparationHalvings = 30;
+inline constexpr double SeparationTolerance = 1.0e-9;  // of the loss
+inline constexpr double SeparationReachMargin = 5.0e-11;  // m, beyond the cut-off
+inline constexpr double SeparationStepLimit = 0.25;       // of the pair's distance
 
 // Number of excitations of one event: `trials` independent trials of
 // probability p, one uniform draw from random each, stopping once nMax have

@@ -210,16 +210,20 @@ bool StRecordStep(SimulationState& s, std::int32_t i, StPartnerRecord& record, d
     event.RelativeEnergy = RelativeKineticEnergy(p, i, j) + potential;
     event.Timestep = timestep;
     event.Excitations = count;
+    if (FaultRaised() || !AllFinite({event.RelativeEnergy, loss})) {
+        ReportFault(s, StMathErrorText);
+        return false;
+    }
     const PairPositions saved = SavePositions(p, i, j);
-    event.DistanceAfter =
-        SeparatePair(s, i, j, potential - loss, potential, event.DistanceBefore, 0.0);
-    if (FaultRaised() || !PositionsFinite(p, i, j) ||
-        !AllFinite({event.RelativeEnergy, event.DistanceAfter, loss})) {
+    const Separation moved = SeparatePair(s, i, j, potential - loss, potential, event.DistanceBefore);
+    if (FaultRaised() || !PositionsFinite(p, i, j) || !AllFinite({moved.Distance, moved.Removed})) {
         RestorePositions(p, i, j, saved);
         ReportFault(s, StMathErrorText);
         return false;
     }
-    s.StLoss -= loss;
+    event.DistanceAfter = moved.Distance;
+    event.EnergyChange = -moved.Removed;
+    s.StLoss -= moved.Removed;
     record.Done = true;
     ReportCollisionEvent(s, event);
     return true;
@@ -269,14 +273,15 @@ bool OrRecordStep(SimulationState& s, std::int32_t i, OrPartnerRecord& record, d
         return false;
     }
     const PairPositions saved = SavePositions(p, i, j);
-    event.DistanceAfter = SeparatePair(s, i, j, potential + loss, potential,
-                                       event.DistanceBefore, OrForceFloor);
-    if (FaultRaised() || !PositionsFinite(p, i, j) || !std::isfinite(event.DistanceAfter)) {
+    const Separation moved = SeparatePair(s, i, j, potential + loss, potential, event.DistanceBefore);
+    if (FaultRaised() || !PositionsFinite(p, i, j) || !AllFinite({moved.Distance, moved.Removed})) {
         RestorePositions(p, i, j, saved);
         ReportFault(s, OrMathErrorText);
         return false;
     }
-    s.OrLoss += loss;
+    event.DistanceAfter = moved.Distance;
+    event.EnergyChange = -moved.Removed;
+    s.OrLoss -= moved.Removed;
     record.Done = true;
     ReportCollisionEvent(s, event);
     return true;

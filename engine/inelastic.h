@@ -47,8 +47,6 @@ inline constexpr double LindhardLength = 4.685e-11;
 // Decay constants of the depth-weighted LSS channels (1/m): 4 A and 10 A.
 inline constexpr double LssChannelDecay4 = 2.5e9;
 inline constexpr double LssChannelDecay10 = 1.0e9;
-// OR separation skips its correcting step when the force is this small (N).
-inline constexpr double OrForceFloor = 1.0e-50;
 
 // After every partner-list rebuild, when UseOR / UseST: every listed pair
 // (i, j) that has come within the capture radius -- the model's radius plus
@@ -80,6 +78,9 @@ void ApplyStEvents(SimulationState& s, double timestep);
 // OR: one step after its closest approach R_min a pair loses
 //   k v beta^2 exp(-beta R_min),  beta = C / a,  a = 0.4685 A / sqrt(Zi^2/3 + Zj^2/3),
 // v the relative speed belonging to the pair's relative energy, once.
+// Both collision models take the loss out of the potential energy by moving
+// the pair along its axis (SeparatePair); the loss sums, the events-file
+// line and the log line carry the energy that move took out.
 void ApplyOrEvents(SimulationState& s, double timestep);
 // LSS: every particle inside the zone, at or below the surface and at least
 // LssSpeedThreshold fast loses k v s, s the length of its coming step; the

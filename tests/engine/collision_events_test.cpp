@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "engine/number_text.h"
 #include "tests/engine/pair_job.h"
@@ -99,12 +100,14 @@ TEST(SeparatePair, LowersTheScreenedEnergyByTheLossAlongTheAxisAroundTheCentreOf
     const ForceVector was{p.FX[0], p.FY[0], p.FZ[0]};
     p.FX[0] += 1e-9;
 
-    const double after = SeparatePair(job.S, 0, 1, v0 - loss, v0, n0, 0.0);
+    const Separation moved = SeparatePair(job.S, 0, 1, v0 - loss, v0, n0);
+    const double after = moved.Distance;
 
     EXPECT_DOUBLE_EQ(after, job.Distance(0, 1));
     EXPECT_GT(after, n0);
     const double residual = ScreenedPotential(job.S, 0, 1, after) - (v0 - loss);
-    EXPECT_LT(std::fabs(residual), 1e-4 * loss) << residual / Ev << " eV";
+    EXPECT_LT(std::fabs(residual), 1e-8 * loss) << residual / Ev << " eV";
+    EXPECT_NEAR(moved.Removed, loss, 1e-8 * loss);
     // Moved along the old axis, about the old centre of mass.
     EXPECT_NEAR((p.X[0] - p.X[1]) / after, ax, 1e-12);
     EXPECT_NEAR((p.Y[0] - p.Y[1]) / after, ay, 1e-12);
@@ -120,7 +123,7 @@ TEST(SeparatePair, LowersTheScreenedEnergyByTheLossAlongTheAxisAroundTheCentreOf
     EXPECT_EQ(p.VX[0], 1e5);
     EXPECT_EQ(p.VZ[1], 7e3);
 
-    // The correcting step matters: one Newton step alone misses by far more.
+    // The search matters: its first step (the loss over the force) alone misses by far more.
     PairJob single(1);
     single.Place(0, 0.1, -0.2, 0.3);
     single.Place(1, 0.5, 0.1, 0.5);
@@ -138,9 +141,87 @@ TEST(SeparatePair, LeavesAPairWithoutForceWhereItIs) {
     job.Place(1, 7, 0, 0);  // beyond the 6 A cut-off: no pair force
     const double n0 = job.Distance(0, 1);
     const double v0 = ScreenedPotential(job.S, 0, 1, n0);
-    EXPECT_EQ(SeparatePair(job.S, 0, 1, v0 - 1 * Ev, v0, n0, 0.0), n0);
+    const Separation moved = SeparatePair(job.S, 0, 1, v0 - 1 * Ev, v0, n0);
+    EXPECT_EQ(moved.Distance, n0);
+    EXPECT_EQ(moved.Removed, 0.0);
     EXPECT_EQ(job.S.Particles.X[1], 7 * Angstrom);
     EXPECT_EQ(job.S.Particles.X[0], 0.0);
+}
+
+// Sum of the pair energies of all particles, the energy the dynamics conserves.
+double TotalPairEnergy(const PairJob& job) {
+    double sum = 0;
+    for (std::int32_t i = 0; i <= job.S.Particles.AtomCount; ++i)
+        for (std::int32_t j = i + 1; j <= job.S.Particles.AtomCount; ++j)
+            sum += PairPotentialEnergy(job.S, i, j, job.Distance(i, j));
+    return sum;
+}
+
+// A third atom 1.2 A behind the projectile, on the line of the pair: moving
+// the pair apart pushes the projectile into it.  The loss comes out of the
+// energy of all three pairs together, so the pair itself gives more.
+TEST(SeparatePair, TakesTheLossFromTheEnergyOfThePairAndItsNeighbours) {
+    PairJob job(2);
+    job.Place(0, 0, 0, 0);
+    job.Place(1, 0.6, 0, 0);
+    job.Place(2, -1.2, 0.1, 0);
+    job.EvaluateForces();
+    const double n0 = job.Distance(0, 1);
+    const double v0 = ScreenedPotential(job.S, 0, 1, n0);
+    const double total0 = TotalPairEnergy(job);
+    const double loss = 5 * Ev;
+    const ParticleTable& p = job.S.Particles;
+    const double v02 = ScreenedPotential(job.S, 0, 2, job.Distance(0, 2));
+    const double v12 = ScreenedPotential(job.S, 1, 2, job.Distance(1, 2));
+
+    const Separation moved = SeparatePair(job.S, 0, 1, v0 - loss, v0, n0);
+
+    EXPECT_NEAR(TotalPairEnergy(job), total0 - loss, 1e-8 * loss);
+    EXPECT_NEAR(moved.Removed, loss, 1e-8 * loss);
+    // The pair gave the loss and what its neighbours took on.
+    const double rise = ScreenedPotential(job.S, 0, 2, job.Distance(0, 2)) - v02 +
+                        ScreenedPotential(job.S, 1, 2, job.Distance(1, 2)) - v12;
+    EXPECT_GT(rise, 1e-3 * loss);
+    EXPECT_NEAR(ScreenedPotential(job.S, 0, 1, moved.Distance), v0 - loss - rise, 1e-8 * loss);
+    // Every force is the one of the new positions.
+    std::vector<double> fx(p.FX), fy(p.FY);
+    job.EvaluateForces();
+    for (int i = 0; i <= 2; ++i) {
+        EXPECT_NEAR(fx[i], p.FX[i], 1e-9 * std::fabs(p.FX[0])) << i;
+        EXPECT_NEAR(fy[i], p.FY[i], 1e-9 * std::fabs(p.FX[0])) << i;
+    }
+}
+
+// An atom pressed so close behind the projectile that moving the pair apart
+// would raise the energy: the pair moves closer along its axis instead.
+TEST(SeparatePair, MovesThePairCloserWhenOnlyThatLowersTheEnergy) {
+    PairJob job(2);
+    job.Place(0, 0, 0, 0);
+    job.Place(1, 1.5, 0, 0);
+    job.Place(2, -0.5, 0, 0);
+    const double n0 = job.Distance(0, 1);
+    const double v0 = ScreenedPotential(job.S, 0, 1, n0);
+    const double total0 = TotalPairEnergy(job);
+    const Separation moved = SeparatePair(job.S, 0, 1, v0 - 2 * Ev, v0, n0);
+    EXPECT_LT(moved.Distance, n0);
+    EXPECT_NEAR(TotalPairEnergy(job), total0 - 2 * Ev, 1e-8 * 2 * Ev);
+    EXPECT_NEAR(moved.Removed, 2 * Ev, 1e-8 * 2 * Ev);
+}
+
+// A weakly bound pair cannot give up more than it has within a quarter of
+// its distance: it stops there, and the result says what it gave.
+TEST(SeparatePair, ALossThePairCannotGiveIsTakenOnlyInPart) {
+    PairJob job(1);
+    job.Place(0, 0, 0, 0);
+    job.Place(1, 2.5, 0, 0);
+    const double n0 = job.Distance(0, 1);
+    const double v0 = ScreenedPotential(job.S, 0, 1, n0);
+    ASSERT_LT(v0, 2 * Ev);
+    const Separation moved = SeparatePair(job.S, 0, 1, v0 - 2 * Ev, v0, n0);
+    EXPECT_NEAR(moved.Distance, 1.25 * n0, 1e-12 * n0);
+    EXPECT_NEAR(moved.Removed, v0 - ScreenedPotential(job.S, 0, 1, 1.25 * n0), 1e-9 * v0);
+    EXPECT_GT(moved.Removed, 0.0);
+    EXPECT_LT(moved.Removed, 2 * Ev);
 }
 
 TEST(ExcitationCount, CertainTrialsNeedNoRandomNumber) {
