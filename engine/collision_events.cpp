@@ -108,11 +108,16 @@ void GatherLocalPairs(const SimulationState& s, std::int32_t i, std::int32_t j,
     const ParticleTable& p = s.Particles;
     const double reach = s.Model.CutoffRadius + SeparationReachMargin;
     const double reachSq = reach * reach;
+    // With IgnoreTargetForces the brute-force search lists the projectile's
+    // pairs only, and the dynamics knows no other.
+    const SimulationOptions& options = s.Program.Options;
+    const bool projectileOnly = options.IgnoreTargetForces && options.NeighbourSearch;
     pairs.clear();
     pairs.push_back({std::min(i, j), std::max(i, j)});
     for (std::int32_t k = 0; k <= p.AtomCount; ++k) {
         if (k == i || k == j) continue;
         for (std::int32_t m : {i, j}) {
+            if (projectileOnly && k != 0 && m != 0) continue;
             const double dx = p.X[k] - p.X[m];
             if (std::fabs(dx) > reach) continue;
             const double dy = p.Y[k] - p.Y[m];

@@ -192,6 +192,29 @@ TEST(SeparatePair, TakesTheLossFromTheEnergyOfThePairAndItsNeighbours) {
     }
 }
 
+// Without target forces (brute-force search) only the projectile's pairs
+// carry energy: the target atom the move pushes on is not counted.
+TEST(SeparatePair, CountsOnlyThePairsTheDynamicsKnows) {
+    PairJob job(2);
+    job.Program.Options.IgnoreTargetForces = true;
+    job.Program.Options.NeighbourSearch = true;
+    job.Place(0, -0.6, 0, 0);
+    job.Place(1, 0, 0, 0);
+    job.Place(2, 0.9, 0.1, 0);
+    const double n0 = job.Distance(0, 1);
+    auto projectilePairs = [&] {
+        return ScreenedPotential(job.S, 0, 1, job.Distance(0, 1)) +
+               ScreenedPotential(job.S, 0, 2, job.Distance(0, 2));
+    };
+    const double before = projectilePairs();
+    const double v12 = ScreenedPotential(job.S, 1, 2, job.Distance(1, 2));
+    const double v01 = ScreenedPotential(job.S, 0, 1, n0);
+    const Separation moved = SeparatePair(job.S, 0, 1, v01 - 3 * Ev, v01, n0);
+    EXPECT_NEAR(projectilePairs(), before - 3 * Ev, 1e-8 * 3 * Ev);
+    EXPECT_NEAR(moved.Removed, 3 * Ev, 1e-8 * 3 * Ev);
+    EXPECT_GT(ScreenedPotential(job.S, 1, 2, job.Distance(1, 2)), v12 + 0.01 * Ev);
+}
+
 // An atom pressed so close behind the projectile that moving the pair apart
 // would raise the energy: the pair moves closer along its axis instead.
 TEST(SeparatePair, MovesThePairCloserWhenOnlyThatLowersTheEnergy) {
