@@ -228,4 +228,3 @@ BENCHMARK(EnergyReport200000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 }  // namespace vantrel
-namespace vantrel { namespace { void ForcePhaseFixed(benchmark::State& state) { ForcePhase(state, 16, 10); } BENCHMARK(ForcePhaseFixed)->Iterations(20); } }
