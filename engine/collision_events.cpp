@@ -1,6 +1,7 @@
 #include "engine/collision_events.h"
 
 #include <algorithm>
+#include <cfenv>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -227,7 +228,7 @@ Separation SeparatePair(SimulationState& s, std::int32_t i, std::int32_t j, doub
         change[k] = {after.X - before[k].X, after.Y - before[k].Y, after.Z - before[k].Z};
         finite = std::isfinite(change[k].X) && std::isfinite(change[k].Y) && std::isfinite(change[k].Z);
     }
-    if (!finite) {
+    if (!finite || std::fetestexcept(FE_INVALID | FE_OVERFLOW | FE_DIVBYZERO) != 0) {
         // An arithmetic fault: nothing moves, and the caller sees it.
         placeAt(0.0);
         const double nan = std::numeric_limits<double>::quiet_NaN();

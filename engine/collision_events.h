@@ -47,8 +47,9 @@ double PairPotentialEnergy(const SimulationState& s, std::int32_t i, std::int32_
 // Rarely the atoms around leave no point on the axis where the energy is as
 // low as the goal (it has a minimum above it); the pair then stays at the
 // lowest point found and Removed says how much of the loss came out.
-// After an arithmetic fault nothing is moved or changed and both results are
-// not a number.
+// After an arithmetic fault (a non-finite value, or a raised invalid,
+// overflow or division-by-zero flag; the caller clears the flags before)
+// nothing is moved or changed and both results are not a number.
 struct Separation {
     double Distance = 0;  // m, the pair's final distance
     double Removed = 0;   // J, the potential energy taken out (the loss, normally)

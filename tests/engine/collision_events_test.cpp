@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -213,6 +214,25 @@ TEST(SeparatePair, CountsOnlyThePairsTheDynamicsKnows) {
     EXPECT_NEAR(projectilePairs(), before - 3 * Ev, 1e-8 * 3 * Ev);
     EXPECT_NEAR(moved.Removed, 3 * Ev, 1e-8 * 3 * Ev);
     EXPECT_GT(ScreenedPotential(job.S, 1, 2, job.Distance(1, 2)), v12 + 0.01 * Ev);
+}
+
+// A third atom on the very spot of the projectile makes the pair forces
+// infinite: nothing moves, no force changes, and the result says so.
+TEST(SeparatePair, AnArithmeticFaultLeavesEverythingAsItWas) {
+    PairJob job(2);
+    job.Place(0, 0, 0, 0);
+    job.Place(1, 0.8, 0, 0);
+    job.Place(2, 0, 0, 0);
+    job.S.Particles.FX = {1.0, 2.0, 3.0};
+    const double n0 = job.Distance(0, 1);
+    const double v0 = ScreenedPotential(job.S, 0, 1, n0);
+    const Separation moved = SeparatePair(job.S, 0, 1, v0 - 1 * Ev, v0, n0);
+    EXPECT_TRUE(std::isnan(moved.Distance));
+    EXPECT_TRUE(std::isnan(moved.Removed));
+    EXPECT_EQ(job.S.Particles.X[0], 0.0);
+    EXPECT_EQ(job.S.Particles.X[1], 0.8 * Angstrom);
+    EXPECT_EQ(job.S.Particles.FX, (std::vector<double>{1.0, 2.0, 3.0}));
+    std::feclearexcept(FE_ALL_EXCEPT);
 }
 
 // An atom pressed so close behind the projectile that moving the pair apart
