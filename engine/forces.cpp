@@ -28,6 +28,8 @@ struct ForceArrays {
     const std::uint32_t* Start = nullptr;  // partners of i: Start[i] .. Start[i + 1] - 1
     const std::int32_t* Index = nullptr;
     double* DistSq = nullptr;
+    PackedParticle* Packed = nullptr;  // positions and densities, one record each
+    PackedForce* PackedForces = nullptr;
     double CutoffSq = 0;  // r_c^2
     double HighSq = 0;    // r_hi^2
     bool NBody = false;
@@ -49,6 +51,12 @@ ForceArrays ArraysOf(SimulationState& s) {
     a.Start = s.Partners.Start.data();
     a.Index = s.Partners.Index.data();
     a.DistSq = s.Partners.DistSq.data();
+    ForceScratch& scratch = s.Scratch;
+    const std::size_t size = static_cast<std::size_t>(p.AtomCount) + 1;
+    if (scratch.Particles.size() != size) scratch.Particles.assign(size, PackedParticle{});
+    if (scratch.Forces.size() != size) scratch.Forces.assign(size, PackedForce{});
+    a.Packed = scratch.Particles.data();
+    a.PackedForces = scratch.Forces.data();
     a.CutoffSq = s.Model.CutoffRadius * s.Model.CutoffRadius;
     a.HighSq = s.Model.SplineHighRadius * s.Model.SplineHighRadius;
     a.NBody = s.Model.NBodyActive;
@@ -71,18 +79,48 @@ void ProjectileDistances(const ForceArrays& a) {
         a.DistSq[k] = DistanceSq(a, x0, y0, z0, a.Index[k]);
 }
 
+// The packed copies of positions and density sums, and back.
+void PackParticles(const ForceArrays& a) {
+    PackedParticle* packed = a.Packed;
+    for (std::int32_t i = 0; i <= a.Count; ++i) packed[i] = {a.X[i], a.Y[i], a.Z[i], a.Density[i]};
+}
+
+void PackDensities(const ForceArrays& a) {
+    for (std::int32_t i = 0; i <= a.Count; ++i) a.Packed[i].Density = a.Density[i];
+}
+
+void PackForces(const ForceArrays& a) {
+    PackedForce* forces = a.PackedForces;
+    for (std::int32_t i = 0; i <= a.Count; ++i) forces[i] = {a.FX[i], a.FY[i], a.FZ[i], 0.0};
+}
+
+void UnpackForces(const ForceArrays& a) {
+    const PackedForce* forces = a.PackedForces;
+    for (std::int32_t i = 0; i <= a.Count; ++i) {
+        a.FX[i] = forces[i].X;
+        a.FY[i] = forces[i].Y;
+        a.FZ[i] = forces[i].Z;
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Density pass.
 
 // Distances only (no N-body part in the model).
 void DistanceRows(const ForceArrays& a) {
+    const PackedParticle* packed = a.Packed;
     const std::uint32_t* start = a.Start;
     const std::int32_t* index = a.Index;
     double* dist = a.DistSq;
     for (std::int32_t i = a.First; i <= a.Count; ++i) {
-        const double xi = a.X[i], yi = a.Y[i], zi = a.Z[i];
-        for (std::uint32_t k = start[i], end = start[i + 1]; k < end; ++k)
-            dist[k] = DistanceSq(a, xi, yi, zi, index[k]);
+        const PackedParticle pi = packed[i];
+        for (std::uint32_t k = start[i], end = start[i + 1]; k < end; ++k) {
+            const PackedParticle& pj = packed[index[k]];
+            const double dy = pi.Y - pj.Y;
+            const double dx = pi.X - pj.X;
+            const double dz = pi.Z - pj.Z;
+            dist[k] = dy * dy + dx * dx + dz * dz;
+        }
     }
 }
 
@@ -90,10 +128,7 @@ void DistanceRows(const ForceArrays& a) {
 // class picks the table (a binary target) or every pair reads AA.
 template <bool Binary>
 void DensityRows(const ForceArrays& a, const PotentialView& v) {
-    const double* x = a.X;
-    const double* y = a.Y;
-    const double* z = a.Z;
-    double* rho = a.Density;
+    PackedParticle* packed = a.Packed;
     const std::uint32_t* flags = a.Flags;
     const std::uint32_t* start = a.Start;
     const std::int32_t* index = a.Index;
@@ -103,13 +138,14 @@ void DensityRows(const ForceArrays& a, const PotentialView& v) {
     const float* densityAA = v.Density[AA];
 
     for (std::int32_t i = a.First; i <= a.Count; ++i) {
-        const double xi = x[i], yi = y[i], zi = z[i];
-        double rhoi = rho[i];
+        const double xi = packed[i].X, yi = packed[i].Y, zi = packed[i].Z;
+        double rhoi = packed[i].Density;
         for (std::uint32_t k = start[i], end = start[i + 1]; k < end; ++k) {
             const std::int32_t j = index[k];
-            const double dy = yi - y[j];
-            const double dx = xi - x[j];
-            const double dz = zi - z[j];
+            PackedParticle& pj = packed[j];
+            const double dy = yi - pj.Y;
+            const double dx = xi - pj.X;
+            const double dz = zi - pj.Z;
             const double d2 = dy * dy + dx * dx + dz * dz;
             dist[k] = d2;
             if (d2 <= cutoffSq && d2 > highSq) {
@@ -117,10 +153,10 @@ void DensityRows(const ForceArrays& a, const PotentialView& v) {
                     Binary ? v.Density[PairTypeOfFlags(flags[i], flags[j])] : densityAA;
                 const double c = DensityLookup(table, std::sqrt(d2));
                 rhoi += c;
-                rho[j] += c;
+                pj.Density += c;
             }
         }
-        rho[i] = rhoi;
+        packed[i].Density = rhoi;
     }
 }
 
@@ -154,7 +190,9 @@ bool DensityRowsGuarded(const ForceArrays& a, const PotentialView& v) {
     return stopped;
 }
 
+// The density pass over the packed records; the sums stay there.
 void DensityPass(const ForceArrays& a, const PotentialView& v) {
+    PackParticles(a);
     if (!a.NBody)
         DistanceRows(a);
     else if (v.BinaryTarget)
@@ -166,15 +204,21 @@ void DensityPass(const ForceArrays& a, const PotentialView& v) {
 // Density sum -> embedding factor q = 0.5/sqrt(rho), each particle on its
 // own: a sum that is not a number gives 0 (no N-body force on that
 // particle), a sum at or below the floor stays as it is.  The comparisons
-// are the quiet kind, so this raises no flag.
+// are the quiet kind, so this raises no flag.  Reads the packed sums and
+// leaves the factors in both the packed records and Density.
 void EmbeddingTransform(const ForceArrays& a) {
+    PackedParticle* packed = a.Packed;
     double* rho = a.Density;
-    for (std::int32_t i = a.First; i <= a.Count; ++i) {
-        const double sum = rho[i];
-        if (std::isgreater(sum, DensityFloor))
-            rho[i] = 0.5 / std::sqrt(sum);
-        else if (std::isnan(sum))
-            rho[i] = 0.0;
+    for (std::int32_t i = 0; i <= a.Count; ++i) {
+        double value = packed[i].Density;
+        if (a.NBody && i >= a.First) {
+            if (std::isgreater(value, DensityFloor))
+                value = 0.5 / std::sqrt(value);
+            else if (std::isnan(value))
+                value = 0.0;
+        }
+        packed[i].Density = value;
+        rho[i] = value;
     }
 }
 
@@ -192,13 +236,8 @@ void EmbeddingTransform(const ForceArrays& a) {
 // is no target atom).  The same arithmetic as PairForce, term for term.
 template <bool Binary>
 void TargetForceRows(const ForceArrays& a, const PotentialView& v, std::int32_t first) {
-    const double* x = a.X;
-    const double* y = a.Y;
-    const double* z = a.Z;
-    double* fx = a.FX;
-    double* fy = a.FY;
-    double* fz = a.FZ;
-    const double* q = a.Density;  // embedding factors by now
+    const PackedParticle* packed = a.Packed;
+    PackedForce* forces = a.PackedForces;
     const std::uint32_t* flags = a.Flags;
     const std::uint32_t* start = a.Start;
     const std::int32_t* index = a.Index;
@@ -210,17 +249,18 @@ void TargetForceRows(const ForceArrays& a, const PotentialView& v, std::int32_t 
     const float* densityForceAA = v.DensityForce[AA];
 
     for (std::int32_t i = first; i <= a.Count; ++i) {
-        const double xi = x[i], yi = y[i], zi = z[i];
-        const double qi = q[i];
-        double fxi = fx[i], fyi = fy[i], fzi = fz[i];
+        const double xi = packed[i].X, yi = packed[i].Y, zi = packed[i].Z;
+        const double qi = packed[i].Density;  // embedding factors by now
+        double fxi = forces[i].X, fyi = forces[i].Y, fzi = forces[i].Z;
         for (std::uint32_t k = start[i], end = start[i + 1]; k < end; ++k) {
             const double d2 = dist[k];
             if (d2 > cutoffSq) continue;
             const std::int32_t j = index[k];
+            const PackedParticle& pj = packed[j];
             const double r = std::sqrt(d2);
-            const double dx = xi - x[j];
-            const double dy = yi - y[j];
-            const double dz = zi - z[j];
+            const double dx = xi - pj.X;
+            const double dy = yi - pj.Y;
+            const double dz = zi - pj.Z;
             double f;
             if (r >= low) {
                 // One table index for the pair-force and density-force tables.
@@ -228,7 +268,7 @@ void TargetForceRows(const ForceArrays& a, const PotentialView& v, std::int32_t 
                 const PairType t = Binary ? PairTypeOfFlags(flags[i], flags[j]) : AA;
                 f = Interpolate(Binary ? v.PairForce[t] : pairAA, p);
                 if (r > high)
-                    f += (qi + q[j]) * Interpolate(Binary ? v.DensityForce[t] : densityForceAA, p);
+                    f += (qi + pj.Density) * Interpolate(Binary ? v.DensityForce[t] : densityForceAA, p);
             } else {
                 f = CloseTargetFactor(v, i, j, r);
             }
@@ -236,34 +276,40 @@ void TargetForceRows(const ForceArrays& a, const PotentialView& v, std::int32_t 
             fxi += gx;
             fyi += gy;
             fzi += gz;
-            fx[j] -= gx;
-            fy[j] -= gy;
-            fz[j] -= gz;
+            PackedForce& fj = forces[j];
+            fj.X -= gx;
+            fj.Y -= gy;
+            fj.Z -= gz;
         }
-        fx[i] = fxi;
-        fy[i] = fyi;
-        fz[i] = fzi;
+        forces[i].X = fxi;
+        forces[i].Y = fyi;
+        forces[i].Z = fzi;
     }
 }
 
 // One row through the general pair force (the projectile's row).
 void GeneralForceRow(const ForceArrays& a, const PotentialView& v, std::int32_t i) {
-    const double xi = a.X[i], yi = a.Y[i], zi = a.Z[i];
+    const PackedParticle* packed = a.Packed;
+    PackedForce* forces = a.PackedForces;
+    const double xi = packed[i].X, yi = packed[i].Y, zi = packed[i].Z;
     for (std::uint32_t k = a.Start[i], end = a.Start[i + 1]; k < end; ++k) {
         const double d2 = a.DistSq[k];
         if (d2 > a.CutoffSq) continue;
         const std::int32_t j = a.Index[k];
-        const ForceVector f = PairForce(v, i, j, std::sqrt(d2), xi - a.X[j], yi - a.Y[j], zi - a.Z[j]);
-        a.FX[i] += f.X;
-        a.FY[i] += f.Y;
-        a.FZ[i] += f.Z;
-        a.FX[j] -= f.X;
-        a.FY[j] -= f.Y;
-        a.FZ[j] -= f.Z;
+        const ForceVector f = PairForce(v, i, j, std::sqrt(d2), xi - packed[j].X, yi - packed[j].Y,
+                                        zi - packed[j].Z);
+        forces[i].X += f.X;
+        forces[i].Y += f.Y;
+        forces[i].Z += f.Z;
+        forces[j].X -= f.X;
+        forces[j].Y -= f.Y;
+        forces[j].Z -= f.Z;
     }
 }
 
+// The force pass over the packed records; the forces end in FX, FY, FZ.
 void ForcePass(const ForceArrays& a, const PotentialView& v) {
+    PackForces(a);
     std::int32_t first = 0;
     if (!v.SelfBombard) {
         GeneralForceRow(a, v, 0);
@@ -273,6 +319,7 @@ void ForcePass(const ForceArrays& a, const PotentialView& v) {
         TargetForceRows<true>(a, v, first);
     else
         TargetForceRows<false>(a, v, first);
+    UnpackForces(a);
 }
 
 void ImageForcePass(const ForceArrays& a, const InelasticParameters& parameters) {
@@ -347,7 +394,7 @@ void EvaluateInitialForces(SimulationState& s) {
     const PotentialView v = MakePotentialView(s);
     if (!v.SelfBombard) ProjectileDistances(a);
     DensityPass(a, v);
-    if (a.NBody) EmbeddingTransform(a);
+    EmbeddingTransform(a);
     ForcePass(a, v);
     CopyForcesToPrevious(s);
 }
@@ -368,10 +415,13 @@ void EvaluateStepForces(SimulationState& s) {
     // that raised a fault runs again pair by pair to find where it stops.
     std::feclearexcept(FE_ALL_EXCEPT);
     DensityPass(a, v);
-    if (std::fetestexcept(FaultFlags) && DensityRowsGuarded(a, v))
-        ShowError(s.Ui(), RhoSumErrorText);
+    if (std::fetestexcept(FaultFlags)) {
+        const bool stopped = DensityRowsGuarded(a, v);
+        PackDensities(a);
+        if (stopped) ShowError(s.Ui(), RhoSumErrorText);
+    }
 
-    if (a.NBody) EmbeddingTransform(a);
+    EmbeddingTransform(a);
 
     std::feclearexcept(FE_ALL_EXCEPT);
     ForcePass(a, v);

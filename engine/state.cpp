@@ -66,6 +66,8 @@ void ReleaseJobArrays(SimulationState& state) {
     Release(state.Cells.Next);
     Release(state.Cells.ChainStart);
     Release(state.Cells.Nodes);
+    Release(state.Scratch.Particles);
+    Release(state.Scratch.Forces);
     Release(state.OrPartners);
     Release(state.StPartners);
 

@@ -120,6 +120,25 @@ struct CellGrid {
     std::vector<CellNode> Nodes;
 };
 
+// The force evaluation's working copy of what a partner pass reads and
+// writes, one record per particle: a partner then costs one cache line
+// instead of four.  Sized once per job by the force evaluation; the values
+// live only during one evaluation (the particle table stays the record).
+struct PackedParticle {
+    double X = 0, Y = 0, Z = 0;  // m
+    double Density = 0;          // density sum, then embedding factor
+};
+
+struct PackedForce {
+    double X = 0, Y = 0, Z = 0;  // N
+    double Unused = 0;           // pads the record to 32 bytes
+};
+
+struct ForceScratch {
+    std::vector<PackedParticle> Particles;  // AtomCount + 1
+    std::vector<PackedForce> Forces;        // AtomCount + 1
+};
+
 // Records of the OR and ST partner lists, newest first.
 struct OrPartnerRecord {
     std::int32_t Partner = PartnerEnd;
@@ -348,6 +367,7 @@ struct SimulationState {
     ParticleTable Particles;
     PartnerLists Partners;
     CellGrid Cells;
+    ForceScratch Scratch;
     std::vector<std::vector<OrPartnerRecord>> OrPartners;  // only with UseOR
     std::vector<std::vector<StPartnerRecord>> StPartners;  // only with UseST
 

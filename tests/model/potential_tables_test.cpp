@@ -188,3 +188,28 @@ TEST(PotentialTables, LayoutAndRegions) {
 
 }  // namespace
 }  // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+// The density tables keep the precision of a float all the way to r_c:
+// there rho is some 1e-40 J^2, among the subnormal floats, where it would
+// keep only four or five digits if it were stored unscaled.
+TEST(PotentialTables, DensityKeepsItsPrecisionOutToTheCutoff) {
+    for (const TableCase& c : TableCases()) {
+        ModelParameters m = ModelParametersOf(c.Model);
+        m.UseSwitching = false;  // rho itself, not rho switched off to zero
+        PotentialTables tables;
+        BuildPotentialTables(m, tables);
+        double worst = 0;
+        for (double r = m.CutoffRadius - 1e-10; r < m.CutoffRadius - 2 * TableStep; r += 0.0137e-10) {
+            const double exact = ExactDensity(m, AA, r);
+            ASSERT_GT(exact, 0.0) << c.Name;
+            worst = std::max(worst, std::fabs(DensityLookup(tables.Density[AA].data(), r) - exact) / exact);
+        }
+        EXPECT_LT(worst, 3e-7) << c.Name;
+    }
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -12,9 +12,9 @@
 namespace vantrel::testing {
 
 bool SmallJob::SetUp(const SmallJobSpec& spec) {
-    std::vector<CrystalAtom> atoms;
+    std::vector<CrystalAtom> atoms = spec.Atoms;
     std::string error;
-    if (!BuildCrystal(spec.Crystal, atoms, error)) {
+    if (atoms.empty() && !BuildCrystal(spec.Crystal, atoms, error)) {
         Ui.ErrorBox(error);
         return false;
     }
@@ -24,7 +24,7 @@ bool SmallJob::SetUp(const SmallJobSpec& spec) {
     }
     ModelFileDescription model = spec.Model;
     model.StaticLattice = spec.StaticLattice ? 1 : 0;
-    model.Mass = spec.Crystal.Mass;
+    model.Mass = atoms.front().Mass;
     State.Inputs.Target = Dir.File("small.trg");
     State.Inputs.Model = Dir.Write("small.mdl", ModelFileText(model));
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/model_file_writer.h"
 #include "tests/support/test_job.h"
@@ -16,6 +17,7 @@ namespace vantrel::testing {
 
 struct SmallJobSpec {
     CrystalSpec Crystal;                          // fcc Cu(100), 1 x 1 x 1 cells
+    std::vector<CrystalAtom> Atoms;               // when not empty: these atoms instead
     ModelFileDescription Model = CopperModel();  // Sutton-Chen Cu
     bool StaticLattice = true;                    // atoms on their sites unless false
     // Projectile: Ar at normal incidence, 10 A above atom 1, 1 eV.
