@@ -18,8 +18,9 @@ struct RunnerResult {
 
 RunnerResult RunRunner(const std::filesystem::path& dir, const std::vector<std::string>& args);
 
-// As RunRunner, and sends SIGINT `presses` times (a few milliseconds apart)
-// as soon as ready(standard output so far, standard error so far) is true.
+// As RunRunner, and sends SIGINT `presses` times as soon as ready(standard
+// output so far, standard error so far) is true, each press only after the
+// one before has been delivered.
 RunnerResult RunRunnerInterrupted(
     const std::filesystem::path& dir, const std::vector<std::string>& args,
     const std::function<bool(const std::string& out, const std::string& err)>& ready,
