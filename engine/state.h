@@ -238,10 +238,16 @@ inline constexpr int TableLastIndex = 50000;
 inline constexpr int TableEntries = TableLastIndex - TableFirstIndex + 1;  // 47501
 inline constexpr double TableScale = 2.5e13;                              // 1/m
 inline constexpr double TableStep = 4.0e-14;                              // m
+// The density tables hold rho times 2^100: rho itself (J^2, some 1e-38 for
+// the metals' potentials and less towards r_c) would fall among the
+// subnormal floats and lose its precision there.  A power of two scales
+// without rounding; the look-up multiplies by the exact inverse.
+inline constexpr double DensityTableScale = 0x1p100;
+inline constexpr double DensityTableUnscale = 0x1p-100;
 
 struct PotentialTables {
     bool Allocated = false;
-    std::array<std::vector<float>, 4> Density;       // rho(r)
+    std::array<std::vector<float>, 4> Density;       // rho(r) * DensityTableScale
     std::array<std::vector<float>, 4> DensityForce;  // rho'(r)/r
     std::array<std::vector<float>, 4> PairForce;     // -phi'(r)/r, spline below r_hi
 };

@@ -19,7 +19,9 @@
 // (1 A to 20 A), stored at position k - 2500, plus one spare zero entry so
 // that r = 20 A exactly interpolates.  Linear interpolation, one truncation,
 // the index shared between the pair-force and density-force tables of one
-// call.  Callers keep r in range: the force loops ask for tables only for
+// call.  The density tables hold rho times 2^100 (DensityTableScale) so that
+// their values stay clear of the subnormal floats; DensityLookup takes the
+// scale off again.  Callers keep r in range: the force loops ask for tables only for
 // r_lo <= r <= r_c (density: r_hi < r <= r_c), and the model reader rejects
 // any model with r_lo < 1 A or r_c > 20 A.
 //
@@ -133,10 +135,15 @@ inline double TableLookup(const float* table, double r) {
     return Interpolate(table, TablePointOf(r));
 }
 
+// rho (J^2) at distance r from a density table, which holds it scaled.
+inline double DensityLookup(const float* table, double r) {
+    return TableLookup(table, r) * DensityTableUnscale;
+}
+
 // Density each particle of the pair adds to the other's sum (r_hi < r <= r_c).
 inline double DensityContribution(const PotentialView& v, std::int32_t i, std::int32_t j,
                                   double r) {
-    return TableLookup(v.Density[TablePairType(v, i, j)], r);
+    return DensityLookup(v.Density[TablePairType(v, i, j)], r);
 }
 
 // Table part of the force factor of a target pair, r_lo <= r <= r_c: the

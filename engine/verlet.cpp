@@ -3,6 +3,9 @@
 #include <cmath>
 #include <numbers>
 
+#include "engine/forces.h"
+#include "engine/inelastic.h"
+
 namespace vantrel {
 
 bool InitialiseVelocities(SimulationState& s, double energyKeV) {
@@ -44,6 +47,56 @@ double GaussianSample(RandomGenerator& random, double variance) {
     // it yields 0 rather than a velocity that is not a number.
     const double sigma = variance > 0.0 ? std::sqrt(variance) : 0.0;
     return std::sqrt(-2.0 * std::log(w)) * sigma * sign * std::cos(2.0 * std::numbers::pi * u);
+}
+
+void VerletStep(SimulationState& s, TrajectoryState& trajectory) {
+    ParticleTable& p = s.Particles;
+    const std::int32_t n = p.AtomCount;
+    const double dt = trajectory.Timestep;
+    double* x = p.X.data();
+    double* y = p.Y.data();
+    double* z = p.Z.data();
+    double* vx = p.VX.data();
+    double* vy = p.VY.data();
+    double* vz = p.VZ.data();
+    double* fx = p.FX.data();
+    double* fy = p.FY.data();
+    double* fz = p.FZ.data();
+    double* prevFx = p.PrevFX.data();
+    double* prevFy = p.PrevFY.data();
+    double* prevFz = p.PrevFZ.data();
+    double* rho = p.Density.data();
+    const double* mass = p.Mass.data();
+
+    // The last forces become the previous ones, the sums start empty, and
+    // the particles move; each particle on its own, so one pass does all.
+    const double halfDtSq = 0.5 * dt * dt;
+    for (std::int32_t i = 0; i <= n; ++i) {
+        prevFx[i] = fx[i];
+        prevFy[i] = fy[i];
+        prevFz[i] = fz[i];
+        fx[i] = fy[i] = fz[i] = rho[i] = 0.0;
+        const double h = halfDtSq / mass[i];
+        x[i] = dt * vx[i] + x[i] + prevFx[i] * h;
+        y[i] = dt * vy[i] + y[i] + prevFy[i] * h;
+        z[i] = dt * vz[i] + z[i] + prevFz[i] * h;
+    }
+
+    EvaluateStepForces(s);
+    if (s.CoolingActive) ApplyCooling(s, trajectory.Zone);
+
+    const double halfDt = 0.5 * dt;
+    for (std::int32_t i = 0; i <= n; ++i) {
+        const double g = halfDt / mass[i];
+        vx[i] = vx[i] + (prevFx[i] + fx[i]) * g;
+        vy[i] = vy[i] + (prevFy[i] + fy[i]) * g;
+        vz[i] = vz[i] + (prevFz[i] + fz[i]) * g;
+    }
+
+    const SimulationOptions& options = s.Options();
+    if (options.UseST) ApplyStEvents(s, dt);
+    if (options.UseOR) ApplyOrEvents(s, dt);
+    if (options.UseLSS) ApplyLssLoss(s, trajectory.Zone, dt);
 }
 
 void AdjustTimestep(SimulationState& s, TrajectoryState& trajectory) {

@@ -1,9 +1,14 @@
-// Moving the particles through time: the velocities a run starts with, and
-// the rule that adapts the timestep to the fastest particle.
+// Moving the particles through time: the velocities a run starts with, the
+// velocity-Verlet step, and the rule that adapts the timestep to the fastest
+// particle.
 //
-// The velocity-Verlet step itself (VerletStep: positions, force phase,
-// cooling, velocities, inelastic passes) joins this file together with the
-// force evaluation it calls.
+// Velocity Verlet with the forces F(t) of the previous step and F(t + dt) of
+// this one:
+//
+//   x(t + dt) = x + dt v + (dt^2 / 2m) F(t)
+//   v(t + dt) = v + (dt / 2m) (F(t) + F(t + dt))
+//
+// One force evaluation per step; every particle moves, whatever its flags.
 #pragma once
 
 #include "engine/random.h"
@@ -27,6 +32,14 @@ bool InitialiseVelocities(SimulationState& s, double energyKeV);
 // One normally distributed value of mean 0 and the given variance, from
 // three uniform draws taken in order: the sign, the angle, the radius.
 double GaussianSample(RandomGenerator& random, double variance);
+
+// One timestep of all particles with trajectory.Timestep, in this order:
+// previous forces kept, forces and densities cleared, positions moved, the
+// force phase (EvaluateStepForces), the cooling friction when CoolingActive,
+// velocities updated, then the ST, OR and LSS passes when UseST, UseOR,
+// UseLSS are set.  The forces at step 0 must come from
+// EvaluateInitialForces.
+void VerletStep(SimulationState& s, TrajectoryState& trajectory);
 
 // The timestep rule, run every third step unless FixedTimestep is set:
 // relaxes Timestep by one third towards StepLength / (speed of the fastest

@@ -228,7 +228,7 @@ void BuildPotentialTables(const ModelParameters& model, PotentialTables& tables)
             const double r = k * TableStep;
             const int position = k - TableFirstIndex;
             const TableValues v = TableValuesAt(model, p, range, spline, r);
-            density[position] = TableEntry(v.Density);
+            density[position] = TableEntry(v.Density * DensityTableScale);
             densityForce[position] = TableEntry(v.DensityForce);
             pairForce[position] = TableEntry(v.PairForce);
         }

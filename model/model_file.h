@@ -18,7 +18,8 @@ bool ReadModelFile(SimulationState& s, std::string_view name);
 // The nine tables of the model (entries k = 2500..50000 and one spare zero).
 void BuildPotentialTables(const ModelParameters& model, PotentialTables& tables);
 
-// The exact values the tables hold at r: density-force term (rho'/r with the
+// The exact values the tables hold at r: density rho (J^2; the table holds it
+// times DensityTableScale), density-force term (rho'/r with the
 // switching function folded in, zero outside r_hi < r <= r_c) and the pair
 // force -phi'/r (the spline's below r_hi).
 double ExactDensity(const ModelParameters& model, PairType t, double r);

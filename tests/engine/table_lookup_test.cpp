@@ -331,13 +331,13 @@ TEST(TableLookup, ElementalTargetUsesTheAaTablesWhateverTheFlags) {
     const double aa = TableLookup(s.Tables.PairForce[AA].data(), r);
     EXPECT_DOUBLE_EQ(PairForceFactor(elemental, 1, 2, r), aa);
     EXPECT_DOUBLE_EQ(DensityContribution(elemental, 1, 2, r),
-                     TableLookup(s.Tables.Density[AA].data(), r));
+                     DensityLookup(s.Tables.Density[AA].data(), r));
     s.BinaryTarget = true;
     const PotentialView binary = MakePotentialView(s);
     EXPECT_NEAR(PairForceFactor(binary, 1, 2, r), 2 * aa, 1e-6 * std::fabs(aa));
     EXPECT_NEAR(DensityContribution(binary, 1, 2, r),
-                3 * TableLookup(s.Tables.Density[AA].data(), r),
-                1e-6 * TableLookup(s.Tables.Density[AA].data(), r));
+                3 * DensityLookup(s.Tables.Density[AA].data(), r),
+                1e-6 * DensityLookup(s.Tables.Density[AA].data(), r));
 }
 
 }  // namespace

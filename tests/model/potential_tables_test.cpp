@@ -141,7 +141,7 @@ TEST(PotentialTables, InterpolatedValuesMatchTheExactForms) {
                     r * 2 * q * EvPerAngstrom;
                 worstDensityForce = std::max(worstDensityForce, forceError);
                 const double densityError =
-                    std::fabs(TableLookup(tables.Density[AA].data(), r) - ExactDensity(m, AA, r)) /
+                    std::fabs(DensityLookup(tables.Density[AA].data(), r) - ExactDensity(m, AA, r)) /
                     DensityFunction(p, nearest);
                 worstDensity = std::max(worstDensity, densityError);
             }

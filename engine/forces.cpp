@@ -1,0 +1,385 @@
+#include "engine/forces.h"
+
+#include <cfenv>
+#include <cmath>
+
+#include "engine/inelastic.h"
+#include "engine/log.h"
+#include "engine/table_lookup.h"
+
+namespace vantrel {
+
+namespace {
+
+// The faults that end a guarded pass (inexact and underflow are ordinary).
+constexpr int FaultFlags = FE_INVALID | FE_OVERFLOW | FE_DIVBYZERO;
+
+// The arrays and model values of one evaluation, copied into locals once.
+struct ForceArrays {
+    std::int32_t Count = 0;  // n: particles 0..n
+    const double* X = nullptr;
+    const double* Y = nullptr;
+    const double* Z = nullptr;
+    double* FX = nullptr;
+    double* FY = nullptr;
+    double* FZ = nullptr;
+    double* Density = nullptr;  // density sum, then embedding factor q
+    const std::uint32_t* Flags = nullptr;
+    const std::uint32_t* Start = nullptr;  // partners of i: Start[i] .. Start[i + 1] - 1
+    const std::int32_t* Index = nullptr;
+    double* DistSq = nullptr;
+    double CutoffSq = 0;  // r_c^2
+    double HighSq = 0;    // r_hi^2
+    bool NBody = false;
+    std::int32_t First = 1;  // first particle of the density sums: 0 with self-bombardment
+};
+
+ForceArrays ArraysOf(SimulationState& s) {
+    ParticleTable& p = s.Particles;
+    ForceArrays a;
+    a.Count = p.AtomCount;
+    a.X = p.X.data();
+    a.Y = p.Y.data();
+    a.Z = p.Z.data();
+    a.FX = p.FX.data();
+    a.FY = p.FY.data();
+    a.FZ = p.FZ.data();
+    a.Density = p.Density.data();
+    a.Flags = p.Flags.data();
+    a.Start = s.Partners.Start.data();
+    a.Index = s.Partners.Index.data();
+    a.DistSq = s.Partners.DistSq.data();
+    a.CutoffSq = s.Model.CutoffRadius * s.Model.CutoffRadius;
+    a.HighSq = s.Model.SplineHighRadius * s.Model.SplineHighRadius;
+    a.NBody = s.Model.NBodyActive;
+    a.First = s.Options().SelfBombard ? 0 : 1;
+    return a;
+}
+
+// Squared distance of i and j, summed y, x, z.
+inline double DistanceSq(const ForceArrays& a, double xi, double yi, double zi, std::int32_t j) {
+    const double dy = yi - a.Y[j];
+    const double dx = xi - a.X[j];
+    const double dz = zi - a.Z[j];
+    return dy * dy + dx * dx + dz * dz;
+}
+
+// The projectile's distances when it takes no part in the density sums.
+void ProjectileDistances(const ForceArrays& a) {
+    const double x0 = a.X[0], y0 = a.Y[0], z0 = a.Z[0];
+    for (std::uint32_t k = a.Start[0]; k < a.Start[1]; ++k)
+        a.DistSq[k] = DistanceSq(a, x0, y0, z0, a.Index[k]);
+}
+
+// ---------------------------------------------------------------------------
+// Density pass.
+
+// Distances only (no N-body part in the model).
+void DistanceRows(const ForceArrays& a) {
+    const std::uint32_t* start = a.Start;
+    const std::int32_t* index = a.Index;
+    double* dist = a.DistSq;
+    for (std::int32_t i = a.First; i <= a.Count; ++i) {
+        const double xi = a.X[i], yi = a.Y[i], zi = a.Z[i];
+        for (std::uint32_t k = start[i], end = start[i + 1]; k < end; ++k)
+            dist[k] = DistanceSq(a, xi, yi, zi, index[k]);
+    }
+}
+
+// Distances and density sums of rows First..n.  Binary: whether the pair's
+// class picks the table (a binary target) or every pair reads AA.
+template <bool Binary>
+void DensityRows(const ForceArrays& a, const PotentialView& v) {
+    const double* x = a.X;
+    const double* y = a.Y;
+    const double* z = a.Z;
+    double* rho = a.Density;
+    const std::uint32_t* flags = a.Flags;
+    const std::uint32_t* start = a.Start;
+    const std::int32_t* index = a.Index;
+    double* dist = a.DistSq;
+    const double cutoffSq = a.CutoffSq;
+    const double highSq = a.HighSq;
+    const float* densityAA = v.Density[AA];
+
+    for (std::int32_t i = a.First; i <= a.Count; ++i) {
+        const double xi = x[i], yi = y[i], zi = z[i];
+        double rhoi = rho[i];
+        for (std::uint32_t k = start[i], end = start[i + 1]; k < end; ++k) {
+            const std::int32_t j = index[k];
+            const double dy = yi - y[j];
+            const double dx = xi - x[j];
+            const double dz = zi - z[j];
+            const double d2 = dy * dy + dx * dx + dz * dz;
+            dist[k] = d2;
+            if (d2 <= cutoffSq && d2 > highSq) {
+                const float* table =
+                    Binary ? v.Density[PairTypeOfFlags(flags[i], flags[j])] : densityAA;
+                const double c = DensityLookup(table, std::sqrt(d2));
+                rhoi += c;
+                rho[j] += c;
+            }
+        }
+        rho[i] = rhoi;
+    }
+}
+
+// The density pass again from empty sums, testing the fault flags after
+// every pair: the sums stop at the pair that raised a fault (its share is
+// not added), the distances are still stored for every pair.  True when a
+// fault stopped the sums.
+bool DensityRowsGuarded(const ForceArrays& a, const PotentialView& v) {
+    for (std::int32_t i = a.First; i <= a.Count; ++i) a.Density[i] = 0.0;
+    bool stopped = false;
+    for (std::int32_t i = a.First; i <= a.Count; ++i) {
+        const double xi = a.X[i], yi = a.Y[i], zi = a.Z[i];
+        for (std::uint32_t k = a.Start[i], end = a.Start[i + 1]; k < end; ++k) {
+            const std::int32_t j = a.Index[k];
+            std::feclearexcept(FaultFlags);
+            const double d2 = DistanceSq(a, xi, yi, zi, j);
+            a.DistSq[k] = d2;
+            if (stopped) continue;
+            const bool inside = a.NBody && d2 <= a.CutoffSq && d2 > a.HighSq;
+            const double c = inside ? DensityContribution(v, i, j, std::sqrt(d2)) : 0.0;
+            if (std::fetestexcept(FaultFlags)) {
+                stopped = true;
+                continue;
+            }
+            if (inside) {
+                a.Density[i] += c;
+                a.Density[j] += c;
+            }
+        }
+    }
+    return stopped;
+}
+
+void DensityPass(const ForceArrays& a, const PotentialView& v) {
+    if (!a.NBody)
+        DistanceRows(a);
+    else if (v.BinaryTarget)
+        DensityRows<true>(a, v);
+    else
+        DensityRows<false>(a, v);
+}
+
+// Density sum -> embedding factor q = 0.5/sqrt(rho), each particle on its
+// own: a sum that is not a number gives 0 (no N-body force on that
+// particle), a sum at or below the floor stays as it is.  The comparisons
+// are the quiet kind, so this raises no flag.
+void EmbeddingTransform(const ForceArrays& a) {
+    double* rho = a.Density;
+    for (std::int32_t i = a.First; i <= a.Count; ++i) {
+        const double sum = rho[i];
+        if (std::isgreater(sum, DensityFloor))
+            rho[i] = 0.5 / std::sqrt(sum);
+        else if (std::isnan(sum))
+            rho[i] = 0.0;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Force pass.
+
+// Force factor of a target pair closer than r_lo: the screened-Coulomb
+// repulsion.  Rare (only in hard collisions), so kept out of the loop.
+[[gnu::noinline]] double CloseTargetFactor(const PotentialView& v, std::int32_t i, std::int32_t j,
+                                           double r) {
+    return ScreenedForceFactor(v, i, j, r, v.TargetFunction, TargetBranchRecord(v, i, j));
+}
+
+// Rows first..n of the target branch (every row but the projectile's when it
+// is no target atom).  The same arithmetic as PairForce, term for term.
+template <bool Binary>
+void TargetForceRows(const ForceArrays& a, const PotentialView& v, std::int32_t first) {
+    const double* x = a.X;
+    const double* y = a.Y;
+    const double* z = a.Z;
+    double* fx = a.FX;
+    double* fy = a.FY;
+    double* fz = a.FZ;
+    const double* q = a.Density;  // embedding factors by now
+    const std::uint32_t* flags = a.Flags;
+    const std::uint32_t* start = a.Start;
+    const std::int32_t* index = a.Index;
+    const double* dist = a.DistSq;
+    const double cutoffSq = a.CutoffSq;
+    const double low = v.LowRadius;
+    const double high = v.HighRadius;
+    const float* pairAA = v.PairForce[AA];
+    const float* densityForceAA = v.DensityForce[AA];
+
+    for (std::int32_t i = first; i <= a.Count; ++i) {
+        const double xi = x[i], yi = y[i], zi = z[i];
+        const double qi = q[i];
+        double fxi = fx[i], fyi = fy[i], fzi = fz[i];
+        for (std::uint32_t k = start[i], end = start[i + 1]; k < end; ++k) {
+            const double d2 = dist[k];
+            if (d2 > cutoffSq) continue;
+            const std::int32_t j = index[k];
+            const double r = std::sqrt(d2);
+            const double dx = xi - x[j];
+            const double dy = yi - y[j];
+            const double dz = zi - z[j];
+            double f;
+            if (r >= low) {
+                // One table index for the pair-force and density-force tables.
+                const TablePoint p = TablePointOf(r);
+                const PairType t = Binary ? PairTypeOfFlags(flags[i], flags[j]) : AA;
+                f = Interpolate(Binary ? v.PairForce[t] : pairAA, p);
+                if (r > high)
+                    f += (qi + q[j]) * Interpolate(Binary ? v.DensityForce[t] : densityForceAA, p);
+            } else {
+                f = CloseTargetFactor(v, i, j, r);
+            }
+            const double gx = f * dx, gy = f * dy, gz = f * dz;
+            fxi += gx;
+            fyi += gy;
+            fzi += gz;
+            fx[j] -= gx;
+            fy[j] -= gy;
+            fz[j] -= gz;
+        }
+        fx[i] = fxi;
+        fy[i] = fyi;
+        fz[i] = fzi;
+    }
+}
+
+// One row through the general pair force (the projectile's row).
+void GeneralForceRow(const ForceArrays& a, const PotentialView& v, std::int32_t i) {
+    const double xi = a.X[i], yi = a.Y[i], zi = a.Z[i];
+    for (std::uint32_t k = a.Start[i], end = a.Start[i + 1]; k < end; ++k) {
+        const double d2 = a.DistSq[k];
+        if (d2 > a.CutoffSq) continue;
+        const std::int32_t j = a.Index[k];
+        const ForceVector f = PairForce(v, i, j, std::sqrt(d2), xi - a.X[j], yi - a.Y[j], zi - a.Z[j]);
+        a.FX[i] += f.X;
+        a.FY[i] += f.Y;
+        a.FZ[i] += f.Z;
+        a.FX[j] -= f.X;
+        a.FY[j] -= f.Y;
+        a.FZ[j] -= f.Z;
+    }
+}
+
+void ForcePass(const ForceArrays& a, const PotentialView& v) {
+    std::int32_t first = 0;
+    if (!v.SelfBombard) {
+        GeneralForceRow(a, v, 0);
+        first = 1;
+    }
+    if (v.BinaryTarget)
+        TargetForceRows<true>(a, v, first);
+    else
+        TargetForceRows<false>(a, v, first);
+}
+
+void ImageForcePass(const ForceArrays& a, const InelasticParameters& parameters) {
+    for (std::int32_t i = 0; i <= a.Count; ++i)
+        if (a.Flags[i] & ImageCharge) a.FZ[i] += ImageForce(parameters, a.Z[i]);
+}
+
+// The force pass (and the image force) again from zero forces, testing the
+// fault flags after every pair and every image term: the sums stop at the
+// first term that raised a fault, which is not added.  True when a fault
+// stopped them.
+bool ForcePassGuarded(const ForceArrays& a, const PotentialView& v,
+                      const InelasticParameters* image) {
+    for (std::int32_t i = 0; i <= a.Count; ++i) a.FX[i] = a.FY[i] = a.FZ[i] = 0.0;
+    for (std::int32_t i = 0; i <= a.Count; ++i) {
+        const double xi = a.X[i], yi = a.Y[i], zi = a.Z[i];
+        for (std::uint32_t k = a.Start[i], end = a.Start[i + 1]; k < end; ++k) {
+            std::feclearexcept(FaultFlags);
+            const double d2 = a.DistSq[k];
+            const bool inside = d2 <= a.CutoffSq;
+            if (!inside) {
+                if (std::fetestexcept(FaultFlags)) return true;
+                continue;
+            }
+            const std::int32_t j = a.Index[k];
+            const ForceVector f = PairForce(v, i, j, std::sqrt(d2), xi - a.X[j], yi - a.Y[j], zi - a.Z[j]);
+            const double fxi = a.FX[i] + f.X, fyi = a.FY[i] + f.Y, fzi = a.FZ[i] + f.Z;
+            const double fxj = a.FX[j] - f.X, fyj = a.FY[j] - f.Y, fzj = a.FZ[j] - f.Z;
+            if (std::fetestexcept(FaultFlags)) return true;
+            a.FX[i] = fxi;
+            a.FY[i] = fyi;
+            a.FZ[i] = fzi;
+            a.FX[j] = fxj;
+            a.FY[j] = fyj;
+            a.FZ[j] = fzj;
+        }
+    }
+    if (image) {
+        for (std::int32_t i = 0; i <= a.Count; ++i) {
+            if (!(a.Flags[i] & ImageCharge)) continue;
+            std::feclearexcept(FaultFlags);
+            const double fzi = a.FZ[i] + ImageForce(*image, a.Z[i]);
+            if (std::fetestexcept(FaultFlags)) return true;
+            a.FZ[i] = fzi;
+        }
+    }
+    return false;
+}
+
+void CopyForcesToPrevious(SimulationState& s) {
+    ParticleTable& p = s.Particles;
+    p.PrevFX = p.FX;
+    p.PrevFY = p.FY;
+    p.PrevFZ = p.FZ;
+}
+
+}  // namespace
+
+void ClearForcesAndDensity(SimulationState& s) {
+    ParticleTable& p = s.Particles;
+    const std::int32_t n = p.AtomCount;
+    double* fx = p.FX.data();
+    double* fy = p.FY.data();
+    double* fz = p.FZ.data();
+    double* rho = p.Density.data();
+    for (std::int32_t i = 0; i <= n; ++i) fx[i] = fy[i] = fz[i] = rho[i] = 0.0;
+}
+
+void EvaluateInitialForces(SimulationState& s) {
+    ClearForcesAndDensity(s);
+    const ForceArrays a = ArraysOf(s);
+    const PotentialView v = MakePotentialView(s);
+    if (!v.SelfBombard) ProjectileDistances(a);
+    DensityPass(a, v);
+    if (a.NBody) EmbeddingTransform(a);
+    ForcePass(a, v);
+    CopyForcesToPrevious(s);
+}
+
+void EvaluateStepForces(SimulationState& s) {
+    const ForceArrays a = ArraysOf(s);
+    const PotentialView v = MakePotentialView(s);
+    const InelasticParameters* image =
+        s.Options().UseImagePotential ? &s.Inelastic : nullptr;
+
+    if (!v.SelfBombard) ProjectileDistances(a);
+
+    // Faults raised before the guarded passes stay for the caller.
+    std::fexcept_t before;
+    std::fegetexceptflag(&before, FE_ALL_EXCEPT);
+
+    // The passes run at full speed with one flag test each; only a pass
+    // that raised a fault runs again pair by pair to find where it stops.
+    std::feclearexcept(FE_ALL_EXCEPT);
+    DensityPass(a, v);
+    if (std::fetestexcept(FaultFlags) && DensityRowsGuarded(a, v))
+        ShowError(s.Ui(), RhoSumErrorText);
+
+    if (a.NBody) EmbeddingTransform(a);
+
+    std::feclearexcept(FE_ALL_EXCEPT);
+    ForcePass(a, v);
+    if (image) ImageForcePass(a, *image);
+    if (std::fetestexcept(FaultFlags) && ForcePassGuarded(a, v, image))
+        ShowError(s.Ui(), ForceErrorText);
+
+    std::fesetexceptflag(&before, FE_ALL_EXCEPT);
+}
+
+}  // namespace vantrel
