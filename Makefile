@@ -24,6 +24,12 @@ build: setup $(TEST_DIR)/build.ninja
 test: build
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
 
+# The example job, headless, in build/demo (outputs and log land there).
+demo: build
+	mkdir -p build/demo
+	cd build/demo && ../test/cli/vantrel-cli run --answer yes --log demo.log \
+	  ../../examples/ar_cu100.prj
+
 $(RELEASE_DIR)/build.ninja:
 	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_BENCH=ON
 

@@ -1,5 +1,6 @@
 #include "engine/console_ui.h"
 
+#include <cerrno>
 #include <cstring>
 #include <unistd.h>
 
@@ -8,6 +9,20 @@ namespace vantrel {
 namespace {
 
 bool IsTerminal(std::FILE* stream) { return stream && ::isatty(::fileno(stream)) == 1; }
+
+// One line typed on standard input, without its line end; empty at the end
+// of the input.
+std::string ReadTerminalLine() {
+    std::string line;
+    char c = 0;
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0 || c == '\n') break;
+        if (line.size() < 256) line.push_back(c);
+    }
+    return line;
+}
 
 std::string WithLineBreaks(std::string_view text) {
     std::string out(text);
@@ -33,18 +48,16 @@ void ConsoleUserInterface::EndProgressLine() {
 }
 
 void ConsoleUserInterface::AppendLogLine(std::string_view text, LogColour colour) {
-    if (plainLog_) {
-        std::fwrite(text.data(), 1, text.size(), plainLog_);
-        std::fputc('\n', plainLog_);
-    }
+    // One call per line: a flush from another thread never splits a line.
+    if (plainLog_)
+        std::fprintf(plainLog_, "%.*s\n", static_cast<int>(text.size()), text.data());
     if (quiet_ || !log_) return;
     if (log_ == messages_ || (logIsTerminal_ && messagesAreTerminal_)) EndProgressLine();
     if (logIsTerminal_ && colour != ColourBlack) {
         std::fprintf(log_, "\x1b[38;2;%d;%d;%dm%.*s\x1b[0m\n", colour.Red, colour.Green,
                      colour.Blue, static_cast<int>(text.size()), text.data());
     } else {
-        std::fwrite(text.data(), 1, text.size(), log_);
-        std::fputc('\n', log_);
+        std::fprintf(log_, "%.*s\n", static_cast<int>(text.size()), text.data());
     }
     std::fflush(log_);
 }
@@ -68,6 +81,8 @@ void ConsoleUserInterface::Message(const char* prefix, std::string_view text,
     std::fprintf(messages_, "%s%s%s\n", prefix, WithLineBreaks(text).c_str(), suffix);
     std::fflush(messages_);
 }
+
+void ConsoleUserInterface::Notice(std::string_view text) { Message("", text); }
 
 void ConsoleUserInterface::ErrorBox(std::string_view text) { Message("error: ", text); }
 
@@ -95,9 +110,10 @@ bool ConsoleUserInterface::AskYesNo(std::string_view text, QuestionKind) {
             EndProgressLine();
             std::fprintf(messages_, "question: %s [y/N] ", WithLineBreaks(text).c_str());
             std::fflush(messages_);
-            char line[64] = {0};
-            if (std::fgets(line, sizeof line, stdin))
-                answer = line[0] == 'y' || line[0] == 'Y';
+            // Straight from the descriptor: stdin's stream lock is never held
+            // while waiting, so a flush of all streams cannot block on it.
+            const std::string line = ReadTerminalLine();
+            answer = !line.empty() && (line[0] == 'y' || line[0] == 'Y');
             std::fprintf(messages_, "question: %s -> %s\n", WithLineBreaks(text).c_str(),
                          answer ? "yes" : "no");
             std::fflush(messages_);

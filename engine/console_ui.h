@@ -37,6 +37,10 @@ public:
     void ExpressionError(std::string_view message) override;
     void RefreshMemoryDisplay() override {}
 
+    // One line of the runner's own on the message stream (batch items,
+    // interrupts), ending any progress line first.
+    void Notice(std::string_view text);
+
     // Also write the plain log (no colours) to this file.
     void SetPlainLogFile(std::FILE* file) { plainLog_ = file; }
     // No log on the log stream.

@@ -1,0 +1,205 @@
+#include "cli/arguments.h"
+
+#include <charconv>
+#include <string_view>
+
+namespace vantrel::cli {
+
+namespace {
+
+// Flags that take a value, and where the value goes.
+struct ValueFlag {
+    const char* Name;
+    std::string CliArguments::*Target;
+};
+
+constexpr ValueFlag FileFlags[] = {
+    {"--target", &CliArguments::Target},   {"--model", &CliArguments::Model},
+    {"--run", &CliArguments::Run},         {"--impact", &CliArguments::Impact},
+    {"--inelastic", &CliArguments::Inelastic}, {"--initial", &CliArguments::Initial},
+    {"--dynamic", &CliArguments::Dynamic}, {"--events", &CliArguments::Events},
+    {"--log", &CliArguments::LogFile},
+};
+
+bool TakesValue(std::string_view flag) {
+    for (const ValueFlag& f : FileFlags)
+        if (flag == f.Name) return true;
+    return flag == "--config" || flag == "--set" || flag == "--max-runs" || flag == "--answer";
+}
+
+bool IsJobFlag(std::string_view flag) { return flag != "--config" && flag != "--set"; }
+
+// A batch file names each item's nine files itself.
+bool IsFileFlag(std::string_view flag) {
+    for (const ValueFlag& f : FileFlags)
+        if (flag == f.Name && flag != "--log") return true;
+    return false;
+}
+
+bool ParseMaxRuns(std::string_view text, std::int32_t& value) {
+    const char* last = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), last, value);
+    return !text.empty() && result.ec == std::errc() && result.ptr == last && value >= 1;
+}
+
+}  // namespace
+
+const char* UsageText() {
+    return "usage: vantrel-cli run   [OPTIONS] PROJECTILE.prj\n"
+           "       vantrel-cli batch [OPTIONS] FILE.bdf\n"
+           "       vantrel-cli options [--config FILE.cfg] [--set NAME=VALUE ...]\n"
+           "OPTIONS:\n"
+           "  --target F --model F --run F --impact F --inelastic F\n"
+           "        input files; default: the projectile's path with the extension\n"
+           "        replaced (.trg .mdl .run .imp .inl)\n"
+           "  --initial F --dynamic F --events F\n"
+           "        output files; default: inivars.vsk, dynvars.vsk, inelast.dat in the\n"
+           "        current directory\n"
+           "  --config F.cfg     load this configuration file whatever its\n"
+           "                     LoadOptionsAtStart byte says (default: ./vantrel.cfg,\n"
+           "                     loaded only when it says so)\n"
+           "  --set NAME=VALUE   set one option by its code name (see `vantrel-cli\n"
+           "                     options`); repeatable; booleans as 0/1/true/false\n"
+           "  --max-runs N       stop the job after N runs\n"
+           "  --answer yes|no    how the job's questions are answered; without it: ask\n"
+           "                     on a terminal, otherwise answer No and say so in the log\n"
+           "  --log F            also write the plain log to F\n"
+           "  --quiet            no log on standard output\n"
+           "  --progress         the progress line on standard error even when it is not\n"
+           "                     a terminal\n"
+           "Exit status: 0 the job (every batch item) ran to its end; 1 a job ended on\n"
+           "an error; 2 usage error; 130 stopped by Ctrl-C.\n";
+}
+
+bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
+                    std::string& error) {
+    parsed = CliArguments{};
+    if (args.empty()) {
+        error = "no command given (run, batch or options)";
+        return false;
+    }
+    const std::string& command = args[0];
+    if (command == "run")
+        parsed.Kind = Command::Run;
+    else if (command == "batch")
+        parsed.Kind = Command::Batch;
+    else if (command == "options")
+        parsed.Kind = Command::Options;
+    else if (command == "--help" || command == "-h" || command == "help") {
+        parsed.Kind = Command::Help;
+        return true;
+    } else {
+        error = "unknown command: '" + command + "' (run, batch or options)";
+        return false;
+    }
+
+    std::vector<std::string> positional;
+    bool flagsEnded = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (flagsEnded || arg.size() < 2 || arg[0] != '-') {
+            positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            flagsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            parsed.Kind = Command::Help;
+            return true;
+        }
+        std::string flag = arg;
+        std::string value;
+        bool hasValue = false;
+        if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
+            flag = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+            hasValue = true;
+        }
+
+        if (flag == "--quiet" || flag == "--progress") {
+            if (hasValue) {
+                error = flag + " takes no value";
+                return false;
+            }
+            if (parsed.Kind == Command::Options) {
+                error = flag + " is not an option of 'options'";
+                return false;
+            }
+            (flag == "--quiet" ? parsed.Quiet : parsed.Progress) = true;
+            continue;
+        }
+        if (!TakesValue(flag)) {
+            error = "unknown flag: '" + flag + "'";
+            return false;
+        }
+        if (parsed.Kind == Command::Options && IsJobFlag(flag)) {
+            error = flag + " is not an option of 'options'";
+            return false;
+        }
+        if (parsed.Kind == Command::Batch && IsFileFlag(flag)) {
+            error = flag + " is not an option of 'batch' (the batch file names every file)";
+            return false;
+        }
+        if (!hasValue) {
+            if (i + 1 >= args.size()) {
+                error = flag + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        }
+
+        if (flag == "--config") {
+            if (value.empty()) {
+                error = "--config needs a file name";
+                return false;
+            }
+            parsed.Config = value;
+        } else if (flag == "--set") {
+            parsed.Sets.push_back(value);
+        } else if (flag == "--max-runs") {
+            if (!ParseMaxRuns(value, parsed.MaxRuns)) {
+                error = "bad value for --max-runs: '" + value + "' (a whole number from 1)";
+                return false;
+            }
+        } else if (flag == "--answer") {
+            if (value == "yes")
+                parsed.Answer = AnswerChoice::Yes;
+            else if (value == "no")
+                parsed.Answer = AnswerChoice::No;
+            else {
+                error = "bad value for --answer: '" + value + "' (yes or no)";
+                return false;
+            }
+        } else {
+            for (const ValueFlag& f : FileFlags)
+                if (flag == f.Name) parsed.*(f.Target) = value;
+            if (value.empty()) {
+                error = flag + " needs a file name";
+                return false;
+            }
+        }
+    }
+
+    if (parsed.Kind == Command::Options) {
+        if (!positional.empty()) {
+            error = "unexpected argument: '" + positional[0] + "'";
+            return false;
+        }
+        return true;
+    }
+    if (positional.empty()) {
+        error = parsed.Kind == Command::Run ? "missing projectile file (PROJECTILE.prj)"
+                                            : "missing batch definition file (FILE.bdf)";
+        return false;
+    }
+    if (positional.size() > 1) {
+        error = "unexpected argument: '" + positional[1] + "'";
+        return false;
+    }
+    parsed.File = positional[0];
+    return true;
+}
+
+}  // namespace vantrel::cli

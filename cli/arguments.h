@@ -1,0 +1,49 @@
+// The command line of vantrel-cli:
+//
+//   vantrel-cli run   [OPTIONS] PROJECTILE.prj
+//   vantrel-cli batch [OPTIONS] FILE.bdf
+//   vantrel-cli options [--config FILE.cfg] [--set NAME=VALUE ...]
+//
+// Every flag takes its value either as the next argument or after "=".
+// "--" ends the flags.  A flag given twice keeps its last value, except
+// --set, whose assignments are applied in the order given.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel::cli {
+
+enum class Command { Run, Batch, Options, Help };
+
+enum class AnswerChoice { Ask, Yes, No };
+
+struct CliArguments {
+    Command Kind = Command::Help;
+    std::string File;  // projectile file (run) or batch definition file (batch)
+
+    // Input files of `run`; empty means the projectile's companion name.
+    std::string Target, Model, Run, Impact, Inelastic;
+    // Output files; empty means the default name in the current directory.
+    std::string Initial, Dynamic, Events;
+
+    std::optional<std::string> Config;
+    std::vector<std::string> Sets;  // NAME=VALUE, in order
+    std::int32_t MaxRuns = 0;       // 0: no limit
+    AnswerChoice Answer = AnswerChoice::Ask;
+    std::string LogFile;
+    bool Quiet = false;
+    bool Progress = false;
+};
+
+// Parses args (without the program name).  False with a one-line reason in
+// error on a usage error.
+bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
+                    std::string& error);
+
+// The usage text printed with every usage error and by --help.
+const char* UsageText();
+
+}  // namespace vantrel::cli

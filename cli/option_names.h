@@ -1,0 +1,31 @@
+// The option block by name: every SimulationOptions field and the companion
+// values under their code names, for `--set NAME=VALUE` and the `options`
+// listing of the headless runner.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/program.h"
+
+namespace vantrel::cli {
+
+// Sets one option by its code name (exact spelling, as in the listing).
+// Integers are decimal and must lie in the range the options dialog allows;
+// booleans are 0, 1, true or false.  GraphScale follows GraphPlotType, as the
+// options dialog's OK makes it, and cannot be set by itself.  On failure the
+// values stay as they were and error holds a one-line reason.
+bool SetOptionByName(ProgramContext& program, std::string_view name, std::string_view value,
+                     std::string& error);
+
+// Same, for a NAME=VALUE text.
+bool SetOptionAssignment(ProgramContext& program, std::string_view assignment,
+                         std::string& error);
+
+// "NAME = VALUE" lines: the 40-byte block in its stored order (reserved bytes
+// left out), then GraphScale, RunOffset and RandomSeed.  Booleans as
+// true/false, GraphScale as the shortest text that reads back exactly.
+std::vector<std::string> OptionLines(const ProgramContext& program);
+
+}  // namespace vantrel::cli

@@ -1,0 +1,27 @@
+// The dispatch from the command line to the three commands; apart from
+// commands.cpp so that parsing and `options` link without the simulation.
+#include "cli/commands.h"
+
+namespace vantrel::cli {
+
+int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+           const InterruptSource& interrupts) {
+    CliArguments parsed;
+    std::string error;
+    if (!ParseArguments(args, parsed, error)) return UsageError(err, error);
+    switch (parsed.Kind) {
+        case Command::Help:
+            std::fputs(UsageText(), out);
+            std::fflush(out);
+            return ExitCompleted;
+        case Command::Options:
+            return RunOptionsCommand(parsed, out, err);
+        case Command::Run:
+            return RunJobCommand(parsed, out, err, interrupts);
+        case Command::Batch:
+            return RunBatchCommand(parsed, out, err, interrupts);
+    }
+    return ExitUsage;
+}
+
+}  // namespace vantrel::cli

@@ -1,0 +1,121 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cli/arguments.h"
+
+namespace vantrel::cli {
+namespace {
+
+struct UsageCase {
+    const char* Name;
+    std::vector<std::string> Args;
+    std::string Error;
+};
+
+class UsageErrors : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(UsageErrors, NameTheFaultInOneLine) {
+    CliArguments parsed;
+    std::string error;
+    EXPECT_FALSE(ParseArguments(GetParam().Args, parsed, error));
+    EXPECT_EQ(error, GetParam().Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, UsageErrors,
+    ::testing::Values(
+        UsageCase{"NoCommand", {}, "no command given (run, batch or options)"},
+        UsageCase{"UnknownCommand", {"go", "a.prj"}, "unknown command: 'go' (run, batch or options)"},
+        UsageCase{"UnknownFlag", {"run", "--fast", "a.prj"}, "unknown flag: '--fast'"},
+        UsageCase{"UnknownShortFlag", {"run", "-x", "a.prj"}, "unknown flag: '-x'"},
+        UsageCase{"MissingProjectile", {"run", "--answer", "yes"},
+                  "missing projectile file (PROJECTILE.prj)"},
+        UsageCase{"MissingBatchFile", {"batch"}, "missing batch definition file (FILE.bdf)"},
+        UsageCase{"TwoProjectiles", {"run", "a.prj", "b.prj"}, "unexpected argument: 'b.prj'"},
+        UsageCase{"FlagWithoutValue", {"run", "a.prj", "--target"}, "--target needs a value"},
+        UsageCase{"EmptyFileName", {"run", "--model=", "a.prj"}, "--model needs a file name"},
+        UsageCase{"MaxRunsZero", {"run", "--max-runs", "0", "a.prj"},
+                  "bad value for --max-runs: '0' (a whole number from 1)"},
+        UsageCase{"MaxRunsText", {"run", "--max-runs=ten", "a.prj"},
+                  "bad value for --max-runs: 'ten' (a whole number from 1)"},
+        UsageCase{"MaxRunsTooLarge", {"run", "--max-runs", "3000000000", "a.prj"},
+                  "bad value for --max-runs: '3000000000' (a whole number from 1)"},
+        UsageCase{"AnswerMaybe", {"run", "--answer", "maybe", "a.prj"},
+                  "bad value for --answer: 'maybe' (yes or no)"},
+        UsageCase{"QuietWithValue", {"run", "--quiet=1", "a.prj"}, "--quiet takes no value"},
+        UsageCase{"JobFlagForOptions", {"options", "--max-runs", "3"},
+                  "--max-runs is not an option of 'options'"},
+        UsageCase{"QuietForOptions", {"options", "--quiet"}, "--quiet is not an option of 'options'"},
+        UsageCase{"FileForOptions", {"options", "x.cfg"}, "unexpected argument: 'x.cfg'"},
+        UsageCase{"FileFlagForBatch", {"batch", "--target", "t.trg", "b.bdf"},
+                  "--target is not an option of 'batch' (the batch file names every file)"}),
+    [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.Name); });
+
+TEST(Arguments, RunTakesEveryFlagInBothSpellings) {
+    CliArguments a;
+    std::string error;
+    ASSERT_TRUE(ParseArguments({"run", "--target", "t.trg", "--model=m.mdl", "--run", "r.run",
+                                "--impact=i.imp", "--inelastic", "x.inl", "--initial", "ini.vsk",
+                                "--dynamic=dyn.vsk", "--events", "ev.dat", "--config", "c.cfg",
+                                "--set", "UseLSS=1", "--set=RunOffset=4", "--max-runs", "7",
+                                "--answer", "no", "--log", "job.log", "--quiet", "--progress",
+                                "cu.prj"},
+                               a, error))
+        << error;
+    EXPECT_EQ(a.Kind, Command::Run);
+    EXPECT_EQ(a.File, "cu.prj");
+    EXPECT_EQ(a.Target, "t.trg");
+    EXPECT_EQ(a.Model, "m.mdl");
+    EXPECT_EQ(a.Run, "r.run");
+    EXPECT_EQ(a.Impact, "i.imp");
+    EXPECT_EQ(a.Inelastic, "x.inl");
+    EXPECT_EQ(a.Initial, "ini.vsk");
+    EXPECT_EQ(a.Dynamic, "dyn.vsk");
+    EXPECT_EQ(a.Events, "ev.dat");
+    ASSERT_TRUE(a.Config.has_value());
+    EXPECT_EQ(*a.Config, "c.cfg");
+    EXPECT_EQ(a.Sets, (std::vector<std::string>{"UseLSS=1", "RunOffset=4"}));
+    EXPECT_EQ(a.MaxRuns, 7);
+    EXPECT_EQ(a.Answer, AnswerChoice::No);
+    EXPECT_EQ(a.LogFile, "job.log");
+    EXPECT_TRUE(a.Quiet);
+    EXPECT_TRUE(a.Progress);
+}
+
+TEST(Arguments, DoubleDashLetsAFileNameStartWithADash) {
+    CliArguments a;
+    std::string error;
+    ASSERT_TRUE(ParseArguments({"batch", "--answer=yes", "--", "-odd.bdf"}, a, error)) << error;
+    EXPECT_EQ(a.Kind, Command::Batch);
+    EXPECT_EQ(a.File, "-odd.bdf");
+    EXPECT_EQ(a.Answer, AnswerChoice::Yes);
+    EXPECT_EQ(a.MaxRuns, 0);
+    EXPECT_FALSE(a.Config.has_value());
+}
+
+TEST(Arguments, LaterValueWinsButSetsAccumulate) {
+    CliArguments a;
+    std::string error;
+    ASSERT_TRUE(ParseArguments({"options", "--config", "a.cfg", "--set", "Verbose=0", "--config",
+                                "b.cfg", "--set", "Verbose=1"},
+                               a, error))
+        << error;
+    EXPECT_EQ(a.Kind, Command::Options);
+    EXPECT_EQ(*a.Config, "b.cfg");
+    EXPECT_EQ(a.Sets, (std::vector<std::string>{"Verbose=0", "Verbose=1"}));
+}
+
+TEST(Arguments, HelpAnywhereAsksForTheUsage) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--help"}, {"-h"}, {"run", "--help"}, {"batch", "x", "-h"}}) {
+        CliArguments a;
+        std::string error;
+        EXPECT_TRUE(ParseArguments(args, a, error));
+        EXPECT_EQ(a.Kind, Command::Help) << args.back();
+    }
+}
+
+}  // namespace
+}  // namespace vantrel::cli

@@ -1,0 +1,434 @@
+// The built vantrel-cli as a process: exit statuses, where the log and the
+// messages go, the files a job finds and writes, batches and Ctrl-C.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "cli/arguments.h"
+#include "engine/program.h"
+#include "engine/run_driver.h"
+#include "output/particle_sample.h"
+#include "tests/cli/runner_process.h"
+#include "tests/support/job_files.h"
+#include "tests/support/recording_ui.h"
+#include "tests/support/temp_dir.h"
+
+namespace vantrel {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::RunnerResult;
+using testing::RunRunner;
+using testing::RunRunnerInterrupted;
+using testing::SmallJob;
+using testing::TempDir;
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+int CountLines(const std::string& text, const std::string& line) {
+    const std::vector<std::string> lines = Lines(text);
+    return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+bool HasLine(const std::string& text, const std::string& line) {
+    return CountLines(text, line) > 0;
+}
+
+std::vector<std::string> RunCountLines(const std::string& log) {
+    std::vector<std::string> found;
+    for (const std::string& line : Lines(log))
+        if (line.rfind("  Run count: ", 0) == 0) found.push_back(line);
+    return found;
+}
+
+std::vector<ParticleSample> Records(const std::string& path) {
+    const std::string bytes = ReadFileBytes(path);
+    std::vector<ParticleSample> records;
+    for (std::size_t at = 0; at + 40 <= bytes.size(); at += 40) {
+        std::array<std::uint8_t, 40> raw;
+        std::memcpy(raw.data(), bytes.data() + at, 40);
+        records.push_back(DecodeSample(raw));
+    }
+    return records;
+}
+
+// Atoms of SmallJob's default crystal, plus the projectile.
+constexpr std::size_t SmallJobParticles = 3 * 3 * 2 * 4 + 1;
+
+SmallJob QuickJob(int impacts) {
+    SmallJob job;
+    job.Impacts.clear();
+    for (int k = 0; k < impacts; ++k)
+        job.Impacts.push_back(std::to_string(0.1 * k) + " 0.2 3.0");
+    job.MaxTimeFs = 6;
+    job.SampleMode = 1;  // every particle once, when the run ends
+    return job;
+}
+
+std::string UsageTail() { return cli::UsageText(); }
+
+// ---------------------------------------------------------------- usage
+
+struct UsageCase {
+    const char* Name;
+    std::vector<std::string> Args;
+    const char* Message;
+};
+
+class RunnerUsage : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(RunnerUsage, ExitsTwoWithOneLineAndTheUsage) {
+    TempDir dir;
+    const RunnerResult r = RunRunner(dir.Path(), GetParam().Args);
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(r.Err, std::string("vantrel-cli: ") + GetParam().Message + "\n" + UsageTail());
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));  // no output file was made
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, RunnerUsage,
+    ::testing::Values(
+        UsageCase{"UnknownFlag", {"run", "--verbose", "job.prj"}, "unknown flag: '--verbose'"},
+        UsageCase{"UnknownOptionName", {"run", "--set", "UseLss=1", "job.prj"},
+                  "unknown option name: 'UseLss' (did you mean UseLSS?)"},
+        UsageCase{"BadBoolean", {"batch", "--set", "Verbose=yes", "jobs.bdf"},
+                  "bad value for Verbose: 'yes' (0, 1, true or false)"},
+        UsageCase{"BadInteger", {"options", "--set", "RandomSeed=1e3"},
+                  "bad value for RandomSeed: '1e3' (an integer from -10000000 to 10000000)"},
+        UsageCase{"BadMaxRuns", {"run", "--max-runs", "-1", "job.prj"},
+                  "bad value for --max-runs: '-1' (a whole number from 1)"},
+        UsageCase{"MissingProjectile", {"run", "--answer", "yes"},
+                  "missing projectile file (PROJECTILE.prj)"},
+        UsageCase{"MissingBatchFile", {"batch"}, "missing batch definition file (FILE.bdf)"},
+        UsageCase{"NoCommand", {}, "no command given (run, batch or options)"}),
+    [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.Name); });
+
+TEST(Runner, HelpGoesToStandardOutputWithStatusZero) {
+    TempDir dir;
+    const RunnerResult r = RunRunner(dir.Path(), {"--help"});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Out, UsageTail());
+    EXPECT_EQ(r.Err, "");
+}
+
+TEST(Runner, OptionsListsEveryKindOfFieldAsSet) {
+    TempDir dir;
+    const RunnerResult r =
+        RunRunner(dir.Path(), {"options", "--set", "LatticeSiteIndex=7", "--set", "UseST=true",
+                               "--set", "Verbose=0", "--set", "GraphPlotType=1", "--set",
+                               "RunOffset=300", "--set", "RandomSeed=-42"});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_EQ(r.Err, "");
+    EXPECT_EQ(r.Out,
+              "Algorithm = 3\nNeighbourSearch = false\nGraphPlotType = 1\nVerbose = false\n"
+              "ReportEnergy = true\nReportInelastic = true\nReportLatticeEnergy = false\n"
+              "LatticeSiteIndex = 7\nLogBufferLines = 500\nElementalTarget = false\n"
+              "StoreInitial = false\nStoreInelastic = false\nHotTarget = false\n"
+              "LoadOptionsAtStart = false\nFixedTimestep = false\nNoYVibration = false\n"
+              "UseLSS = false\nUseOR = false\nUseST = true\nUseCooling = false\n"
+              "IgnoreTargetForces = false\nSelfBombard = false\nUseImagePotential = false\n"
+              "GraphScale = 0.01\nRunOffset = 300\nRandomSeed = -42\n");
+}
+
+// ----------------------------------------------------------------- jobs
+
+TEST(Runner, GoodJobExitsZeroWithTheLogOnStandardOutput) {
+    TempDir dir;
+    QuickJob(2).Write(dir);
+    const RunnerResult r = RunRunner(dir.Path(), {"run", "--answer", "yes", "job.prj"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(RunCountLines(r.Out),
+              (std::vector<std::string>{"  Run count: 1", "  Run count: 2"}));
+    EXPECT_TRUE(HasLine(r.Out, "  ==> Ready to run calculations in earnest."));
+    EXPECT_EQ(r.Err, "question: Proceed with simulation now? -> yes\n");
+    // Default output names in the current folder.
+    EXPECT_EQ(Records(dir.File("dynvars.vsk")).size(), 2 * SmallJobParticles);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("inivars.vsk")));
+}
+
+TEST(Runner, PlainLogFileEqualsTheLogTheWindowWouldShow) {
+    // The same job in-process through a recording interface that answers Yes.
+    const SmallJob job = QuickJob(2);
+    TempDir inProcess;
+    testing::RecordingUserInterface ui;
+    ProgramContext program(ui);
+    ASSERT_EQ(RunJob(program, job.Write(inProcess), SmallJob::Outputs(inProcess), false),
+              JobOutcome::Completed);
+
+    TempDir dir;
+    job.Write(dir);
+    const RunnerResult r =
+        RunRunner(dir.Path(), {"run", "--answer=yes", "--log", "job.log", "job.prj"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(ReadFileBytes(dir.File("job.log")), ui.LogText());
+    EXPECT_EQ(r.Out, ui.LogText());
+}
+
+TEST(Runner, QuietLeavesStandardOutputEmptyButKeepsTheLogFile) {
+    TempDir dir;
+    QuickJob(1).Write(dir);
+    const RunnerResult r =
+        RunRunner(dir.Path(), {"run", "--answer", "yes", "--quiet", "--log", "q.log", "job.prj"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Out, "");
+    EXPECT_EQ(RunCountLines(ReadFileBytes(dir.File("q.log"))),
+              std::vector<std::string>{"  Run count: 1"});
+}
+
+TEST(Runner, ProgressLinesOnStandardErrorOnlyWhenAsked) {
+    TempDir dir;
+    QuickJob(1).Write(dir);
+    const RunnerResult plain = RunRunner(dir.Path(), {"run", "--answer", "yes", "job.prj"});
+    EXPECT_EQ(plain.Err.find("Timesteps: "), std::string::npos);
+    const RunnerResult progress =
+        RunRunner(dir.Path(), {"run", "--answer", "yes", "--progress", "job.prj"});
+    EXPECT_EQ(progress.Status, 0);
+    EXPECT_TRUE(HasLine(progress.Err, "Timesteps: 0 (0.00 fs)")) << progress.Err;
+}
+
+TEST(Runner, FailingJobExitsOneWithTheReadersMessage) {
+    TempDir dir;
+    QuickJob(1).Write(dir);
+    dir.Write("job.run", "1 sample mode\n10 period\nzero skip\n");
+    const RunnerResult r = RunRunner(dir.Path(), {"run", "--answer", "yes", "job.prj"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_TRUE(HasLine(r.Out, "  Format error in .RUN file")) << r.Out;
+    EXPECT_TRUE(RunCountLines(r.Out).empty());
+}
+
+TEST(Runner, WithoutATerminalTheSummaryIsDeclinedAndTheLogSaysWhy) {
+    TempDir dir;
+    QuickJob(1).Write(dir);
+    const RunnerResult r = RunRunner(dir.Path(), {"run", "job.prj"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err,
+              "question: Proceed with simulation now? -> no (no terminal to ask)\n");
+    const std::vector<std::string> lines = Lines(r.Out);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2],
+              "  Answered No for want of a terminal: Proceed with simulation now?");
+    EXPECT_EQ(lines.back(), "  ...Simulation aborted");
+}
+
+TEST(Runner, AnswerNoDeclinesTheSummary) {
+    TempDir dir;
+    QuickJob(1).Write(dir);
+    const RunnerResult r = RunRunner(dir.Path(), {"run", "--answer", "no", "job.prj"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "question: Proceed with simulation now? -> no\n");
+    EXPECT_EQ(Lines(r.Out).back(), "  ...Simulation aborted");
+}
+
+TEST(Runner, CompanionFilesAreTheProjectilesNameWithOtherExtensions) {
+    TempDir dir;
+    QuickJob(1).Write(dir);
+    std::filesystem::create_directory(dir.Path() / "sub");
+    for (const char* ext : {".prj", ".trg", ".run", ".imp"})
+        std::filesystem::rename(dir.File(std::string("job") + ext),
+                                dir.Path() / "sub" / (std::string("cu") + ext));
+    // No sub/cu.mdl: the model is the one file named by hand.
+    const RunnerResult missing = RunRunner(dir.Path(), {"run", "--answer", "yes", "sub/cu.prj"});
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_EQ(missing.Err, "error: File not found: sub/cu.mdl.\n");
+    EXPECT_EQ(missing.Out, "");
+
+    const RunnerResult r = RunRunner(
+        dir.Path(), {"run", "--answer", "yes", "--model", "job.mdl", "--dynamic", "d.vsk",
+                     "sub/cu.prj"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(Records(dir.File("d.vsk")).size(), SmallJobParticles);
+}
+
+TEST(Runner, InelasticFileIsRequiredOnlyWhenAModelIsOn) {
+    TempDir dir;
+    QuickJob(1).Write(dir);
+    const RunnerResult r =
+        RunRunner(dir.Path(), {"run", "--answer", "yes", "--set", "UseLSS=1", "job.prj"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "error: File not found: job.inl.\n");
+}
+
+TEST(Runner, SetReachesTheJob) {
+    TempDir dir;
+    QuickJob(3).Write(dir);
+    const RunnerResult r = RunRunner(dir.Path(), {"run", "--answer", "yes", "--set",
+                                                  "RunOffset=1", "--set", "Verbose=false",
+                                                  "--set", "StoreInitial=1", "job.prj"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(RunCountLines(r.Out),
+              (std::vector<std::string>{"  Run count: 2", "  Run count: 3"}));
+    EXPECT_FALSE(HasLine(r.Out, "                 * TERMINATED *"));  // Verbose off
+    const std::vector<ParticleSample> initial = Records(dir.File("inivars.vsk"));
+    ASSERT_EQ(initial.size(), SmallJobParticles);
+    EXPECT_EQ(initial.front().RunNumber, 3);
+}
+
+TEST(Runner, MaxRunsEndsTheJobAfterThatManyRuns) {
+    TempDir dir;
+    QuickJob(5).Write(dir);
+    const RunnerResult r = RunRunner(
+        dir.Path(), {"run", "--answer", "yes", "--set", "RunOffset=2", "--max-runs", "2",
+                     "job.prj"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(RunCountLines(r.Out),
+              (std::vector<std::string>{"  Run count: 3", "  Run count: 4"}));
+    const std::vector<ParticleSample> records = Records(dir.File("dynvars.vsk"));
+    ASSERT_EQ(records.size(), 2 * SmallJobParticles);
+    EXPECT_EQ(records.front().RunNumber, 3);
+    EXPECT_EQ(records.back().RunNumber, 4);
+}
+
+// ---------------------------------------------------------------- batch
+
+std::string BatchItem(const std::string& title, const std::string& stem) {
+    return title + "\njob.prj\njob.trg\njob.mdl\njob.run\njob.imp\njob.inl\n" + stem +
+           "-ini.vsk\n" + stem + "-dyn.vsk\n" + stem + "-ev.dat\n";
+}
+
+TEST(Runner, BatchOfTwoRunsBothItemsWithoutAskingToProceed) {
+    TempDir dir;
+    QuickJob(1).Write(dir);
+    dir.Write("jobs.bdf", BatchItem("first item", "a") + BatchItem("second item", "b"));
+    const RunnerResult r = RunRunner(dir.Path(), {"batch", "jobs.bdf"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Err,
+              "batch: Vantrel 1.0 (batch item #1 first item)\n"
+              "batch: Vantrel 1.0 (batch item #2 second item)\n");
+    EXPECT_EQ(CountLines(r.Out, "  ==> Ready to run calculations in earnest."), 2);
+    EXPECT_EQ(Records(dir.File("a-dyn.vsk")).size(), SmallJobParticles);
+    EXPECT_EQ(Records(dir.File("b-dyn.vsk")).size(), SmallJobParticles);
+}
+
+TEST(Runner, BatchStopsAtAThirdItemNamingAMissingFile) {
+    TempDir dir;
+    QuickJob(1).Write(dir);
+    std::string third = BatchItem("third", "c");
+    third.replace(third.find("job.mdl"), 7, "gone.mdl");
+    dir.Write("jobs.bdf", BatchItem("one", "a") + BatchItem("two", "b") + third);
+    const RunnerResult r = RunRunner(dir.Path(), {"batch", "--answer", "yes", "jobs.bdf"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err,
+              "batch: Vantrel 1.0 (batch item #1 one)\n"
+              "batch: Vantrel 1.0 (batch item #2 two)\n"
+              "error: One or more input files specified for the batch job was not found.\n");
+    EXPECT_EQ(Records(dir.File("a-dyn.vsk")).size(), SmallJobParticles);
+    EXPECT_EQ(Records(dir.File("b-dyn.vsk")).size(), SmallJobParticles);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("c-dyn.vsk")));
+}
+
+TEST(Runner, MissingOrUnreadableBatchFile) {
+    TempDir dir;
+    const RunnerResult missing = RunRunner(dir.Path(), {"batch", "none.bdf"});
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_EQ(missing.Err, "error: File not found: none.bdf.\n");
+
+    std::filesystem::create_directory(dir.Path() / "folder.bdf");
+    const RunnerResult unreadable = RunRunner(dir.Path(), {"batch", "folder.bdf"});
+    EXPECT_EQ(unreadable.Status, 1);
+    EXPECT_EQ(unreadable.Err, "error: Error reading batch definition file.\n");
+}
+
+// --------------------------------------------------------------- Ctrl-C
+
+// Runs that only a press ends: far longer than any test waits.
+SmallJob EndlessJob() {
+    SmallJob job = QuickJob(3);
+    job.MaxTimeFs = 1.0e6;
+    job.MinTimeFs = 1.0e6;
+    return job;
+}
+
+TEST(Runner, CtrlCEndsTheJobAfterTheCurrentRunsReport) {
+    TempDir dir;
+    EndlessJob().Write(dir);
+    const RunnerResult r = RunRunnerInterrupted(
+        dir.Path(), {"run", "--answer", "yes", "job.prj"},
+        [](const std::string& out, const std::string&) {
+            return out.find("  Run count: 1") != std::string::npos;
+        },
+        1);
+    EXPECT_EQ(r.Status, 130);
+    EXPECT_EQ(RunCountLines(r.Out), std::vector<std::string>{"  Run count: 1"});
+    // The abort is confirmed at a rebuild, then the run's whole report follows.
+    const std::vector<std::string> lines = Lines(r.Out);
+    const auto aborting =
+        std::find(lines.begin(), lines.end(), "  Aborting simulation after next cycle...");
+    ASSERT_NE(aborting, lines.end()) << r.Out;
+    EXPECT_NE(std::find(aborting, lines.end(), "                 * TERMINATED *"), lines.end());
+    EXPECT_EQ(CountLines(r.Out, "                 * TERMINATED *"), 1);
+    EXPECT_EQ(r.Err,
+              "question: Proceed with simulation now? -> yes\n"
+              "interrupt: the job ends after this run (Ctrl-C again stops at once)\n"
+              "question: Do you really wish to abort the simulation? -> yes (Ctrl-C)\n");
+    // The run's final sample, whole records, the file closed and complete.
+    const std::vector<ParticleSample> records = Records(dir.File("dynvars.vsk"));
+    EXPECT_EQ(ReadFileBytes(dir.File("dynvars.vsk")).size(), SmallJobParticles * 40);
+    ASSERT_EQ(records.size(), SmallJobParticles);
+    EXPECT_EQ(records.front().Index, 0);
+    EXPECT_EQ(records.back().Index, static_cast<std::int32_t>(SmallJobParticles - 1));
+    EXPECT_EQ(records.back().RunNumber, 1);
+}
+
+TEST(Runner, CtrlCInABatchStartsNoFurtherItem) {
+    TempDir dir;
+    EndlessJob().Write(dir);
+    dir.Write("jobs.bdf", BatchItem("one", "a") + BatchItem("two", "b"));
+    const RunnerResult r = RunRunnerInterrupted(
+        dir.Path(), {"batch", "jobs.bdf"},
+        [](const std::string& out, const std::string&) {
+            return out.find("  Run count: 1") != std::string::npos;
+        },
+        1);
+    EXPECT_EQ(r.Status, 130);
+    EXPECT_EQ(r.Err,
+              "batch: Vantrel 1.0 (batch item #1 one)\n"
+              "interrupt: the job ends after this run (Ctrl-C again stops at once)\n"
+              "question: Do you really wish to abort the simulation? -> yes (Ctrl-C)\n"
+              "question: Abort remaining batch jobs? -> yes (Ctrl-C)\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("b-dyn.vsk")));
+    EXPECT_EQ(Records(dir.File("a-dyn.vsk")).size(), SmallJobParticles);
+}
+
+TEST(Runner, SecondCtrlCStopsAtOnceWithWholeRecords) {
+    TempDir dir;
+    SmallJob job = EndlessJob();
+    job.SampleMode = 2;  // records all through the run
+    job.SamplePeriod = 1;
+    job.UpdateInterval = 100000;  // the first press alone would take ages to act
+    job.Write(dir);
+    const RunnerResult r = RunRunnerInterrupted(
+        dir.Path(), {"run", "--answer", "yes", "--log", "job.log", "job.prj"},
+        [](const std::string& out, const std::string&) {
+            return out.find("  Run count: 1") != std::string::npos;
+        },
+        2);
+    EXPECT_EQ(r.Status, 130);
+    EXPECT_TRUE(HasLine(r.Err, "interrupt: stopped at once; output files flushed and closed"))
+        << r.Err;
+    EXPECT_EQ(ReadFileBytes(dir.File("dynvars.vsk")).size() % 40, 0u);
+    // Every line of the log file is whole.
+    const std::string log = ReadFileBytes(dir.File("job.log"));
+    EXPECT_TRUE(log.empty() || log.back() == '\n');
+}
+
+}  // namespace
+}  // namespace vantrel
