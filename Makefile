@@ -25,9 +25,9 @@ test: build
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
 
 # The example job, headless, in build/demo (outputs and log land there).
-demo: build
+demo: release
 	mkdir -p build/demo
-	cd build/demo && ../test/cli/vantrel-cli run --answer yes --log demo.log \
+	cd build/demo && ../release/cli/vantrel-cli run --answer yes --log demo.log \
 	  ../../examples/ar_cu100.prj
 
 $(RELEASE_DIR)/build.ninja:
