@@ -138,10 +138,7 @@ void StartTrajectory(SimulationState& s, TrajectoryState& t) {
     t.Zone = s.Zone;
     s.LssLoss = s.OrLoss = s.StLoss = 0;
     s.LssChannel.fill(0.0);
-    if (s.Options().UseOR)
-        for (auto& list : s.OrPartners) list.clear();
-    if (s.Options().UseST)
-        for (auto& list : s.StPartners) list.clear();
+    EmptyInelasticPartnerLists(s);  // the lists exist only for the models in use
     s.Program.AbortNow = false;
     t.StepsSinceRebuild = s.Run.PartnerUpdateInterval;
     t.Timestep = s.Run.InitialTimestep;
