@@ -258,8 +258,8 @@ bool RunTrajectory(SimulationState& s) {
         if (std::fetestexcept(ArithmeticFaults)) {
             std::feclearexcept(FE_ALL_EXCEPT);
             LogLine(ui,
-                    "  Math error in trajectory at step " + IntegerText(t.StepCount) +
-                        " (positions or velocities no longer finite): job ended.",
+                    "  Math error in trajectory routine at step " + IntegerText(t.StepCount) +
+                        ": job ended.",
                     ColourRed);
             t.ContinueJob = false;
             break;

@@ -344,6 +344,30 @@ TEST(RunDriver, FixedSeedRepeatsBitForBit) {
     EXPECT_EQ(first, second);
 }
 
+// Two target atoms on one site: the unguarded first force evaluation divides
+// by zero, and the job ends with its red line instead of running on with
+// forces that are not numbers.
+TEST(RunDriver, FaultOutsideTheGuardedPassesEndsTheJob) {
+    JobRun run;
+    SmallJob job;
+    job.TargetText =
+        "0 0 0 29 63.546 0 twin\n2.55 0 0 29 63.546 0\n2.55 0 0 29 63.546 0\n"
+        "0 2.55 -1.8 29 63.546 0\n";
+    job.Impacts = {"0 0 3", "0 0 3"};
+    // A static lattice, so that no thermal displacement parts the twins.
+    job.ModelText = testing::ReadFileBytes(std::string(VANTREL_SOURCE_DIR) +
+                                           "/examples/models/cu_sutton_chen.mdl");
+    const std::size_t at = job.ModelText.find("0                                           static");
+    ASSERT_NE(at, std::string::npos);
+    job.ModelText[at] = '1';
+    EXPECT_EQ(run.Run(job), JobOutcome::Aborted);
+    EXPECT_TRUE(run.Ui.HasLogLine("  Math error in trajectory routine at step 1: job ended.",
+                                  ColourRed));
+    EXPECT_EQ(run.RunCountLines().size(), 1u);
+    EXPECT_TRUE(run.Ui.HasLogLine("  Time elapsed = 0.00 fs.", ColourBlue) ||
+                run.Ui.HasLogLine("  Time elapsed = 0.10 fs.", ColourBlue));
+}
+
 // The relative energy error of each run, from its "  dE = " line.
 std::vector<double> EnergyErrors(const RecordingUserInterface& ui) {
     std::vector<double> errors;

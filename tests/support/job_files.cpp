@@ -35,7 +35,8 @@ InputFileSet SmallJob::Write(const TempDir& dir) const {
     std::vector<CrystalAtom> atoms;
     std::string error;
     BuildCrystal(spec, atoms, error);
-    files.Target = dir.Write("job.trg", TargetFileText(atoms, spec.Name));
+    files.Target =
+        dir.Write("job.trg", TargetText.empty() ? TargetFileText(atoms, spec.Name) : TargetText);
 
     files.Model = dir.Write(
         "job.mdl", ModelText.empty()

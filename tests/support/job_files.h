@@ -16,6 +16,7 @@ struct SmallJob {
     std::string Projectile = "1.0 18 39.948 0 Ar";
     // Target: fcc Cu(100), cells along x, y and depth.
     std::array<int, 3> Cells{3, 3, 2};
+    std::string TargetText;  // written as the target file instead, when not empty
     std::int32_t TargetZ = 29;
     double TargetMass = 63.546;
     // Model file, copied from the examples unless ModelText is given.
