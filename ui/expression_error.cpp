@@ -46,8 +46,10 @@ ExpressionErrorWindow::ExpressionErrorWindow(const QString& message, QWidget* pa
     const int margin = ux(MessageOffsetUnits);
     width = std::max(width, Message->x() + Message->width() + margin);
     okLeft += width - ClientWidth;
-    const int messageBottom = Message->y() + Message->height() + uy(4);
-    if (messageBottom > okTop) {
+    // Four lines fit above the button; the last one's descent may reach a
+    // unit into the button's margin.  More lines push the button down.
+    const int messageBottom = Message->y() + Message->height();
+    if (messageBottom > okTop + uy(1)) {
         height += messageBottom - okTop;
         okTop = messageBottom;
     }
