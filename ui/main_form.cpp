@@ -188,13 +188,18 @@ TMainForm::TMainForm(QWidget* splash) : QMainWindow(nullptr), splash_(splash) {
     kestrinPath_ = ToQt(ProgramDirFile("kestrin22.exe"));
     bracklePath_ = ToQt(ProgramDirFile("brackle22.exe"));
 
-    // 5. Panel colours.
+    // 5. Panel colours.  The palette says it; the style sheet makes every
+    // style paint it, tool bars included.
     for (QWidget* panel : {static_cast<QWidget*>(EnableStepping), static_cast<QWidget*>(MemoryLabel)}) {
         QPalette palette = panel->palette();
         palette.setColor(QPalette::Window, ToQColor(PanelColour));
         panel->setPalette(palette);
         panel->setAutoFillBackground(true);
     }
+    EnableStepping->setStyleSheet(
+        QStringLiteral("QCheckBox { background-color: %1; padding: 2px 6px; }").arg(ToQColor(PanelColour).name()));
+    MemoryLabel->setStyleSheet(QStringLiteral("QLabel { background-color: %1; border: 1px inset gray; padding: 2px 6px; }")
+                                   .arg(ToQColor(PanelColour).name()));
 
     // 6. Files dropped on the project tree.
     connect(Tree, &ProjectTree::FilesDropped, this, &TMainForm::DropFiles);
@@ -630,8 +635,13 @@ void TMainForm::RefreshTreeIcons() {
         if (node == InelasticNode) inUse = InelasticModelsInUse(o);
         if (node == InitialNode) inUse = o.StoreInitial;
         if (node == EventsNode) inUse = o.StoreInelastic;
-        Tree->topLevelItem(node)->setIcon(0, ProjectFileIcon(inUse));
-        Tree->topLevelItem(node)->setData(0, Qt::UserRole, inUse);
+        static const char* const roles[NodeCount] = {
+            "Projectile file", "Target file",         "Run file",           "Model file",      "Impact file",
+            "Inelastic parameter file", "Initial conditions", "Dynamical variables", "Inelastic events"};
+        QTreeWidgetItem* item = Tree->topLevelItem(node);
+        item->setIcon(0, ProjectFileIcon(inUse));
+        item->setData(0, Qt::UserRole, inUse);
+        item->setToolTip(0, QString::fromLatin1(roles[node]) + (inUse ? QString() : QStringLiteral(" (not in use)")));
     }
 }
 

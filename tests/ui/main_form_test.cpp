@@ -503,6 +503,9 @@ TEST(TMainForm, ConfigurationAtStartUpSetsOptionsAndTreeIcons) {
     for (int node = 0; node < TMainForm::NodeCount; ++node)
         EXPECT_EQ(form.Tree->topLevelItem(node)->data(0, Qt::UserRole).toBool(), expected[node]) << node;
 
+    EXPECT_EQ(form.Tree->topLevelItem(TMainForm::InitialNode)->toolTip(0), "Initial conditions (not in use)");
+    EXPECT_EQ(form.Tree->topLevelItem(TMainForm::EventsNode)->toolTip(0), "Inelastic events");
+
     MainFormFixture fresh;
     const bool defaults[] = {true, true, true, true, true, false, false, true, false};
     for (int node = 0; node < TMainForm::NodeCount; ++node)
