@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -669,6 +670,35 @@ TEST(TMainForm, HelpCommandsOpenTheirTopics) {
     EXPECT_EQ(f.recorder.HelpTopics, (std::vector<int>{1, 317, 110, 310}));
 }
 
+TEST(TMainForm, F1InAnOpenMenuOpensTheTopicOfTheCommandUnderTheCursor) {
+    MainFormFixture f;
+    TMainForm& form = f.Form();
+    form.show();
+    const struct {
+        QMenu* Menu;
+        QAction* Active;
+        int Topic;
+    } cases[] = {{form.FileMenu, form.BatchRunItem, 140},
+                 {form.FileMenu, form.BrackleItem, 195},
+                 {form.OptionsMenu, form.ShowMemoryItem, 317},
+                 {form.EditMenu, form.CopyItem, 200},
+                 {form.OptionsMenu, nullptr, 300}};
+    std::vector<int> expected;
+    for (const auto& c : cases) {
+        c.Menu->popup(form.mapToGlobal(QPoint(10, 10)));
+        if (c.Active) c.Menu->setActiveAction(c.Active);
+        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        QApplication::sendEvent(c.Menu, &f1);
+        expected.push_back(c.Topic);
+        EXPECT_FALSE(c.Menu->isVisible());
+    }
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(form.Tree, &f1);
+    expected.push_back(1);
+    EXPECT_EQ(f.recorder.HelpTopics, expected);
+    form.hide();
+}
+
 TEST(TMainForm, AboutBoxIsShownModally) {
     MainFormFixture f;
     f.Form().AboutItem->trigger();
@@ -745,6 +775,16 @@ TEST(ProgramWindows, CreatesTheWindowsAroundTheMainWindowAndRemovesTheSplash) {
         EXPECT_TRUE(window->isWindow());
         EXPECT_FALSE(window->isVisible());
     }
+    // Created in start-up order after the main window.
+    std::vector<std::string> order;
+    for (QObject* child : windows.MainForm->children()) {
+        if (qobject_cast<TAboutForm*>(child)) order.push_back("about");
+        if (qobject_cast<TFileDialog*>(child)) order.push_back("input files");
+        if (qobject_cast<TGraph*>(child)) order.push_back("graph");
+        if (qobject_cast<TOptionsDlg*>(child)) order.push_back("options");
+        if (qobject_cast<TOutfileDlg*>(child)) order.push_back("output files");
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"about", "input files", "graph", "options", "output files"}));
     QTimer* timer = windows.MainForm->SplashTimer;
     EXPECT_TRUE(timer->isSingleShot());
     EXPECT_EQ(timer->interval(), 1600);
