@@ -90,6 +90,13 @@ QString BoxText(std::string_view text) {
     return out;
 }
 
+QString LineText(std::string_view text) {
+    QString out = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    for (QChar& c : out)
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) c = QLatin1Char(' ');
+    return out;
+}
+
 bool AskQuestionBox(QWidget* parent, QuestionBox box, const QString& text) {
     QMessageBox message(parent);
     message.setText(text);
@@ -449,10 +456,10 @@ void TMainForm::BuildStatusBar() {
 // The notifications of a job
 
 void TMainForm::AppendLogLine(std::string_view text, LogColour colour) {
-    Log->AppendLine(BoxText(text), colour, Program.Options.LogBufferLines);
+    Log->AppendLine(LineText(text), colour, Program.Options.LogBufferLines);
 }
 
-void TMainForm::SetStatusText(std::string_view text) { StatusField->setText(BoxText(text)); }
+void TMainForm::SetStatusText(std::string_view text) { StatusField->setText(LineText(text)); }
 
 void TMainForm::PlotUpdate(const PlotSnapshot& snapshot) {
     if (graph_) graph_->PlotUpdate(snapshot);

@@ -94,6 +94,8 @@ MainFormServices DesktopServices();
 bool AskQuestionBox(QWidget* parent, QuestionBox box, const QString& text);
 // A box text with its carriage returns as line breaks.
 QString BoxText(std::string_view text);
+// A log line or status text: one line, whatever line ends it holds.
+QString LineText(std::string_view text);
 
 class TMainForm : public QMainWindow, public UserInterface {
     Q_OBJECT

@@ -107,6 +107,13 @@ TEST(LogView, EngineLinesAreCutAtOneHundredCharacters) {
     EXPECT_EQ(f.ColouredLog().back(), "magenta|" + std::string(100, 'm'));
 }
 
+TEST(LogView, AnEngineLineWithLineEndsStaysOneLine) {
+    MainFormFixture f;
+    LogLine(f.Form(), "a\rb\nc", ColourRed);
+    EXPECT_EQ(f.ColouredLog(), (std::vector<std::string>{"black|   ", "red|a b c"}));
+    EXPECT_EQ(f.Form().Log->LineCount(), 2);
+}
+
 TEST(LogView, BufferRuleFollowsTheOptionsOfTheProgram) {
     MainFormFixture f;
     TMainForm& form = f.Form();
