@@ -1,6 +1,7 @@
 # Front door for newcomers and CI.  Every target sets up what it needs first.
 #   make test   set-up, build (sanitizers on, warnings as errors), all tests
 #   make demo   set-up, build, run the bundled example job headless
+#   make run    set-up, build, start the desktop program
 #   make bench  optimised build and the benchmarks
 #   make fuzz   libFuzzer targets, each for a bounded time
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -29,6 +30,12 @@ demo: release
 	mkdir -p build/demo
 	cd build/demo && ../release/cli/vantrel-cli run --answer yes --log demo.log \
 	  ../../examples/ar_cu100.prj
+
+# The desktop program, optimised, started in build/run (its configuration
+# file and default output files land there).
+run: release
+	mkdir -p build/run
+	cd build/run && ../release/app/vantrel
 
 $(RELEASE_DIR)/build.ninja:
 	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DVANTREL_BUILD_BENCH=ON

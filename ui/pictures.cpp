@@ -137,6 +137,121 @@ QIcon ToolBarIcon(ToolIcon kind) {
     return QIcon(pixmap);
 }
 
+QIcon CommandBarIcon(CommandIcon kind) {
+    constexpr int size = 24;
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(30, 30, 30);
+    painter.setPen(QPen(ink, 1.2));
+    switch (kind) {
+        case CommandIcon::Begin: {
+            QPainterPath play;
+            play.moveTo(6, 3);
+            play.lineTo(20, 12);
+            play.lineTo(6, 21);
+            play.closeSubpath();
+            painter.setBrush(QColor(40, 170, 60));
+            painter.drawPath(play);
+            break;
+        }
+        case CommandIcon::Cancel: {
+            painter.setBrush(QColor(215, 40, 30));
+            painter.drawRoundedRect(QRectF(4, 4, 16, 16), 3, 3);
+            painter.setPen(QPen(Qt::white, 2.4, Qt::SolidLine, Qt::RoundCap));
+            painter.drawLine(QPointF(8.5, 8.5), QPointF(15.5, 15.5));
+            painter.drawLine(QPointF(15.5, 8.5), QPointF(8.5, 15.5));
+            break;
+        }
+        case CommandIcon::InputFiles: {
+            painter.setBrush(QColor(230, 190, 80));
+            painter.drawRect(QRectF(2.5, 6.5, 17, 13));
+            painter.drawRect(QRectF(2.5, 4.5, 7, 2));
+            QPainterPath flap;
+            flap.moveTo(5.5, 10.5);
+            flap.lineTo(22.5, 10.5);
+            flap.lineTo(19.5, 19.5);
+            flap.lineTo(2.5, 19.5);
+            flap.closeSubpath();
+            painter.setBrush(QColor(250, 215, 110));
+            painter.drawPath(flap);
+            break;
+        }
+        case CommandIcon::Graph: {
+            painter.setBrush(Qt::white);
+            painter.drawRect(QRectF(2.5, 2.5, 19, 19));
+            painter.setPen(QPen(ink, 1.0));
+            painter.drawLine(QPointF(5, 19), QPointF(19, 19));
+            painter.drawLine(QPointF(5, 19), QPointF(5, 5));
+            painter.setPen(Qt::NoPen);
+            const QPointF dots[] = {{8, 15}, {11, 11}, {14, 13}, {17, 7}, {12, 16}, {16, 10}};
+            int k = 0;
+            for (const QPointF& dot : dots) {
+                painter.setBrush(k++ == 3 ? QColor(215, 40, 30) : QColor(40, 90, 200));
+                painter.drawEllipse(dot, 1.8, 1.8);
+            }
+            break;
+        }
+        case CommandIcon::ClearLog: {
+            painter.setBrush(Qt::white);
+            painter.drawRect(QRectF(4.5, 2.5, 14, 19));
+            painter.setPen(QPen(QColor(120, 120, 120), 1.0));
+            for (int y = 6; y <= 18; y += 3) painter.drawLine(QPointF(7, y), QPointF(16, y));
+            painter.setPen(QPen(QColor(215, 40, 30), 2.6, Qt::SolidLine, Qt::RoundCap));
+            painter.drawLine(QPointF(11, 11), QPointF(21, 21));
+            painter.drawLine(QPointF(21, 11), QPointF(11, 21));
+            break;
+        }
+        case CommandIcon::Step: {
+            QPainterPath play;
+            play.moveTo(4, 4);
+            play.lineTo(15, 12);
+            play.lineTo(4, 20);
+            play.closeSubpath();
+            painter.setBrush(QColor(70, 140, 220));
+            painter.drawPath(play);
+            painter.drawRect(QRectF(16.5, 4.5, 3.5, 15.5));
+            break;
+        }
+        case CommandIcon::OutputFiles: {
+            painter.setBrush(QColor(60, 90, 170));
+            painter.drawRoundedRect(QRectF(3.5, 3.5, 17, 17), 2, 2);
+            painter.setBrush(Qt::white);
+            painter.drawRect(QRectF(6.5, 3.5, 11, 7));
+            painter.setBrush(QColor(200, 200, 200));
+            painter.drawRect(QRectF(7.5, 14.5, 9, 6));
+            break;
+        }
+    }
+    return QIcon(pixmap);
+}
+
+QIcon ProjectFileIcon(bool inUse) {
+    constexpr int size = 16;
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor edge = inUse ? QColor(40, 70, 140) : QColor(170, 170, 170);
+    const QColor page = inUse ? QColor(235, 242, 255) : QColor(240, 240, 240);
+    QPainterPath sheet;
+    sheet.moveTo(2.5, 1.5);
+    sheet.lineTo(10.5, 1.5);
+    sheet.lineTo(13.5, 4.5);
+    sheet.lineTo(13.5, 14.5);
+    sheet.lineTo(2.5, 14.5);
+    sheet.closeSubpath();
+    painter.setPen(QPen(edge, 1.0));
+    painter.setBrush(page);
+    painter.drawPath(sheet);
+    painter.drawLine(QPointF(10.5, 1.5), QPointF(10.5, 4.5));
+    painter.drawLine(QPointF(10.5, 4.5), QPointF(13.5, 4.5));
+    painter.setPen(QPen(inUse ? QColor(70, 140, 220) : QColor(195, 195, 195), 1.0));
+    for (int y = 7; y <= 12; y += 2) painter.drawLine(QPointF(4.5, y + 0.5), QPointF(11.5, y + 0.5));
+    return QIcon(pixmap);
+}
+
 QPixmap ExampleResultPlaceholder(int width, int height) {
     QPixmap pixmap(width, height);
     pixmap.fill(Qt::black);

@@ -25,6 +25,14 @@ QIcon ProgramIcon();
 enum class ToolIcon { ZoomIn, ZoomOut, ShiftRight, ShiftLeft, ShiftUp, ShiftDown };
 QIcon ToolBarIcon(ToolIcon kind);
 
+// The main window's tool bar.
+enum class CommandIcon { Begin, Cancel, InputFiles, Graph, ClearLog, Step, OutputFiles };
+QIcon CommandBarIcon(CommandIcon kind);
+
+// A file of the project tree: a page in colour when the job uses the file,
+// a greyed page when the options leave it unused.
+QIcon ProjectFileIcon(bool inUse);
+
 // A drawn impression of a surface after an impact: the about box shows it
 // until a picture of a real result is supplied (see TAboutForm).
 QPixmap ExampleResultPlaceholder(int width, int height);

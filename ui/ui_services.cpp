@@ -18,6 +18,7 @@ QString RunFileChooser(QWidget* parent, const FileRequest& request) {
     // folder; opening needs an existing file.
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.DefaultSuffix);
+    if (!request.SelectedFilter.isEmpty()) dialog.selectNameFilter(request.SelectedFilter);
     // A wildcard preset only says what to look for; the filter already does.
     if (!request.InitialName.isEmpty() && !request.InitialName.contains(QLatin1Char('*')) &&
         !request.InitialName.contains(QLatin1Char('?')))
@@ -30,6 +31,8 @@ QString RunFileChooser(QWidget* parent, const FileRequest& request) {
 void RunMessageBox(QWidget* parent, MessageKind kind, const QString& text) {
     if (kind == MessageKind::Error) {
         QMessageBox::critical(parent, QStringLiteral("Error"), text);
+    } else if (kind == MessageKind::Warning) {
+        QMessageBox::warning(parent, QStringLiteral("Warning"), text);
     } else {
         QString title = QApplication::applicationDisplayName();
         if (title.isEmpty()) title = QStringLiteral("Vantrel");

@@ -20,9 +20,10 @@ struct FileRequest {
     QString DefaultSuffix;  // without the dot
     QString InitialName;    // a wildcard pattern or the current name
     QString Directory;      // where the chooser starts; empty = current directory
+    QString SelectedFilter; // the filter entry shown first; empty = the first one
 };
 
-enum class MessageKind { Error, Information };
+enum class MessageKind { Error, Information, Warning };
 
 // Returns the chosen file name, or an empty text when the user cancelled.
 using FileChooser = std::function<QString(QWidget* parent, const FileRequest& request)>;

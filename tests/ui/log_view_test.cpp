@@ -1,0 +1,245 @@
+// The log pane: the buffer rule in the real widget, the character limit,
+// saving as rich or plain text and loading files back.
+#include "ui/log_view.h"
+
+#include <QScrollBar>
+#include <QTextBlock>
+
+#include <gtest/gtest.h>
+
+#include "engine/log.h"
+#include "tests/support/coloured_log.h"
+#include "tests/support/temp_dir.h"
+#include "tests/ui/main_form_fixture.h"
+
+namespace vantrel {
+namespace {
+
+using testing::MainFormFixture;
+using testing::ReadFileBytes;
+using testing::TempDir;
+
+std::vector<std::string> Texts(const LogView& log) {
+    std::vector<std::string> texts;
+    for (const RichTextLine& line : log.Lines()) texts.push_back(line.PlainText());
+    return texts;
+}
+
+TEST(LogView, StartsWithOneLineOfThreeBlanks) {
+    LogView log;
+    EXPECT_EQ(log.LineCount(), 1);
+    EXPECT_EQ(Texts(log), std::vector<std::string>{"   "});
+    EXPECT_EQ(log.toPlainText(), "   \n");
+}
+
+TEST(LogView, ALineBeyondFiveHundredAndOneClearsTheLogFirst) {
+    LogView log;
+    for (int k = 1; k <= 500; ++k) log.AppendLine(QString("line %1").arg(k), ColourBlack, 500);
+    EXPECT_EQ(log.LineCount(), 501);
+    EXPECT_EQ(Texts(log).front(), "   ");
+    EXPECT_EQ(Texts(log).back(), "line 500");
+    log.AppendLine("line 501", ColourRed, 500);
+    EXPECT_EQ(log.LineCount(), 1);
+    ASSERT_EQ(log.Lines().size(), 1u);
+    EXPECT_EQ(log.Lines()[0].Runs, (std::vector<RichTextRun>{{"line 501", ColourRed}}));
+}
+
+TEST(LogView, WithALimitOfZeroOnlyTheLatestLineIsShown) {
+    LogView log;
+    for (const char* text : {"a", "b", "c"}) {
+        log.AppendLine(text, ColourBlue, 0);
+        EXPECT_EQ(Texts(log), std::vector<std::string>{text});
+    }
+}
+
+TEST(LogView, AboveFiveHundredLinesAreInsertedAtTheCaretAtTheEnd) {
+    LogView log;
+    log.resize(300, 200);
+    QTextCursor start = log.textCursor();
+    start.movePosition(QTextCursor::Start);
+    log.setTextCursor(start);
+    for (int k = 1; k <= 600; ++k) log.AppendLine(QString::number(k), ColourBlack, 600);
+    EXPECT_EQ(log.LineCount(), 601);
+    EXPECT_TRUE(log.textCursor().atEnd()) << "the caret moves to the end with every line";
+    log.AppendLine("after", ColourBlack, 600);
+    EXPECT_EQ(Texts(log), std::vector<std::string>{"after"});
+
+    // At 500 or less the user's caret stays where it is.
+    LogView quiet;
+    QTextCursor top = quiet.textCursor();
+    top.movePosition(QTextCursor::Start);
+    quiet.setTextCursor(top);
+    quiet.AppendLine("x", ColourBlack, 500);
+    EXPECT_EQ(quiet.textCursor().position(), 0);
+}
+
+TEST(LogView, TypedTextAfterTheLastLineStaysALineOfItsOwn) {
+    LogView log;
+    QTextCursor end = log.textCursor();
+    end.movePosition(QTextCursor::End);
+    end.insertText("typed");
+    EXPECT_EQ(log.LineCount(), 2);
+    log.AppendLine("next", ColourGrey, 500);
+    EXPECT_EQ(Texts(log), (std::vector<std::string>{"   ", "typed", "next"}));
+}
+
+TEST(LogView, LinesOutsideTheRuleAreNeverCleared) {
+    LogView log;
+    for (int k = 0; k < 5; ++k) log.AppendLineUnlimited("  file", ColourDarkGreen);
+    EXPECT_EQ(log.LineCount(), 6);
+    log.AppendLine("next", ColourBlack, 0);
+    EXPECT_EQ(log.LineCount(), 1);
+}
+
+TEST(LogView, ALineThatWouldPassTheCharacterLimitClearsTheLogFirst) {
+    LogView log;
+    const QString chunk(100000, QLatin1Char('x'));
+    for (int k = 0; k < 99; ++k) log.AppendLineUnlimited(chunk, ColourBlack);
+    EXPECT_EQ(log.LineCount(), 100);
+    log.AppendLineUnlimited(chunk, ColourBlack);  // 100 lines of 100,000 and their ends would pass 10,000,000
+    EXPECT_EQ(log.LineCount(), 1);
+    EXPECT_LE(log.document()->characterCount(), LogView::MaxCharacters);
+}
+
+TEST(LogView, EngineLinesAreCutAtOneHundredCharacters) {
+    MainFormFixture f;
+    LogLine(f.Form(), std::string(130, 'm'), ColourMagenta);
+    EXPECT_EQ(f.ColouredLog().back(), "magenta|" + std::string(100, 'm'));
+}
+
+TEST(LogView, AnEngineLineWithLineEndsStaysOneLine) {
+    MainFormFixture f;
+    LogLine(f.Form(), "a\rb\nc", ColourRed);
+    EXPECT_EQ(f.ColouredLog(), (std::vector<std::string>{"black|   ", "red|a b c"}));
+    EXPECT_EQ(f.Form().Log->LineCount(), 2);
+}
+
+TEST(LogView, BufferRuleFollowsTheOptionsOfTheProgram) {
+    MainFormFixture f;
+    TMainForm& form = f.Form();
+    form.Program.Options.LogBufferLines = 2;
+    for (const char* text : {"1", "2", "3"}) LogLine(form, text, ColourBlack);
+    EXPECT_EQ(f.LogTexts(), (std::vector<std::string>{"3"})) << "three lines held, more than two: cleared";
+}
+
+std::vector<RichTextLine> ColouredSample() {
+    std::vector<RichTextLine> lines;
+    const std::pair<const char*, LogColour> sample[] = {
+        {"   ", ColourBlack},
+        {"  Run count: 1", ColourMagenta},
+        {"* INITIALISED *", ColourBlue},
+        {"  Error in inelastic file data - run aborted.", ColourRed},
+        {"  Px = 0.1 {kg m/s} \\ check", ColourDarkGreen},
+        {"  Collision: 2 <-> 17", ColourDarkRed},
+        {"  Particle 1: x = 1.5 \xC3\x85", ColourGrey},
+    };
+    for (const auto& [text, colour] : sample) {
+        RichTextLine line;
+        AppendRun(line, text, colour);
+        lines.push_back(line);
+    }
+    lines.push_back(RichTextLine{});
+    return lines;
+}
+
+TEST(LogView, SavedAsRtfInAnyCaseTheLogKeepsItsColoursAndReloadsThem) {
+    TempDir dir;
+    for (const char* name : {"log.RTF", "log.rtf", "log.Rtf"}) {
+        LogView log;
+        ASSERT_TRUE(log.SetLines(ColouredSample()));
+        const QString path = ToQt(dir.File(name));
+        QString error;
+        ASSERT_TRUE(log.SaveToFile(path, error)) << error.toStdString();
+        const std::string bytes = ReadFileBytes(FromQt(path));
+        EXPECT_EQ(bytes.rfind("{\\rtf1", 0), 0u) << name;
+        EXPECT_NE(bytes.find("\\red255\\green0\\blue255;"), std::string::npos) << name;
+        EXPECT_NE(bytes.find("\\red128\\green128\\blue128;"), std::string::npos) << name;
+
+        LogView reloaded;
+        bool truncated = true;
+        ASSERT_TRUE(reloaded.LoadFromFile(path, error, truncated));
+        EXPECT_FALSE(truncated);
+        EXPECT_EQ(reloaded.Lines(), ColouredSample()) << name;
+    }
+}
+
+TEST(LogView, SavedUnderAnyOtherNameTheLogIsPlainText) {
+    TempDir dir;
+    LogView log;
+    ASSERT_TRUE(log.SetLines(ColouredSample()));
+    QString error;
+    ASSERT_TRUE(log.SaveToFile(ToQt(dir.File("log.txt")), error));
+    EXPECT_EQ(ReadFileBytes(dir.File("log.txt")),
+              "   \n  Run count: 1\n* INITIALISED *\n  Error in inelastic file data - run aborted.\n"
+              "  Px = 0.1 {kg m/s} \\ check\n  Collision: 2 <-> 17\n  Particle 1: x = 1.5 \xC3\x85\n\n");
+    ASSERT_TRUE(log.SaveToFile(ToQt(dir.File("log.rtf.bak")), error));
+    EXPECT_EQ(ReadFileBytes(dir.File("log.rtf.bak")).substr(0, 6), "   \n  ");
+}
+
+TEST(LogView, AnyOtherFileIsLoadedAsBlackTextWhateverItsLineEnds) {
+    TempDir dir;
+    LogView log;
+    log.AppendLine("old", ColourRed, 500);
+    QString error;
+    bool truncated = true;
+    ASSERT_TRUE(log.LoadFromFile(ToQt(dir.Write("mixed.txt", "one\r\ntwo\rthree\n\nfive")), error, truncated));
+    EXPECT_FALSE(truncated);
+    EXPECT_EQ(Texts(log), (std::vector<std::string>{"one", "two", "three", "", "five"}));
+    for (const RichTextLine& line : log.Lines())
+        for (const RichTextRun& run : line.Runs) EXPECT_EQ(run.Colour, ColourBlack);
+
+    // Not UTF-8: read as Latin-1.  Starting like RTF but refused as RTF: read as text.
+    ASSERT_TRUE(log.LoadFromFile(ToQt(dir.Write("latin.txt", "caf\xE9\n")), error, truncated));
+    EXPECT_EQ(Texts(log), std::vector<std::string>{"caf\xC3\xA9"});
+    std::string deep = "{\\rtf1 ";
+    deep += std::string(MaxRichTextDepth + 5, '{');
+    ASSERT_TRUE(log.LoadFromFile(ToQt(dir.Write("deep.rtf", deep)), error, truncated));
+    EXPECT_EQ(Texts(log), std::vector<std::string>{deep});
+}
+
+TEST(LogView, FailuresToSaveOrLoadKeepTheLog) {
+    TempDir dir;
+    LogView log;
+    log.AppendLine("kept", ColourBlue, 500);
+    QString error;
+    bool truncated = false;
+    EXPECT_FALSE(log.LoadFromFile(ToQt(dir.File("missing.txt")), error, truncated));
+    EXPECT_TRUE(error.startsWith(ToQt("Cannot open file " + dir.File("missing.txt") + ".")));
+    EXPECT_FALSE(log.SaveToFile(ToQt(dir.File("no/such/folder/log.rtf")), error));
+    EXPECT_TRUE(error.startsWith("Cannot create file ")) << error.toStdString();
+    EXPECT_EQ(Texts(log), (std::vector<std::string>{"   ", "kept"}));
+}
+
+TEST(LogView, SaveAndLoadCommandsUseTheirChoosersAndReportErrors) {
+    MainFormFixture f;
+    TMainForm& form = f.Form();
+    LogLine(form, "  red line", ColourRed);
+    const std::string path = f.dir.File("saved.RTF");
+    f.recorder.ChooserAnswers.push_back(ToQt(path));
+    form.SaveLogItem->trigger();
+    ASSERT_EQ(f.recorder.Requests.size(), 1u);
+    const FileRequest save = f.recorder.Requests[0];
+    EXPECT_EQ(save.Mode, FileRequest::Kind::Save);
+    EXPECT_EQ(save.Title, "Save File to Disk");
+    EXPECT_EQ(save.Filter, "Rich text format file (*.rtf);;Text file (*.txt);;Any file (*)");
+    EXPECT_EQ(save.DefaultSuffix, "rtf");
+    EXPECT_EQ(save.InitialName, "*.rtf");
+
+    form.ClearLogButton->trigger();
+    f.recorder.ChooserAnswers.push_back(ToQt(path));
+    form.LoadLogItem->trigger();
+    const FileRequest load = f.recorder.Requests[1];
+    EXPECT_EQ(load.Mode, FileRequest::Kind::OpenExisting);
+    EXPECT_EQ(load.Title, "Open File in Editor");
+    EXPECT_EQ(load.InitialName, "*.*");
+    EXPECT_EQ(f.ColouredLog(), (std::vector<std::string>{"black|   ", "red|  red line"}));
+
+    f.recorder.ChooserAnswers.push_back(ToQt(f.dir.File("gone.txt")));
+    form.LoadLogItem->trigger();
+    ASSERT_EQ(f.recorder.Messages.size(), 1u);
+    EXPECT_EQ(f.recorder.Messages[0].first, MessageKind::Error);
+    EXPECT_EQ(f.ColouredLog().size(), 2u);
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,228 @@
+// Starts the desktop program as it starts itself (title, splash, windows in
+// their order), loads the bundled example job through the input-file
+// dialog, runs it with the graph window open, and saves pictures of what
+// the user sees, for looking at.
+//
+//   desktop_screenshots OUTPUT_FOLDER
+//       the splash, the Project page, the input-file dialog, the Log page
+//       during and after a run, the graph window mid-cascade, the menus,
+//       the about box, the expression-error window and the help viewer
+//   desktop_screenshots --example-picture FILE.png
+//       only the graph picture of the example job mid-cascade: the about
+//       box's picture of a real result (scripts/example-picture.sh)
+//
+// Run it in a scratch folder: the job writes its output files there.
+#include <cstdio>
+#include <string>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "engine/program.h"
+#include "ui/expression_error.h"
+#include "ui/file_dialogs.h"
+#include "ui/graph_window.h"
+#include "ui/help_browser.h"
+#include "ui/log_view.h"
+#include "ui/main_form.h"
+#include "ui/pictures.h"
+#include "ui/program_windows.h"
+#include "ui/splash_about.h"
+
+namespace {
+
+using namespace vantrel;
+
+QString folder;
+
+void Settle() {
+    for (int k = 0; k < 5; ++k) QApplication::processEvents();
+}
+
+// The window's contents with its caption written above them, since a grab
+// holds no title bar.
+void Save(QWidget& widget, const QString& name) {
+    Settle();
+    const QPixmap content = widget.grab();
+    const QString caption = widget.isWindow() ? widget.windowTitle() : QString();
+    const int strip = caption.isEmpty() ? 0 : 24;
+    QImage image(content.width(), content.height() + strip, QImage::Format_RGB32);
+    image.fill(QColor(60, 60, 90));
+    QPainter painter(&image);
+    if (strip > 0) {
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(6, 0, image.width() - 12, strip), Qt::AlignVCenter | Qt::AlignLeft, caption);
+    }
+    painter.drawPixmap(0, strip, content);
+    painter.end();
+    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    if (!image.save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    } else {
+        std::printf("%s\n", qPrintable(path));
+    }
+}
+
+void GrabMenu(QMenu* menu, QWidget& owner, const QString& name) {
+    emit menu->aboutToShow();
+    menu->popup(owner.mapToGlobal(QPoint(20, 40)));
+    Settle();
+    Save(*menu, name);
+    menu->hide();
+}
+
+const QString ExampleProjectile = QStringLiteral(VANTREL_SOURCE_DIR "/examples/ar_cu100.prj");
+
+// The example job's files, chosen as a user chooses them: the projectile
+// file in the input-file dialog, which fills in its companions.
+void LoadExampleJob(ProgramWindows& windows, bool pictures) {
+    TMainForm& form = *windows.MainForm;
+    MainFormServices services = form.Services();
+    UiServices dialogServices = services.Ui;
+    dialogServices.ChooseFile = [](QWidget*, const FileRequest&) { return ExampleProjectile; };
+    services.RunDialog = [&](QDialog& dialog) {
+        if (&dialog != windows.FileDialog.get()) return dialog.exec();
+        dialog.show();
+        windows.FileDialog->SelectClick(TFileDialog::ProjectileRow);
+        if (pictures) Save(dialog, QStringLiteral("input_files_example"));
+        windows.FileDialog->OkButton->click();
+        return dialog.result();
+    };
+    form.SetServices(services);
+    // After the form's services, which it hands on to the dialogs.
+    windows.FileDialog->SetServices(dialogServices);
+    form.InputFilesButton->trigger();
+    windows.FileDialog->SetServices(form.Services().Ui);
+}
+
+// Answers every question Yes and lets hook look in at every event round;
+// the hook ends the job with CancelClick (the abort question is answered Yes).
+void RunExampleJob(TMainForm& form, const std::function<void()>& hook) {
+    MainFormServices services = form.Services();
+    services.Ask = [](QWidget*, QuestionBox, const QString& text) {
+        std::printf("question: %s -> yes\n", qPrintable(text));
+        return true;
+    };
+    services.DuringEvents = hook;
+    form.SetServices(services);
+    form.BeginButton->trigger();
+}
+
+constexpr float MidCascadeSeconds = 120e-15f;  // the graph window's picture in the screenshots
+constexpr float ExamplePictureSeconds = 250e-15f;  // the about box's: sputtered atoms have left
+
+int ExamplePicture(const QString& path, SymbolMode symbol, float seconds, Projection view) {
+    QApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    ProgramWindows windows;
+    TMainForm& form = *windows.MainForm;
+    LoadExampleJob(windows, false);
+    TGraph& graph = *windows.Graph;
+    form.ShowGraphClick();
+    // The about box's proportions: the whole depth of the crystal below the
+    // surface, a quarter of the height above it for what leaves it.
+    graph.PictureArea()->setFixedSize(720, 254);
+    Settle();
+    graph.SetSymbol(symbol);
+    graph.SetProjection(view);
+    graph.PlotReset();
+    bool saved = false;
+    RunExampleJob(
+        form,
+        [&] {
+            if (saved || form.Program.Plot.Time < seconds) return;
+            saved = graph.Picture().save(path);
+            std::printf("%s at %.1f fs: %s\n", qPrintable(path), form.Program.Plot.Time * 1e15,
+                        saved ? "written" : "NOT written");
+            form.CancelClick();
+        });
+    return saved ? 0 : 1;
+}
+
+int Screenshots() {
+    QDir().mkpath(folder);
+    QApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    QApplication::setWindowIcon(ProgramIcon());
+
+    TSplashWin splash;
+    splash.ShowNow();
+    Save(splash, QStringLiteral("splash"));
+    ProgramWindows windows(&splash);
+    TMainForm& form = *windows.MainForm;
+    form.resize(900, 640);
+    form.show();
+    Save(form, QStringLiteral("main_start"));
+
+    LoadExampleJob(windows, true);
+    Save(form, QStringLiteral("main_project"));
+    GrabMenu(form.FileMenu, form, QStringLiteral("main_menu_file"));
+    GrabMenu(form.EditMenu, form, QStringLiteral("main_menu_edit"));
+    GrabMenu(form.OptionsMenu, form, QStringLiteral("main_menu_options"));
+    GrabMenu(form.HelpMenu, form, QStringLiteral("main_menu_help"));
+
+    form.ShowMemoryClick();
+    form.EnableStepping->setChecked(true);
+    form.ShowGraphClick();
+    windows.Graph->move(form.x() + 80, form.y() + 120);
+    bool duringSaved = false;
+    bool graphSaved = false;
+    RunExampleJob(form, [&] {
+        const float time = form.Program.Plot.Time;
+        if (!graphSaved && time > MidCascadeSeconds) {
+            Save(*windows.Graph, QStringLiteral("graph_example_mid_cascade"));
+            graphSaved = true;
+        }
+        // Run 2 under way, the log holding run 1's report: the picture, then the abort.
+        if (!duringSaved && time > 60e-15f && form.Log->toPlainText().contains(QStringLiteral("Run count: 2"))) {
+            Save(form, QStringLiteral("main_log_running"));
+            duringSaved = true;
+            form.CancelClick();
+        }
+    });
+    Save(form, QStringLiteral("main_log_after"));
+    form.Log->verticalScrollBar()->setValue(0);
+    Save(form, QStringLiteral("main_log_after_top"));
+    form.Pages->setCurrentWidget(form.ProjectPage);
+    Save(form, QStringLiteral("main_project_after"));
+
+    windows.AboutForm->show();
+    Save(*windows.AboutForm, QStringLiteral("about"));
+    windows.AboutForm->hide();
+    {
+        ExpressionErrorWindow window(
+            QStringLiteral("Error type: syntax error\nVZ > 0 and and Z < 2\n             ^\n(near char. #14)."));
+        window.show();
+        Save(window, QStringLiteral("expression_error"));
+    }
+    HelpBrowser help;
+    if (help.ShowTopic(1)) Save(help, QStringLiteral("help_introduction"));
+    if (help.ShowTopic(130)) Save(help, QStringLiteral("help_run"));
+    return duringSaved && graphSaved ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (argc > 2 && std::string(argv[1]) == "--example-picture") {
+        // Optional: symbol (icons, circles, points), time in fs, projection (xz, xy, yz).
+        const std::string symbol = argc > 3 ? argv[3] : "icons";
+        const float seconds = argc > 4 ? std::stof(argv[4]) * 1e-15f : ExamplePictureSeconds;
+        const std::string view = argc > 5 ? argv[5] : "xz";
+        return ExamplePicture(QString::fromLocal8Bit(argv[2]),
+                              symbol == "points" ? SymbolMode::Points
+                              : symbol == "circles" ? SymbolMode::Circles
+                                                    : SymbolMode::Icons,
+                              seconds,
+                              view == "xy" ? Projection::XY : view == "yz" ? Projection::YZ : Projection::XZ);
+    }
+    folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    return Screenshots();
+}

@@ -1,0 +1,214 @@
+#include "ui/log_view.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QStringDecoder>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include "engine/log_model.h"
+#include "ui/ui_services.h"
+
+namespace vantrel {
+
+namespace {
+
+// A file bigger than this is read only this far: even as RTF with every
+// character escaped it holds more than the log can show.
+constexpr qint64 MaxLoadBytes = 16LL * LogView::MaxCharacters;
+
+QTextCharFormat ColourFormat(LogColour colour) {
+    QTextCharFormat format;
+    format.setForeground(ToQColor(colour));
+    return format;
+}
+
+// The text of a file as lines: UTF-8 when it is valid UTF-8, else Latin-1;
+// CR LF, CR and LF end lines, and a final line end adds no empty line.
+std::vector<RichTextLine> TextLines(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError()) text = QString::fromLatin1(bytes);
+    std::vector<RichTextLine> lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype k = 0; k <= n; ++k) {
+        const bool end = k == n;
+        const QChar c = end ? QChar() : text[k];
+        if (!end && c != QLatin1Char('\n') && c != QLatin1Char('\r')) continue;
+        if (end && start == n) break;  // nothing after the last line end
+        RichTextLine line;
+        AppendRun(line, FromQt(text.mid(start, k - start)), ColourBlack);
+        lines.push_back(std::move(line));
+        if (!end && c == QLatin1Char('\r') && k + 1 < n && text[k + 1] == QLatin1Char('\n')) ++k;
+        start = k + 1;
+    }
+    return lines;
+}
+
+}  // namespace
+
+QColor ToQColor(LogColour colour) { return QColor(colour.Red, colour.Green, colour.Blue); }
+
+LogColour ToLogColour(const QColor& colour) {
+    return LogColour{static_cast<std::uint8_t>(colour.red()), static_cast<std::uint8_t>(colour.green()),
+                     static_cast<std::uint8_t>(colour.blue())};
+}
+
+QFont DefaultLogFont() {
+    const QString courier = QStringLiteral("Courier New");
+    QFont font = QFontDatabase::families().contains(courier) ? QFont(courier)
+                                                             : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setPointSize(10);
+    font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
+LogView::LogView(QWidget* parent) : QTextEdit(parent) {
+    setObjectName(QStringLiteral("Log"));
+    setLineWrapMode(QTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setAcceptRichText(true);
+    setFont(DefaultLogFont());
+    InsertLine(QStringLiteral("   "), ColourBlack, false);
+}
+
+int LogView::LineCount() const {
+    const QTextDocument* doc = document();
+    // The empty paragraph at the end is where the next line goes, not a line.
+    return doc->blockCount() - (doc->lastBlock().length() <= 1 ? 1 : 0);
+}
+
+void LogView::InsertLine(const QString& text, LogColour colour, bool caretToEnd) {
+    QTextDocument* doc = document();
+    if (doc->characterCount() + text.size() + 2 > MaxCharacters) ClearLog();
+
+    QScrollBar* bar = verticalScrollBar();
+    const bool following = bar->value() >= bar->maximum();
+    // Lines of the simulation are no edits of the user's: they do not go on
+    // the undo stack (which would otherwise grow with every line).
+    doc->setUndoRedoEnabled(false);
+    QTextCursor cursor(doc);
+    cursor.movePosition(QTextCursor::End);
+    // Text typed or loaded after the last line break stays a line of its own.
+    if (cursor.block().length() > 1) cursor.insertBlock(QTextBlockFormat(), ColourFormat(ColourBlack));
+    cursor.insertText(text, ColourFormat(colour));
+    // The insertion colour returns to black after every line.
+    cursor.insertBlock(QTextBlockFormat(), ColourFormat(ColourBlack));
+    doc->setUndoRedoEnabled(true);
+
+    if (caretToEnd) {
+        setTextCursor(cursor);
+        ensureCursorVisible();
+    } else if (following) {
+        bar->setValue(bar->maximum());
+    }
+}
+
+void LogView::AppendLine(const QString& text, LogColour colour, std::int32_t logBufferLines) {
+    const LogAppendPlan plan = LogModel::Plan(static_cast<std::size_t>(LineCount()), logBufferLines);
+    if (plan.ClearFirst) ClearLog();
+    InsertLine(text, colour, plan.InsertAtEnd);
+}
+
+void LogView::AppendLineUnlimited(const QString& text, LogColour colour) { InsertLine(text, colour, false); }
+
+void LogView::ClearLog() {
+    document()->clear();
+    setCurrentCharFormat(ColourFormat(ColourBlack));
+}
+
+std::vector<RichTextLine> LogView::Lines() const {
+    std::vector<RichTextLine> lines;
+    const QTextDocument* doc = document();
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        if (!block.next().isValid() && block.length() <= 1) break;
+        RichTextLine line;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid()) continue;
+            const QBrush brush = fragment.charFormat().foreground();
+            const LogColour colour = brush.style() == Qt::NoBrush ? ColourBlack : ToLogColour(brush.color());
+            AppendRun(line, FromQt(fragment.text()), colour);
+        }
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+bool LogView::SetLines(const std::vector<RichTextLine>& lines) {
+    QTextDocument* doc = document();
+    doc->setUndoRedoEnabled(false);
+    doc->clear();
+    QTextCursor cursor(doc);
+    cursor.beginEditBlock();
+    qsizetype characters = 0;
+    bool complete = true;
+    for (const RichTextLine& line : lines) {
+        QString text;
+        for (const RichTextRun& run : line.Runs) text += ToQt(run.Text);
+        characters += text.size() + 1;
+        if (characters + 1 > MaxCharacters) {
+            complete = false;
+            break;
+        }
+        for (const RichTextRun& run : line.Runs) cursor.insertText(ToQt(run.Text), ColourFormat(run.Colour));
+        cursor.insertBlock(QTextBlockFormat(), ColourFormat(ColourBlack));
+    }
+    cursor.endEditBlock();
+    doc->setUndoRedoEnabled(true);
+    setCurrentCharFormat(ColourFormat(ColourBlack));
+    return complete;
+}
+
+bool LogView::SaveToFile(const QString& path, QString& error) const {
+    std::string contents;
+    const std::vector<RichTextLine> lines = Lines();
+    if (path.endsWith(QStringLiteral(".rtf"), Qt::CaseInsensitive)) {
+        RichTextFont richFont;
+        richFont.Name = FromQt(font().family());
+        richFont.PointSize = font().pointSize() > 0 ? font().pointSize() : 10;
+        contents = WriteRichText(lines, richFont);
+    } else {
+        for (const RichTextLine& line : lines) contents += line.PlainText() + "\n";
+    }
+    // Written beside the old file and renamed over it, so a failure leaves
+    // whatever was there before.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = QStringLiteral("Cannot create file %1.\n%2").arg(path, file.errorString());
+        return false;
+    }
+    if (file.write(contents.data(), static_cast<qint64>(contents.size())) != static_cast<qint64>(contents.size()) ||
+        !file.commit()) {
+        error = QStringLiteral("Error writing file %1.\n%2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool LogView::LoadFromFile(const QString& path, QString& error, bool& truncated) {
+    truncated = false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("Cannot open file %1.\n%2").arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.read(MaxLoadBytes);
+    if (file.error() != QFileDevice::NoError) {
+        error = QStringLiteral("Error reading file %1.\n%2").arg(path, file.errorString());
+        return false;
+    }
+    truncated = !file.atEnd();
+    const std::string_view view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    std::vector<RichTextLine> lines;
+    if (!ReadRichText(view, lines)) lines = TextLines(bytes);
+    if (!SetLines(lines)) truncated = true;
+    return true;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,51 @@
+#include "ui/program_windows.h"
+
+#include <QApplication>
+
+#include "ui/file_dialogs.h"
+#include "ui/graph_window.h"
+#include "ui/main_form.h"
+#include "ui/options_dialog.h"
+#include "ui/pictures.h"
+#include "ui/splash_about.h"
+
+namespace vantrel {
+
+ProgramWindows::ProgramWindows(QWidget* splash) {
+    MainForm = std::make_unique<TMainForm>(splash);
+    TMainForm& main = *MainForm;
+    AboutForm = std::make_unique<TAboutForm>(&main);
+    FileDialog = std::make_unique<TFileDialog>(main.Inputs, main.Program.Options, &main);
+    Graph = std::make_unique<TGraph>(main.Program, &main);
+    OptionsDlg = std::make_unique<TOptionsDlg>(main.Program, &main);
+    OutfileDlg = std::make_unique<TOutfileDlg>(main.Outputs, &main);
+    main.AttachWindows(AboutForm.get(), FileDialog.get(), Graph.get(), OptionsDlg.get(), OutfileDlg.get());
+}
+
+ProgramWindows::~ProgramWindows() {
+    OutfileDlg.reset();
+    OptionsDlg.reset();
+    Graph.reset();
+    FileDialog.reset();
+    AboutForm.reset();
+    MainForm.reset();
+}
+
+int RunDesktopProgram(QApplication& application) {
+    QApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    QApplication::setWindowIcon(ProgramIcon());
+    // The program ends when the main window has closed, whatever other windows are open.
+    application.setQuitOnLastWindowClosed(false);
+
+    TSplashWin splash;
+    splash.ShowNow();
+    ProgramWindows windows(&splash);
+    // Queued: the program ends only when control is back in the event loop,
+    // after a job that was running when the window closed.
+    QObject::connect(windows.MainForm.get(), &TMainForm::Closed, &application, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    windows.MainForm->show();
+    return application.exec();
+}
+
+}  // namespace vantrel
