@@ -15,7 +15,7 @@ namespace vantrel::cli {
 namespace {
 
 using vantrel::testing::CapturedStream;
-using vantrel::testing::SmallJob;
+using vantrel::testing::JobFiles;
 using vantrel::testing::TempDir;
 
 struct Outcome {
@@ -26,7 +26,7 @@ struct Outcome {
 
 // Runs `run` on job with a Ctrl-C that counts as pressed from the
 // pressedFromPoll-th look at the count on.
-Outcome RunWithPress(const SmallJob& job, int pressedFromPoll) {
+Outcome RunWithPress(const JobFiles& job, int pressedFromPoll) {
     TempDir dir;
     const InputFileSet files = job.Write(dir);
     CliArguments args;
@@ -53,8 +53,8 @@ int Count(const std::string& text, const std::string& what) {
     return n;
 }
 
-SmallJob ThreeRuns() {
-    SmallJob job;
+JobFiles ThreeRuns() {
+    JobFiles job;
     job.Impacts = {"0 0 3", "0.2 0.1 3", "0.4 0.2 3"};
     job.MaxTimeFs = 6;
     job.MinTimeFs = 6;
@@ -62,7 +62,7 @@ SmallJob ThreeRuns() {
 }
 
 TEST(Interrupt, PressSeenAtARebuildIsAConfirmedAbortAtTheNext) {
-    SmallJob job = ThreeRuns();
+    JobFiles job = ThreeRuns();
     job.UpdateInterval = 5;
     const Outcome o = RunWithPress(job, 2);  // the step-5 rebuild of run 1
     EXPECT_EQ(o.Status, ExitInterrupted);
@@ -79,7 +79,7 @@ TEST(Interrupt, PressSeenOnlyAtTheEndOfARunStillEndsTheJobThere) {
     // With no rebuild after step 0, the second look at the count is the one
     // at the end of run 1: no rebuild is left to ask the abort question, and
     // the run limit ends the job instead.
-    SmallJob job = ThreeRuns();
+    JobFiles job = ThreeRuns();
     job.UpdateInterval = 100000;
     const Outcome o = RunWithPress(job, 2);
     EXPECT_EQ(o.Status, ExitInterrupted);

@@ -25,7 +25,7 @@ using testing::ReadFileBytes;
 using testing::RunnerResult;
 using testing::RunRunner;
 using testing::RunRunnerInterrupted;
-using testing::SmallJob;
+using testing::JobFiles;
 using testing::TempDir;
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -70,11 +70,11 @@ std::vector<ParticleSample> Records(const std::string& path) {
     return records;
 }
 
-// Atoms of SmallJob's default crystal, plus the projectile.
+// Atoms of JobFiles's default crystal, plus the projectile.
 constexpr std::size_t SmallJobParticles = 3 * 3 * 2 * 4 + 1;
 
-SmallJob QuickJob(int impacts) {
-    SmallJob job;
+JobFiles QuickJob(int impacts) {
+    JobFiles job;
     job.Impacts.clear();
     for (int k = 0; k < impacts; ++k)
         job.Impacts.push_back(std::to_string(0.1 * k) + " 0.2 3.0");
@@ -167,11 +167,11 @@ TEST(Runner, GoodJobExitsZeroWithTheLogOnStandardOutput) {
 
 TEST(Runner, PlainLogFileEqualsTheLogTheWindowWouldShow) {
     // The same job in-process through a recording interface that answers Yes.
-    const SmallJob job = QuickJob(2);
+    const JobFiles job = QuickJob(2);
     TempDir inProcess;
     testing::RecordingUserInterface ui;
     ProgramContext program(ui);
-    ASSERT_EQ(RunJob(program, job.Write(inProcess), SmallJob::Outputs(inProcess), false),
+    ASSERT_EQ(RunJob(program, job.Write(inProcess), JobFiles::Outputs(inProcess), false),
               JobOutcome::Completed);
 
     TempDir dir;
@@ -350,8 +350,8 @@ TEST(Runner, MissingOrUnreadableBatchFile) {
 // --------------------------------------------------------------- Ctrl-C
 
 // Runs that only a press ends: far longer than any test waits.
-SmallJob EndlessJob() {
-    SmallJob job = QuickJob(3);
+JobFiles EndlessJob() {
+    JobFiles job = QuickJob(3);
     job.MaxTimeFs = 1.0e6;
     job.MinTimeFs = 1.0e6;
     return job;
@@ -410,7 +410,7 @@ TEST(Runner, CtrlCInABatchStartsNoFurtherItem) {
 
 TEST(Runner, SecondCtrlCStopsAtOnceWithWholeRecords) {
     TempDir dir;
-    SmallJob job = EndlessJob();
+    JobFiles job = EndlessJob();
     job.SampleMode = 2;  // records all through the run
     job.SamplePeriod = 1;
     job.UpdateInterval = 100000;  // the first press alone would take ages to act

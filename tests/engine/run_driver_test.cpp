@@ -21,7 +21,7 @@ namespace vantrel {
 namespace {
 
 using testing::RecordingUserInterface;
-using testing::SmallJob;
+using testing::JobFiles;
 using testing::TempDir;
 using testing::UiCall;
 
@@ -32,9 +32,9 @@ struct JobRun {
     InputFileSet Inputs;
     OutputFileSet Outputs;
 
-    JobOutcome Run(const SmallJob& job, bool batch = true, JobLimits limits = {}) {
+    JobOutcome Run(const JobFiles& job, bool batch = true, JobLimits limits = {}) {
         Inputs = job.Write(Dir);
-        Outputs = SmallJob::Outputs(Dir);
+        Outputs = JobFiles::Outputs(Dir);
         return RunJob(Program, Inputs, Outputs, batch, limits);
     }
     std::vector<std::string> RunCountLines() const {
@@ -60,8 +60,8 @@ struct JobRun {
     }
 };
 
-SmallJob FiveImpacts() {
-    SmallJob job;
+JobFiles FiveImpacts() {
+    JobFiles job;
     job.Impacts = {"0 0 3", "0.2 0.1 3", "0.4 0.2 3", "0.6 0.3 3", "0.8 0.4 3"};
     job.MaxTimeFs = 6;
     return job;
@@ -70,7 +70,7 @@ SmallJob FiveImpacts() {
 TEST(RunDriver, RunOffsetSkipsImpactLinesAndNumbersRunsFromIt) {
     JobRun run;
     run.Program.RunOffset = 3;
-    SmallJob job = FiveImpacts();
+    JobFiles job = FiveImpacts();
     job.SampleMode = 1;  // one final sample per run, all particles
     EXPECT_EQ(run.Run(job), JobOutcome::Completed);
     EXPECT_EQ(run.RunCountLines(),
@@ -112,7 +112,7 @@ TEST(RunDriver, BatchModeAsksNothingButLogsTheSummary) {
 
 TEST(RunDriver, ConfirmedAbortInRunTwoEndsTheJobAfterItsReport) {
     JobRun run;
-    SmallJob job = FiveImpacts();
+    JobFiles job = FiveImpacts();
     job.UpdateInterval = 2;
     // Press Cancel as soon as run 2 has started.
     run.Ui.OnProcessEvents = [&] {
@@ -130,7 +130,7 @@ TEST(RunDriver, ConfirmedAbortInRunTwoEndsTheJobAfterItsReport) {
 
 TEST(RunDriver, StepEndsOnlyTheCurrentRun) {
     JobRun run;
-    SmallJob job = FiveImpacts();
+    JobFiles job = FiveImpacts();
     job.MaxTimeFs = 50;
     job.UpdateInterval = 2;
     run.Program.Options.FixedTimestep = true;  // every full run lasts the same number of steps
@@ -159,7 +159,7 @@ TEST(RunDriver, PartnerOverflowShowsTheMethodsTextAndEndsTheJob) {
     for (const bool bruteForce : {false, true}) {
         JobRun run;
         run.Program.Options.NeighbourSearch = bruteForce;
-        SmallJob job = FiveImpacts();
+        JobFiles job = FiveImpacts();
         job.MaxPartners = 6;
         EXPECT_EQ(run.Run(job), JobOutcome::Aborted);
         const auto errors = run.Ui.Texts(UiCall::ErrorBox);
@@ -174,7 +174,7 @@ TEST(RunDriver, PartnerOverflowShowsTheMethodsTextAndEndsTheJob) {
 
 TEST(RunDriver, FirstRunWarningsAppearOnlyInRunOne) {
     JobRun run;
-    SmallJob job = FiveImpacts();
+    JobFiles job = FiveImpacts();
     job.Impacts.resize(3);
     job.TimestepS = 5.0e-16;  // 1 keV Ar moves 0.35 A per step
     job.Projectile = "1.0 18 39.948 0 Ar";
@@ -189,7 +189,7 @@ TEST(RunDriver, FirstRunWarningsAppearOnlyInRunOne) {
 
 TEST(RunDriver, TerminationEnergyWarningBoxInRunOne) {
     JobRun run;
-    SmallJob job = FiveImpacts();
+    JobFiles job = FiveImpacts();
     job.Impacts.resize(2);
     job.Projectile = "0.0001 18 39.948 0 Ar";  // 0.1 eV, below the 1 eV termination energy
     run.Run(job);
@@ -202,7 +202,7 @@ TEST(RunDriver, TerminationEnergyWarningBoxInRunOne) {
 TEST(RunDriver, SamplePeriodZeroSkipsTheInitialConditionsOfRunOneOnly) {
     JobRun run;
     run.Program.Options.StoreInitial = true;
-    SmallJob job = FiveImpacts();
+    JobFiles job = FiveImpacts();
     job.Impacts.resize(1);
     job.SamplePeriod = 0;
     run.Run(job);
@@ -221,7 +221,7 @@ TEST(RunDriver, SamplePeriodZeroSkipsTheInitialConditionsOfRunOneOnly) {
 TEST(RunDriver, FixedTimestepRunsToMaxTime) {
     JobRun run;
     run.Program.Options.FixedTimestep = true;
-    SmallJob job = FiveImpacts();
+    JobFiles job = FiveImpacts();
     job.Impacts.resize(1);
     job.MaxTimeFs = 12;
     run.Run(job);
@@ -239,10 +239,10 @@ TEST(RunDriver, FixedTimestepRunsToMaxTime) {
 TEST(RunDriver, MissingFilesEndTheJobWithTheirMessages) {
     {
         JobRun run;
-        SmallJob job;
+        JobFiles job;
         run.Inputs = job.Write(run.Dir);
         run.Inputs.Target = run.Dir.File("missing.trg");
-        EXPECT_EQ(RunJob(run.Program, run.Inputs, SmallJob::Outputs(run.Dir), true),
+        EXPECT_EQ(RunJob(run.Program, run.Inputs, JobFiles::Outputs(run.Dir), true),
                   JobOutcome::Failed);
         const auto errors = run.Ui.Texts(UiCall::ErrorBox);
         ASSERT_EQ(errors.size(), 2u);
@@ -253,10 +253,10 @@ TEST(RunDriver, MissingFilesEndTheJobWithTheirMessages) {
     }
     {
         JobRun run;
-        SmallJob job;
+        JobFiles job;
         run.Inputs = job.Write(run.Dir);
         run.Inputs.Impact = run.Dir.File("missing.imp");
-        EXPECT_EQ(RunJob(run.Program, run.Inputs, SmallJob::Outputs(run.Dir), true),
+        EXPECT_EQ(RunJob(run.Program, run.Inputs, JobFiles::Outputs(run.Dir), true),
                   JobOutcome::Failed);
         EXPECT_TRUE(run.Ui.HasLogLine("  File not found: " + run.Inputs.Impact, ColourRed));
         EXPECT_TRUE(run.RunCountLines().empty());
@@ -265,9 +265,9 @@ TEST(RunDriver, MissingFilesEndTheJobWithTheirMessages) {
     {
         JobRun run;
         run.Program.Options.UseLSS = true;
-        SmallJob job;
+        JobFiles job;
         run.Inputs = job.Write(run.Dir);  // no .inl file written
-        EXPECT_EQ(RunJob(run.Program, run.Inputs, SmallJob::Outputs(run.Dir), true),
+        EXPECT_EQ(RunJob(run.Program, run.Inputs, JobFiles::Outputs(run.Dir), true),
                   JobOutcome::Failed);
         const auto errors = run.Ui.Texts(UiCall::ErrorBox);
         ASSERT_EQ(errors.size(), 2u);
@@ -279,7 +279,7 @@ TEST(RunDriver, MissingFilesEndTheJobWithTheirMessages) {
 
 TEST(RunDriver, UnreadableImpactLineEndsTheRunsWithTheInitialisationError) {
     JobRun run;
-    SmallJob job;
+    JobFiles job;
     job.Impacts = {"0 0 3", "0 x 3", "0 0 3"};
     EXPECT_EQ(run.Run(job), JobOutcome::Failed);
     EXPECT_EQ(run.RunCountLines().size(), 2u);
@@ -291,11 +291,11 @@ TEST(RunDriver, EventsFileThatCannotBeCreatedEndsTheJob) {
     JobRun run;
     run.Program.Options.StoreInelastic = true;
     run.Program.Options.UseLSS = true;
-    SmallJob job;
+    JobFiles job;
     job.InelasticText =
         "LSS\n1\n18 1.0 1.0\n0.0\nOR\n0\n2.0\n1.0\nST\n0\n";
     run.Inputs = job.Write(run.Dir);
-    OutputFileSet outputs = SmallJob::Outputs(run.Dir);
+    OutputFileSet outputs = JobFiles::Outputs(run.Dir);
     outputs.InelasticEvents = run.Dir.File("no/such/folder/inelast.dat");
     EXPECT_EQ(RunJob(run.Program, run.Inputs, outputs, true), JobOutcome::Failed);
     const std::string text = "Cannot create inelastic output file: " + outputs.InelasticEvents;
@@ -314,7 +314,7 @@ TEST(RunDriver, OnlyTheVerletAlgorithmRuns) {
 
 TEST(RunDriver, TwoJobsInARowStartFromClearedFlagsAndSums) {
     JobRun run;
-    SmallJob job = FiveImpacts();
+    JobFiles job = FiveImpacts();
     job.Impacts.resize(2);
     run.Run(job);
     run.Program.AbortRequested = true;  // left over from a window press between jobs
@@ -328,7 +328,7 @@ TEST(RunDriver, TwoJobsInARowStartFromClearedFlagsAndSums) {
 }
 
 TEST(RunDriver, FixedSeedRepeatsBitForBit) {
-    SmallJob job = FiveImpacts();
+    JobFiles job = FiveImpacts();
     job.Impacts.resize(2);
     job.SampleMode = 1;
     job.MaxTimeFs = 15;
@@ -349,7 +349,7 @@ TEST(RunDriver, FixedSeedRepeatsBitForBit) {
 // forces that are not numbers.
 TEST(RunDriver, FaultOutsideTheGuardedPassesEndsTheJob) {
     JobRun run;
-    SmallJob job;
+    JobFiles job;
     job.TargetText =
         "0 0 0 29 63.546 0 twin\n2.55 0 0 29 63.546 0\n2.55 0 0 29 63.546 0\n"
         "0 2.55 -1.8 29 63.546 0\n";
@@ -379,8 +379,8 @@ std::vector<double> EnergyErrors(const RecordingUserInterface& ui) {
     return errors;
 }
 
-SmallJob OneKeVSelfBombardment() {
-    SmallJob job;
+JobFiles OneKeVSelfBombardment() {
+    JobFiles job;
     job.Projectile = "1.0 29 63.546 0 Cu";
     job.Cells = {4, 4, 3};
     job.Impacts = {"0.4 0.7 3"};
@@ -394,7 +394,7 @@ SmallJob OneKeVSelfBombardment() {
 TEST(RunDriver, PairPotentialCascadeConservesEnergyToIntegrationError) {
     JobRun run;
     run.Program.Options.SelfBombard = true;
-    SmallJob job = OneKeVSelfBombardment();
+    JobFiles job = OneKeVSelfBombardment();
     const std::string model = testing::ReadFileBytes(std::string(VANTREL_SOURCE_DIR) +
                                                      "/examples/models/cu_sutton_chen.mdl");
     const std::size_t at = model.find("39.432 39.432 39.432");

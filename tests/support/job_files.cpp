@@ -9,7 +9,7 @@ namespace vantrel::testing {
 
 namespace {
 
-std::string RunFileText(const SmallJob& job) {
+std::string RunFileText(const JobFiles& job) {
     char buffer[512];
     std::snprintf(buffer, sizeof buffer,
                   "%d sample mode\n%d sample period\n%d skip recorded\n%d output selection\n"
@@ -23,7 +23,7 @@ std::string RunFileText(const SmallJob& job) {
 
 }  // namespace
 
-InputFileSet SmallJob::Write(const TempDir& dir) const {
+InputFileSet JobFiles::Write(const TempDir& dir) const {
     InputFileSet files;
     files.Projectile = dir.Write("job.prj", Projectile + "\n");
 
@@ -51,7 +51,7 @@ InputFileSet SmallJob::Write(const TempDir& dir) const {
     return files;
 }
 
-OutputFileSet SmallJob::Outputs(const TempDir& dir) {
+OutputFileSet JobFiles::Outputs(const TempDir& dir) {
     OutputFileSet outputs;
     outputs.InitialConditions = dir.File("inivars.vsk");
     outputs.DynamicalVariables = dir.File("dynvars.vsk");

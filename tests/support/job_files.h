@@ -11,7 +11,7 @@
 
 namespace vantrel::testing {
 
-struct SmallJob {
+struct JobFiles {
     // Projectile: energy (keV), Z, mass (amu), flags, name.
     std::string Projectile = "1.0 18 39.948 0 Ar";
     // Target: fcc Cu(100), cells along x, y and depth.

@@ -25,20 +25,20 @@ namespace {
 
 using testing::MainFormFixture;
 using testing::RecordingUserInterface;
-using testing::SmallJob;
+using testing::JobFiles;
 using testing::TempDir;
 
-InputFileSet WriteJob(MainFormFixture& f, const SmallJob& job = {}) {
+InputFileSet WriteJob(MainFormFixture& f, const JobFiles& job = {}) {
     InputFileSet files = job.Write(f.dir);
     files.Inelastic = "*.inl";
     f.Form().Inputs = files;
-    f.Form().Outputs = SmallJob::Outputs(f.dir);
+    f.Form().Outputs = JobFiles::Outputs(f.dir);
     f.Form().CheckInputFiles(false);
     return files;
 }
 
-SmallJob TwoRunJob() {
-    SmallJob job;
+JobFiles TwoRunJob() {
+    JobFiles job;
     job.Impacts = {"0.3 0.4 3.0", "0.5 0.2 3.0"};
     return job;
 }
@@ -78,7 +78,7 @@ TEST(TMainFormJob, AWholeJobFillsTheLogWithTheEnginesColouredLinesAndReturnsToId
     // The same job through the recording interface gives the same lines.
     RecordingUserInterface recording;
     ProgramContext program(recording);
-    RunJob(program, files, SmallJob::Outputs(f.dir), false);
+    RunJob(program, files, JobFiles::Outputs(f.dir), false);
     std::vector<std::string> expected;
     for (const testing::UiEvent& e : recording.LogEvents())
         expected.push_back(e.Text.empty() ? "black|" : testing::ColourName(e.Colour) + "|" + e.Text);
@@ -269,8 +269,8 @@ std::string BatchItemLines(const std::string& title, const InputFileSet& in, con
 TEST(TMainFormJob, ABatchOfTwoItemsShowsBothCaptionsInTurn) {
     MainFormFixture f;
     TMainForm& form = f.Form();
-    const InputFileSet files = SmallJob{}.Write(f.dir);
-    OutputFileSet first = SmallJob::Outputs(f.dir);
+    const InputFileSet files = JobFiles{}.Write(f.dir);
+    OutputFileSet first = JobFiles::Outputs(f.dir);
     OutputFileSet second = first;
     second.DynamicalVariables = f.dir.File("second.vsk");
     const std::string bdf = f.dir.Write(
@@ -336,8 +336,8 @@ TEST(TMainFormJob, BatchStopsBeforeItStartsWhenTheFileIsMissingOrDeclined) {
 TEST(TMainFormJob, StepInABatchAsksWhetherToAbortTheRemainingItems) {
     MainFormFixture f;
     TMainForm& form = f.Form();
-    const InputFileSet files = SmallJob{}.Write(f.dir);
-    const OutputFileSet outputs = SmallJob::Outputs(f.dir);
+    const InputFileSet files = JobFiles{}.Write(f.dir);
+    const OutputFileSet outputs = JobFiles::Outputs(f.dir);
     const std::string bdf = f.dir.Write("three.bdf", BatchItemLines("one", files, outputs) +
                                                          BatchItemLines("two", files, outputs) +
                                                          BatchItemLines("three", files, outputs));

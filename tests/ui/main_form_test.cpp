@@ -37,7 +37,7 @@ namespace vantrel {
 namespace {
 
 using testing::MainFormFixture;
-using testing::SmallJob;
+using testing::JobFiles;
 using testing::TempDir;
 
 // The enabling of every command the running and idle states name.
@@ -65,7 +65,7 @@ std::ostream& operator<<(std::ostream& out, const CommandStates& s) {
 }
 
 // A complete small job in the fixture's folder, made the current input files.
-InputFileSet WriteJob(MainFormFixture& f, const SmallJob& job = {}) {
+InputFileSet WriteJob(MainFormFixture& f, const JobFiles& job = {}) {
     InputFileSet files = job.Write(f.dir);
     files.Inelastic = "*.inl";
     f.Form().Inputs = files;
@@ -293,7 +293,7 @@ TEST(TMainForm, AFileGoneMissingDisablesRunAgainButKeepsTheGraphWindowCommand) {
 TEST(TMainForm, InputFileCommandShowsTheDialogFirstThenChecks) {
     MainFormFixture f;
     TMainForm& form = f.Form();
-    SmallJob job;
+    JobFiles job;
     const InputFileSet files = job.Write(f.dir);
     f.OnDialog = [&](QDialog& dialog) {
         auto* input = qobject_cast<TFileDialog*>(&dialog);
