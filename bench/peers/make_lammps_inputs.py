@@ -17,6 +17,7 @@ c of lines 8 to 11; every pair of the single-element target is AA):
            = c0 + c1 r + c2 r^2 + c3 r^3            r_lo < r <= r_hi (SI, line 30)
            = screened Coulomb                       r <= r_lo
     f(r)   = S(r) (c eps)^2 (a/r)^m                 r_hi < r <= r_c, else 0   (eV^2)
+             (the table carries this form on inside r_hi; see density())
     F(rho) = -sqrt(rho)                                                       (eV)
 
 so that the embedding energy is -c eps sqrt(sum (a/r)^m), the Sutton-Chen
@@ -37,8 +38,8 @@ MOLIERE_C = (0.35, 0.55, 0.10)
 MOLIERE_E = (0.3, 1.2, 6.0)
 
 NR = 7001       # r grid points: 0 .. r_c
-NRHO = 10001    # rho grid points
-RHO_MAX = 100.0  # eV^2; a bulk Cu atom has about 27
+NRHO = 40001    # rho grid points
+RHO_MAX = 400.0  # eV^2; a bulk Cu atom has about 27
 
 
 def read_model(path):
@@ -119,8 +120,15 @@ def r_phi(model, z, r):
 
 
 def density(model, r):
-    if r <= model["r_hi"] or r > model["r_c"]:
+    """f(r) in eV^2.  Inside r_hi the model has no density (f jumps to 0 there,
+    and its force tables simply stop); LAMMPS takes forces from the slope of
+    the interpolated table, and a jump would give a pair that crosses r_hi a
+    huge kick.  So the table goes on with the Sutton-Chen form down to r_lo
+    and stays flat below: only pairs closer than r_hi (2.1 A for Cu, far below
+    the 2.55 A of nearest neighbours) feel a difference."""
+    if r > model["r_c"]:
         return 0.0
+    r = max(r, model["r_lo"])
     ce = model["c"] * model["eps"]
     return switching(model, r) * ce * ce * (model["a"] / r) ** model["m"]
 
