@@ -1,5 +1,6 @@
 #include "engine/forces.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 
@@ -30,9 +31,7 @@ struct ForceArrays {
     double* DistSq = nullptr;
     PackedParticle* Packed = nullptr;  // positions and densities, one record each
     PackedForce* PackedForces = nullptr;
-    std::uint32_t* InsideStart = nullptr;  // pairs within r_c of rows First..n (ForceScratch)
-    std::int32_t* InsideIndex = nullptr;
-    double* InsideDistance = nullptr;
+    ForceScratch* Scratch = nullptr;  // with the pairs within r_c of rows First..n
     double CutoffSq = 0;  // r_c^2
     double HighSq = 0;    // r_hi^2
     bool NBody = false;
@@ -60,18 +59,8 @@ ForceArrays ArraysOf(SimulationState& s) {
     if (scratch.Forces.size() != size) scratch.Forces.assign(size, PackedForce{});
     a.Packed = scratch.Particles.data();
     a.PackedForces = scratch.Forces.data();
-    // Room for every listed pair: the gathering loop writes each candidate
-    // before it knows whether to keep it.  Grown by a sixteenth, like the
-    // lists' distances, never shrunk within a job.
     if (scratch.InsideStart.size() != size + 1) scratch.InsideStart.assign(size + 1, 0u);
-    const std::size_t pairs = s.Partners.Index.size();
-    if (scratch.InsideIndex.size() < pairs) {
-        scratch.InsideIndex.resize(pairs + pairs / 16);
-        scratch.InsideDistance.resize(pairs + pairs / 16);
-    }
-    a.InsideStart = scratch.InsideStart.data();
-    a.InsideIndex = scratch.InsideIndex.data();
-    a.InsideDistance = scratch.InsideDistance.data();
+    a.Scratch = &scratch;
     a.CutoffSq = s.Model.CutoffRadius * s.Model.CutoffRadius;
     a.HighSq = s.Model.SplineHighRadius * s.Model.SplineHighRadius;
     a.NBody = s.Model.NBodyActive;
@@ -121,6 +110,19 @@ void UnpackForces(const ForceArrays& a) {
 // ---------------------------------------------------------------------------
 // Density pass.
 
+// The gathered pairs' arrays, grown to hold at least room entries: by an
+// eighth at a time, and to three quarters of the listed pairs at the first
+// evaluation of a job (with the list radius near r_c + 1 A about two thirds
+// of the listed pairs lie within r_c, so this is usually the only growth).
+// Never shrunk within a job.
+[[gnu::noinline]] void GrowInsidePairs(ForceScratch& scratch, std::size_t room,
+                                       std::size_t listedPairs) {
+    std::size_t size = scratch.InsideIndex.size();
+    size = size == 0 ? std::max(room, listedPairs - listedPairs / 4) : std::max(room, size + size / 8);
+    scratch.InsideIndex.resize(size);
+    scratch.InsideDistance.resize(size);
+}
+
 // Distances and density sums of rows First..n.  Each row is two loops:
 // the first stores every listed pair's squared distance and gathers the
 // pairs within r_c (each candidate is written, the count advances only for
@@ -137,9 +139,10 @@ void DensityRows(const ForceArrays& a, const PotentialView& v) {
     const std::uint32_t* start = a.Start;
     const std::int32_t* index = a.Index;
     double* dist = a.DistSq;
-    std::uint32_t* insideStart = a.InsideStart;
-    std::int32_t* insideIndex = a.InsideIndex;
-    double* insideDistance = a.InsideDistance;
+    ForceScratch& scratch = *a.Scratch;
+    std::uint32_t* insideStart = scratch.InsideStart.data();
+    std::int32_t* insideIndex = scratch.InsideIndex.data();
+    double* insideDistance = scratch.InsideDistance.data();
     const double cutoffSq = a.CutoffSq;
     const double highSq = a.HighSq;
     const float* densityAA = v.Density[AA];
@@ -150,6 +153,14 @@ void DensityRows(const ForceArrays& a, const PotentialView& v) {
         const double xi = packed[i].X, yi = packed[i].Y, zi = packed[i].Z;
         const std::uint32_t rowInside = inside;
         insideStart[i] = rowInside;
+        // Room for the whole row: every candidate is written before it is
+        // known to be kept.
+        const std::size_t room = std::size_t{rowInside} + (start[i + 1] - start[i]);
+        if (room > scratch.InsideIndex.size()) {
+            GrowInsidePairs(scratch, room, start[a.Count + 1]);
+            insideIndex = scratch.InsideIndex.data();
+            insideDistance = scratch.InsideDistance.data();
+        }
         for (std::uint32_t k = start[i], end = start[i + 1]; k < end; ++k) {
             const std::int32_t j = index[k];
             const PackedParticle& pj = packed[j];
@@ -264,9 +275,9 @@ void TargetForceRows(const ForceArrays& a, const PotentialView& v, std::int32_t 
     const PackedParticle* packed = a.Packed;
     PackedForce* forces = a.PackedForces;
     const std::uint32_t* flags = a.Flags;
-    const std::uint32_t* insideStart = a.InsideStart;
-    const std::int32_t* insideIndex = a.InsideIndex;
-    const double* insideDistance = a.InsideDistance;
+    const std::uint32_t* insideStart = a.Scratch->InsideStart.data();
+    const std::int32_t* insideIndex = a.Scratch->InsideIndex.data();
+    const double* insideDistance = a.Scratch->InsideDistance.data();
     const double low = v.LowRadius;
     const double high = v.HighRadius;
     const float* pairAA = v.PairForce[AA];
