@@ -25,7 +25,8 @@
 // StepTimers (engine/step_timers.h):
 //   step          loop time per particle and step (rebuilds included);
 //   force         force-phase time per listed pair (every listed pair, also
-//                 those between r_c and the list radius);
+//                 those between r_c and the list radius), and per target
+//                 pair within r_c (the pairs that act);
 //   rebuild share rebuild time over loop time; force and motion likewise;
 //   other         loop time not in the three phases.
 //
@@ -265,12 +266,13 @@ bool RunCase(const BenchCase& c, int repeat, const fs::path& dir, const std::str
     }
     const StepTimers& t = samples.front().Timers;
     const double particles = static_cast<double>(t.ParticleSteps) / static_cast<double>(t.Steps);
-    std::printf("case %s: %.0f particles, %lld steps, %lld rebuilds, %.1f listed pairs per particle, "
-                "%d repetition%s\n",
+    std::printf("case %s: %.0f particles, %lld steps, %lld rebuilds, %.1f listed pairs per particle "
+                "(%.1f within r_c), %d repetition%s\n",
                 c.Name.c_str(), particles, static_cast<long long>(t.Steps),
                 static_cast<long long>(t.Rebuilds),
-                static_cast<double>(t.ListedPairs) / static_cast<double>(t.ParticleSteps), repeat,
-                repeat == 1 ? "" : "s");
+                static_cast<double>(t.ListedPairs) / static_cast<double>(t.ParticleSteps),
+                static_cast<double>(t.PairsWithinCutoff) / static_cast<double>(t.ParticleSteps),
+                repeat, repeat == 1 ? "" : "s");
     const auto perAtomStep = [](const Sample& s) {
         return s.Timers.LoopSeconds / static_cast<double>(s.Timers.ParticleSteps);
     };
@@ -282,6 +284,9 @@ bool RunCase(const BenchCase& c, int repeat, const fs::path& dir, const std::str
     };
     PrintFigure("whole step", FigureOf(samples, perAtomStep), "ns/atom-step", 1e9, 1);
     PrintFigure("force phase", FigureOf(samples, perPair), "ns/listed pair", 1e9, 2);
+    PrintFigure("", FigureOf(samples, [](const Sample& s) {
+                    return s.Timers.ForceSeconds / static_cast<double>(s.Timers.PairsWithinCutoff);
+                }), "ns/pair in r_c", 1e9, 2);
     PrintFigure("force share", FigureOf(samples, share(&StepTimers::ForceSeconds)), "% of loop", 100, 1);
     PrintFigure("rebuild share", FigureOf(samples, share(&StepTimers::RebuildSeconds)), "% of loop", 100, 1);
     PrintFigure("motion share", FigureOf(samples, share(&StepTimers::MotionSeconds)), "% of loop", 100, 1);

@@ -35,6 +35,7 @@ struct StepTimers {
     std::int64_t Rebuilds = 0;          // partner-list rebuilds
     std::int64_t ParticleSteps = 0;     // particles moved, summed over the steps
     std::int64_t ListedPairs = 0;       // listed pairs, summed over the step force phases
+    std::int64_t PairsWithinCutoff = 0;  // of those, the target pairs within r_c
 };
 
 using TimerClock = std::chrono::steady_clock;

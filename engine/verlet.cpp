@@ -105,6 +105,9 @@ void VerletStep(SimulationState& s, TrajectoryState& trajectory) {
         timers->Steps += 1;
         timers->ParticleSteps += n + 1;
         timers->ListedPairs += static_cast<std::int64_t>(s.Partners.Index.size());
+        // What the force pass walked: the pairs the density pass gathered.
+        const std::vector<std::uint32_t>& inside = s.Scratch.InsideStart;
+        if (!inside.empty()) timers->PairsWithinCutoff += inside.back();
     }
 
     const SimulationOptions& options = s.Options();

@@ -54,6 +54,7 @@ TEST(StepTimers, CountStepsRebuildsParticlesAndListedPairs) {
     EXPECT_EQ(timers.Rebuilds, 2);
     EXPECT_EQ(timers.ParticleSteps, 20 * 5);
     EXPECT_EQ(timers.ListedPairs, 20 * 6);
+    EXPECT_EQ(timers.PairsWithinCutoff, 20 * 6);
     EXPECT_GT(timers.LoopSeconds, 0.0);
     EXPECT_GT(timers.ForceSeconds, 0.0);
     EXPECT_GT(timers.RebuildSeconds, 0.0);
