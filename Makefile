@@ -1,7 +1,8 @@
 # Front door for newcomers and CI.  Every target sets up what it needs first.
 #   make test   set-up, build (sanitizers on, warnings as errors), all tests
 #   make demo   set-up, build, run the bundled example job headless
-#   make bench  optimised build and the benchmarks
+#   make bench  optimised build and the benchmarks (kernels, then whole jobs)
+#   make bench-peers  the thermal case side by side with LAMMPS (installs it)
 #   make fuzz   libFuzzer targets, each for a bounded time
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 TEST_DIR := build/test
@@ -9,7 +10,7 @@ RELEASE_DIR := build/release
 FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: setup test build release demo bench fuzz run clean
+.PHONY: setup test build release demo bench bench-peers fuzz run clean
 
 setup:
 	./scripts/setup.sh
@@ -38,6 +39,11 @@ release: setup $(RELEASE_DIR)/build.ninja
 
 bench: release
 	@for b in $(RELEASE_DIR)/bench/*_bench; do echo "== $$b"; $$b --benchmark_min_time=0.2 || exit 1; done
+	@echo "== $(RELEASE_DIR)/bench/vantrel-job-bench"
+	@$(RELEASE_DIR)/bench/vantrel-job-bench --repeat 3
+
+bench-peers:
+	./scripts/bench-peers.sh
 
 $(FUZZ_DIR)/build.ninja:
 	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
