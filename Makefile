@@ -2,7 +2,8 @@
 #   make test   set-up, build (sanitizers on, warnings as errors), all tests
 #   make demo   set-up, build, run the bundled example job headless
 #   make run    set-up, build, start the desktop program
-#   make bench  optimised build and the benchmarks
+#   make bench  optimised build and the benchmarks (kernels, then whole jobs)
+#   make bench-peers  the thermal case side by side with LAMMPS (installs it)
 #   make fuzz   libFuzzer targets, each for a bounded time
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 TEST_DIR := build/test
@@ -10,7 +11,7 @@ RELEASE_DIR := build/release
 FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: setup test build release demo bench fuzz run clean
+.PHONY: setup test build release demo bench bench-peers fuzz run clean
 
 setup:
 	./scripts/setup.sh
@@ -45,6 +46,11 @@ release: setup $(RELEASE_DIR)/build.ninja
 
 bench: release
 	@for b in $(RELEASE_DIR)/bench/*_bench; do echo "== $$b"; $$b --benchmark_min_time=0.2 || exit 1; done
+	@echo "== $(RELEASE_DIR)/bench/vantrel-job-bench"
+	@$(RELEASE_DIR)/bench/vantrel-job-bench --repeat 3
+
+bench-peers:
+	./scripts/bench-peers.sh
 
 $(FUZZ_DIR)/build.ninja:
 	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -1,5 +1,6 @@
 #include "engine/forces.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
 
@@ -30,6 +31,7 @@ struct ForceArrays {
     double* DistSq = nullptr;
     PackedParticle* Packed = nullptr;  // positions and densities, one record each
     PackedForce* PackedForces = nullptr;
+    ForceScratch* Scratch = nullptr;  // with the pairs within r_c of rows First..n
     double CutoffSq = 0;  // r_c^2
     double HighSq = 0;    // r_hi^2
     bool NBody = false;
@@ -57,6 +59,8 @@ ForceArrays ArraysOf(SimulationState& s) {
     if (scratch.Forces.size() != size) scratch.Forces.assign(size, PackedForce{});
     a.Packed = scratch.Particles.data();
     a.PackedForces = scratch.Forces.data();
+    if (scratch.InsideStart.size() != size + 1) scratch.InsideStart.assign(size + 1, 0u);
+    a.Scratch = &scratch;
     a.CutoffSq = s.Model.CutoffRadius * s.Model.CutoffRadius;
     a.HighSq = s.Model.SplineHighRadius * s.Model.SplineHighRadius;
     a.NBody = s.Model.NBodyActive;
@@ -106,58 +110,89 @@ void UnpackForces(const ForceArrays& a) {
 // ---------------------------------------------------------------------------
 // Density pass.
 
-// Distances only (no N-body part in the model).
-void DistanceRows(const ForceArrays& a) {
-    const PackedParticle* packed = a.Packed;
-    const std::uint32_t* start = a.Start;
-    const std::int32_t* index = a.Index;
-    double* dist = a.DistSq;
-    for (std::int32_t i = a.First; i <= a.Count; ++i) {
-        const PackedParticle pi = packed[i];
-        for (std::uint32_t k = start[i], end = start[i + 1]; k < end; ++k) {
-            const PackedParticle& pj = packed[index[k]];
-            const double dy = pi.Y - pj.Y;
-            const double dx = pi.X - pj.X;
-            const double dz = pi.Z - pj.Z;
-            dist[k] = dy * dy + dx * dx + dz * dz;
-        }
-    }
+// The gathered pairs' arrays, grown to hold at least room entries: by an
+// eighth at a time, and to three quarters of the listed pairs at the first
+// evaluation of a job (with the list radius near r_c + 1 A about two thirds
+// of the listed pairs lie within r_c, so this is usually the only growth).
+// Never shrunk within a job.
+[[gnu::noinline]] void GrowInsidePairs(ForceScratch& scratch, std::size_t room,
+                                       std::size_t listedPairs) {
+    std::size_t size = scratch.InsideIndex.size();
+    size = size == 0 ? std::max(room, listedPairs - listedPairs / 4) : std::max(room, size + size / 8);
+    scratch.InsideIndex.resize(size);
+    scratch.InsideDistance.resize(size);
 }
 
-// Distances and density sums of rows First..n.  Binary: whether the pair's
-// class picks the table (a binary target) or every pair reads AA.
-template <bool Binary>
+// Distances and density sums of rows First..n.  Each row is two loops:
+// the first stores every listed pair's squared distance and gathers the
+// pairs within r_c (each candidate is written, the count advances only for
+// a pair inside, so the loop has no branch that depends on the data); the
+// second takes the root of the gathered pairs, keeps it for the force pass
+// and, above r_hi, adds the density.  The sums see the same pairs in the
+// same order as a single loop over the list would.  NBody: whether the
+// model has a density at all.  Binary: whether the pair's class picks the
+// table (a binary target) or every pair reads AA.
+template <bool NBody, bool Binary>
 void DensityRows(const ForceArrays& a, const PotentialView& v) {
     PackedParticle* packed = a.Packed;
     const std::uint32_t* flags = a.Flags;
     const std::uint32_t* start = a.Start;
     const std::int32_t* index = a.Index;
     double* dist = a.DistSq;
+    ForceScratch& scratch = *a.Scratch;
+    std::uint32_t* insideStart = scratch.InsideStart.data();
+    std::int32_t* insideIndex = scratch.InsideIndex.data();
+    double* insideDistance = scratch.InsideDistance.data();
     const double cutoffSq = a.CutoffSq;
     const double highSq = a.HighSq;
     const float* densityAA = v.Density[AA];
 
+    for (std::int32_t i = 0; i < a.First; ++i) insideStart[i] = 0;
+    std::uint32_t inside = 0;
     for (std::int32_t i = a.First; i <= a.Count; ++i) {
         const double xi = packed[i].X, yi = packed[i].Y, zi = packed[i].Z;
-        double rhoi = packed[i].Density;
+        const std::uint32_t rowInside = inside;
+        insideStart[i] = rowInside;
+        // Room for the whole row: every candidate is written before it is
+        // known to be kept.
+        const std::size_t room = std::size_t{rowInside} + (start[i + 1] - start[i]);
+        if (room > scratch.InsideIndex.size()) {
+            GrowInsidePairs(scratch, room, start[a.Count + 1]);
+            insideIndex = scratch.InsideIndex.data();
+            insideDistance = scratch.InsideDistance.data();
+        }
         for (std::uint32_t k = start[i], end = start[i + 1]; k < end; ++k) {
             const std::int32_t j = index[k];
-            PackedParticle& pj = packed[j];
+            const PackedParticle& pj = packed[j];
             const double dy = yi - pj.Y;
             const double dx = xi - pj.X;
             const double dz = zi - pj.Z;
             const double d2 = dy * dy + dx * dx + dz * dz;
             dist[k] = d2;
-            if (d2 <= cutoffSq && d2 > highSq) {
+            insideIndex[inside] = j;
+            insideDistance[inside] = d2;
+            // The force pass's own test: it skips a pair only when d2 > r_c^2,
+            // so a distance that is not a number is kept (and faults there).
+            inside += !(d2 > cutoffSq);
+        }
+        double rhoi = packed[i].Density;
+        for (std::uint32_t m = rowInside; m < inside; ++m) {
+            const double d2 = insideDistance[m];
+            const double r = std::sqrt(d2);
+            insideDistance[m] = r;
+            // d2 <= r_c^2 holds for every gathered pair that is a number.
+            if (NBody && d2 > highSq) {
+                const std::int32_t j = insideIndex[m];
                 const float* table =
                     Binary ? v.Density[PairTypeOfFlags(flags[i], flags[j])] : densityAA;
-                const double c = DensityLookup(table, std::sqrt(d2));
+                const double c = DensityLookup(table, r);
                 rhoi += c;
-                pj.Density += c;
+                packed[j].Density += c;
             }
         }
         packed[i].Density = rhoi;
     }
+    insideStart[a.Count + 1] = inside;
 }
 
 // The density pass again from empty sums, testing the fault flags after
@@ -194,11 +229,11 @@ bool DensityRowsGuarded(const ForceArrays& a, const PotentialView& v) {
 void DensityPass(const ForceArrays& a, const PotentialView& v) {
     PackParticles(a);
     if (!a.NBody)
-        DistanceRows(a);
+        DensityRows<false, false>(a, v);
     else if (v.BinaryTarget)
-        DensityRows<true>(a, v);
+        DensityRows<true, true>(a, v);
     else
-        DensityRows<false>(a, v);
+        DensityRows<true, false>(a, v);
 }
 
 // Density sum -> embedding factor q = 0.5/sqrt(rho), each particle on its
@@ -233,16 +268,16 @@ void EmbeddingTransform(const ForceArrays& a) {
 }
 
 // Rows first..n of the target branch (every row but the projectile's when it
-// is no target atom).  The same arithmetic as PairForce, term for term.
+// is no target atom), over the pairs within r_c that the density pass
+// gathered.  The same arithmetic as PairForce, term for term.
 template <bool Binary>
 void TargetForceRows(const ForceArrays& a, const PotentialView& v, std::int32_t first) {
     const PackedParticle* packed = a.Packed;
     PackedForce* forces = a.PackedForces;
     const std::uint32_t* flags = a.Flags;
-    const std::uint32_t* start = a.Start;
-    const std::int32_t* index = a.Index;
-    const double* dist = a.DistSq;
-    const double cutoffSq = a.CutoffSq;
+    const std::uint32_t* insideStart = a.Scratch->InsideStart.data();
+    const std::int32_t* insideIndex = a.Scratch->InsideIndex.data();
+    const double* insideDistance = a.Scratch->InsideDistance.data();
     const double low = v.LowRadius;
     const double high = v.HighRadius;
     const float* pairAA = v.PairForce[AA];
@@ -252,12 +287,10 @@ void TargetForceRows(const ForceArrays& a, const PotentialView& v, std::int32_t 
         const double xi = packed[i].X, yi = packed[i].Y, zi = packed[i].Z;
         const double qi = packed[i].Density;  // embedding factors by now
         double fxi = forces[i].X, fyi = forces[i].Y, fzi = forces[i].Z;
-        for (std::uint32_t k = start[i], end = start[i + 1]; k < end; ++k) {
-            const double d2 = dist[k];
-            if (d2 > cutoffSq) continue;
-            const std::int32_t j = index[k];
+        for (std::uint32_t m = insideStart[i], end = insideStart[i + 1]; m < end; ++m) {
+            const std::int32_t j = insideIndex[m];
             const PackedParticle& pj = packed[j];
-            const double r = std::sqrt(d2);
+            const double r = insideDistance[m];
             const double dx = xi - pj.X;
             const double dy = yi - pj.Y;
             const double dz = zi - pj.Z;

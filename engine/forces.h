@@ -14,11 +14,13 @@
 // So one evaluation is three passes:
 //
 //   1. density pass: the squared distance of every listed pair (stored in the
-//      list's DistSq and reused by the force pass) and, inside the N-body
-//      range, the density each particle of the pair adds to the other's sum;
+//      list's DistSq) and, inside the N-body range, the density each particle
+//      of the pair adds to the other's sum; on the way it gathers the pairs
+//      within r_c, in list order and with their distance r (ForceScratch);
 //   2. embedding transform: Density[i] <- q_i = 0.5 / sqrt(rho_i);
-//   3. force pass: each pair within r_c once, its force added to i and taken
-//      from j (Newton's third law).
+//   3. force pass: each gathered pair once, its force added to i and taken
+//      from j (Newton's third law).  The projectile's row, when it is no
+//      target atom, reads the list and DistSq directly.
 //
 // Without self-bombardment the projectile (particle 0) takes no part in the
 // densities and feels only the screened-Coulomb repulsion of its partners.

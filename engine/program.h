@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/random.h"
+#include "engine/step_timers.h"
 #include "engine/user_interface.h"
 #include "output/options.h"
 
@@ -57,6 +58,8 @@ struct ProgramContext {
     double StRadiusSquare = DefaultInelasticRadiusSquare;
     // Steps since the last cooling temperature line; never reset by a job.
     std::int32_t CoolingReportCounter = 0;
+    // Phase timing for the benchmarks; null (no timing) everywhere else.
+    StepTimers* Timers = nullptr;
 };
 
 }  // namespace vantrel

@@ -68,6 +68,9 @@ void ReleaseJobArrays(SimulationState& state) {
     Release(state.Cells.Nodes);
     Release(state.Scratch.Particles);
     Release(state.Scratch.Forces);
+    Release(state.Scratch.InsideStart);
+    Release(state.Scratch.InsideIndex);
+    Release(state.Scratch.InsideDistance);
     Release(state.OrPartners);
     Release(state.StPartners);
 

@@ -134,9 +134,15 @@ struct PackedForce {
     double Unused = 0;           // pads the record to 32 bytes
 };
 
+// The density pass also gathers, row by row and in list order, the pairs
+// that lie within r_c, with their distance r: the force pass then walks only
+// those, without a test per pair and without taking the root again.
 struct ForceScratch {
     std::vector<PackedParticle> Particles;  // AtomCount + 1
     std::vector<PackedForce> Forces;        // AtomCount + 1
+    std::vector<std::uint32_t> InsideStart;  // AtomCount + 2 offsets, like PartnerLists::Start
+    std::vector<std::int32_t> InsideIndex;   // partner j
+    std::vector<double> InsideDistance;      // r (m)
 };
 
 // Records of the OR and ST partner lists, newest first.

@@ -215,13 +215,20 @@ bool RunTrajectory(SimulationState& s) {
     else if (o.StoreInitial)
         WriteInitialConditions(s);
 
+    StepTimers* timers = s.Program.Timers;
+    const auto loopStart = TimerStart(timers);
     const std::int32_t k = s.Run.PartnerUpdateInterval;
     for (;;) {
         if (t.StepsSinceRebuild == k) {
+            const auto rebuildStart = TimerStart(timers);
             UpdateListRadius(s, t);
             RebuildPartnerLists(s, t);
             if (o.UseOR) UpdateOrPartners(s, t);
             if (o.UseST) UpdateStPartners(s, t);
+            if (timers) {
+                TimerAdd(timers, &StepTimers::RebuildSeconds, rebuildStart);
+                timers->Rebuilds += 1;
+            }
             t.StepsSinceRebuild = 1;
             if (s.Program.AbortNow) break;
         } else {
@@ -266,6 +273,7 @@ bool RunTrajectory(SimulationState& s) {
         }
         if (TrajectoryEnds(s, t)) break;
     }
+    TimerAdd(timers, &StepTimers::LoopSeconds, loopStart);
 
     EndOfRunReport(s, t);
     return t.ContinueJob;

@@ -68,6 +68,9 @@ void VerletStep(SimulationState& s, TrajectoryState& trajectory) {
     double* rho = p.Density.data();
     const double* mass = p.Mass.data();
 
+    StepTimers* timers = s.Program.Timers;
+    auto phaseStart = TimerStart(timers);
+
     // The last forces become the previous ones, the sums start empty, and
     // the particles move; each particle on its own, so one pass does all.
     const double halfDtSq = 0.5 * dt * dt;
@@ -82,15 +85,29 @@ void VerletStep(SimulationState& s, TrajectoryState& trajectory) {
         z[i] = dt * vz[i] + z[i] + prevFz[i] * h;
     }
 
+    TimerAdd(timers, &StepTimers::MotionSeconds, phaseStart);
+
+    phaseStart = TimerStart(timers);
     EvaluateStepForces(s);
+    TimerAdd(timers, &StepTimers::ForceSeconds, phaseStart);
     if (s.CoolingActive) ApplyCooling(s, trajectory.Zone);
 
+    phaseStart = TimerStart(timers);
     const double halfDt = 0.5 * dt;
     for (std::int32_t i = 0; i <= n; ++i) {
         const double g = halfDt / mass[i];
         vx[i] = vx[i] + (prevFx[i] + fx[i]) * g;
         vy[i] = vy[i] + (prevFy[i] + fy[i]) * g;
         vz[i] = vz[i] + (prevFz[i] + fz[i]) * g;
+    }
+    if (timers) {
+        TimerAdd(timers, &StepTimers::MotionSeconds, phaseStart);
+        timers->Steps += 1;
+        timers->ParticleSteps += n + 1;
+        timers->ListedPairs += static_cast<std::int64_t>(s.Partners.Index.size());
+        // What the force pass walked: the pairs the density pass gathered.
+        const std::vector<std::uint32_t>& inside = s.Scratch.InsideStart;
+        if (!inside.empty()) timers->PairsWithinCutoff += inside.back();
     }
 
     const SimulationOptions& options = s.Options();

@@ -305,8 +305,13 @@ TEST(Forces, EqualThePairFunctionsSummedInListOrder) {
     selfBombard.ProjectileZ = 29;
     selfBombard.ProjectileMassAmu = 63.546;
     selfBombard.Impact = {0.3, 0.2, 1.9};
+    // Lists no wider than the cut-off: every listed pair acts, more than
+    // the force evaluation first makes room for.
+    SmallJobSpec narrow = CopperCrystal(2);
+    narrow.PartnerUpdateInterval = 1;
     const Case cases[] = {{"elemental", close, false, true},
                           {"elemental, cell index", close, false, false},
+                          {"lists as wide as the cut-off", narrow, false, false},
                           {"binary", BinaryCrystal(2), false, true},
                           {"binary self-bombardment", selfBombard, true, false}};
     for (const Case& c : cases) {
