@@ -14,7 +14,7 @@ namespace vantrel {
 namespace {
 
 using testing::RecordingUserInterface;
-using testing::SmallJob;
+using testing::JobFiles;
 using testing::TempDir;
 
 struct TimedJob {
@@ -23,9 +23,9 @@ struct TimedJob {
     ProgramContext Program{Ui};
     OutputFileSet Outputs;
 
-    JobOutcome Run(const SmallJob& job, StepTimers* timers) {
+    JobOutcome Run(const JobFiles& job, StepTimers* timers) {
         Program.Timers = timers;
-        Outputs = SmallJob::Outputs(Dir);
+        Outputs = JobFiles::Outputs(Dir);
         return RunJob(Program, job.Write(Dir), Outputs, true);
     }
 };
@@ -34,8 +34,8 @@ struct TimedJob {
 // projectile 50 A above it, far outside the list radius: six listed pairs
 // at every rebuild.  0.1 fs fixed steps to 1.95 fs make 20 steps, with the
 // lists rebuilt before steps 1 and 11.
-SmallJob ClusterJob() {
-    SmallJob job;
+JobFiles ClusterJob() {
+    JobFiles job;
     job.Cells = {1, 1, 1};
     job.TimestepS = 1.0e-16;
     job.UpdateInterval = 10;
@@ -66,7 +66,7 @@ TEST(StepTimers, CountStepsRebuildsParticlesAndListedPairs) {
 TEST(StepTimers, AddUpOverTheRunsOfAJob) {
     TimedJob run;
     run.Program.Options.FixedTimestep = true;
-    SmallJob job = ClusterJob();
+    JobFiles job = ClusterJob();
     job.Impacts = {"0 0 50", "0.5 0 50", "0 0.5 50"};
     StepTimers timers;
     ASSERT_EQ(run.Run(job, &timers), JobOutcome::Completed);
@@ -79,7 +79,7 @@ TEST(StepTimers, AddUpOverTheRunsOfAJob) {
 // every particle: the log (energies to eight digits) and the output records
 // are the same byte for byte with and without timers.
 TEST(StepTimers, LeaveEveryMessageAndRecordUnchanged) {
-    SmallJob job;
+    JobFiles job;
     job.Cells = {3, 3, 2};
     job.SampleMode = 3;
     job.SamplePeriod = 7;
