@@ -14,26 +14,11 @@
 namespace vantrel {
 namespace {
 
-class SilentInterface : public UserInterface {
-public:
-    void AppendLogLine(std::string_view, LogColour) override {}
-    void SetStatusText(std::string_view) override {}
-    void PlotUpdate(const PlotSnapshot&) override {}
-    void PlotReset() override {}
-    void ErrorBox(std::string_view) override {}
-    void WarningBox(std::string_view) override {}
-    bool AskYesNo(std::string_view, QuestionKind) override { return false; }
-    void ProcessPendingEvents() override {}
-    void Beep() override {}
-    void ExpressionError(std::string_view) override {}
-    void RefreshMemoryDisplay() override {}
-};
-
 constexpr double CutoffAngstrom = 7.0;
 constexpr double ListRadiusAngstrom = 8.0;
 
 struct Crystallite {
-    SilentInterface ui;
+    SilentUserInterface ui{false};
     ProgramContext program{ui};
     SimulationState s{program};
     TrajectoryState t;

@@ -15,21 +15,6 @@ namespace {
 
 using namespace vantrel;
 
-class QuietUserInterface : public UserInterface {
-public:
-    void AppendLogLine(std::string_view, LogColour) override {}
-    void SetStatusText(std::string_view) override {}
-    void PlotUpdate(const PlotSnapshot&) override {}
-    void PlotReset() override {}
-    void ErrorBox(std::string_view) override {}
-    void WarningBox(std::string_view) override {}
-    bool AskYesNo(std::string_view, QuestionKind) override { return true; }
-    void ProcessPendingEvents() override {}
-    void Beep() override {}
-    void ExpressionError(std::string_view) override {}
-    void RefreshMemoryDisplay() override {}
-};
-
 constexpr std::int32_t Atoms = 20000;
 // A typical condition: sputtered atoms above 10 eV.
 constexpr const char* TypicalCondition = "[KE > 10.0*EP] & [RZ > 5.0E-11] & [PZ > 0.0]";
@@ -54,7 +39,7 @@ void FillJob(SimulationState& s) {
 }
 
 void Sampling(benchmark::State& state, std::int32_t mode) {
-    QuietUserInterface ui;
+    SilentUserInterface ui;
     ProgramContext program(ui);
     SimulationState s(program);
     FillJob(s);
@@ -70,7 +55,7 @@ void FixedEmissionFilterPass(benchmark::State& state) { Sampling(state, 5); }
 
 // What every particle would cost if the text were scanned and parsed each time.
 void ParseEveryParticle(benchmark::State& state) {
-    QuietUserInterface ui;
+    SilentUserInterface ui;
     ProgramContext program(ui);
     SimulationState s(program);
     s.SelectionText = TypicalCondition;

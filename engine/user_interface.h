@@ -64,4 +64,25 @@ public:
     virtual void RefreshMemoryDisplay() = 0;
 };
 
+// Discards every message and gives every question the same answer: for
+// benchmarks and fuzz targets, where nobody is watching.
+class SilentUserInterface : public UserInterface {
+public:
+    explicit SilentUserInterface(bool answer = true) : Answer(answer) {}
+    void AppendLogLine(std::string_view, LogColour) override {}
+    void SetStatusText(std::string_view) override {}
+    void PlotUpdate(const PlotSnapshot&) override {}
+    void PlotReset() override {}
+    void ErrorBox(std::string_view) override {}
+    void WarningBox(std::string_view) override {}
+    bool AskYesNo(std::string_view, QuestionKind) override { return Answer; }
+    void ProcessPendingEvents() override {}
+    void Beep() override {}
+    void ExpressionError(std::string_view) override {}
+    void RefreshMemoryDisplay() override {}
+
+private:
+    bool Answer;
+};
+
 }  // namespace vantrel

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < size; ++i)
         if (data[i] == '\n' || data[i] == '\r') ++lineEnds;
 
-    fuzz::SilentUserInterface ui;
+    SilentUserInterface ui;
     ProgramContext program(ui);
     std::int32_t jobs = 0;
     BatchHooks hooks;

@@ -21,7 +21,7 @@ using namespace vantrel;
 // Long enough to reach the parser's stack limit.
 constexpr std::size_t MaxTextBytes = 2048;
 
-class WindowRecorder : public fuzz::SilentUserInterface {
+class WindowRecorder : public SilentUserInterface {
 public:
     void ExpressionError(std::string_view message) override { Windows.emplace_back(message); }
     std::vector<std::string> Windows;

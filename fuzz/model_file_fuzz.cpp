@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > fuzz::MaxInputBytes) return 0;
     const std::string path = fuzz::WriteScratchFile(data, size, ".mdl");
 
-    fuzz::SilentUserInterface ui;
+    SilentUserInterface ui;
     ProgramContext program(ui);
     SimulationState s(program);
     AllocateParticleTable(s, 2);

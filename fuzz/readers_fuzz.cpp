@@ -93,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t offset = static_cast<std::int8_t>(data[1]);
     const std::string path = fuzz::WriteScratchFile(data + 2, size - 2, ".txt");
 
-    fuzz::SilentUserInterface ui;
+    SilentUserInterface ui;
     ProgramContext program(ui);
     SimulationOptions& o = program.Options;
     o.UseLSS = (choice & 0x04) != 0;

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t choice = data[0];
     const std::string target = fuzz::WriteScratchFile(data + 1, size - 1, ".trg");
 
-    fuzz::SilentUserInterface ui;
+    SilentUserInterface ui;
     ProgramContext program(ui);
     program.RandomSeed = 1;
     program.Options.NeighbourSearch = (choice & 1) != 0;
