@@ -142,6 +142,29 @@ void UpdateInelasticPartners(SimulationState& s, const TrajectoryState& trajecto
     }
 }
 
+// The common end of an ST or OR event: moves the pair apart until its energy
+// has fallen to targetEnergy, books the energy actually removed in lossSum
+// and reports the event.  False, with the positions restored, when a fault
+// ended the pass.
+bool SeparateAndBook(SimulationState& s, CollisionEvent& event, double targetEnergy, double potential,
+                     const char* mathErrorText, double& lossSum) {
+    ParticleTable& p = s.Particles;
+    const std::int32_t i = event.First;
+    const std::int32_t j = event.Second;
+    const PairPositions saved = SavePositions(p, i, j);
+    const Separation moved = SeparatePair(s, i, j, targetEnergy, potential, event.DistanceBefore);
+    if (FaultRaised() || !PositionsFinite(p, i, j) || !AllFinite({moved.Distance, moved.Removed})) {
+        RestorePositions(p, i, j, saved);
+        ReportFault(s, mathErrorText);
+        return false;
+    }
+    event.DistanceAfter = moved.Distance;
+    event.EnergyChange = -moved.Removed;
+    lossSum -= moved.Removed;
+    ReportCollisionEvent(s, event);
+    return true;
+}
+
 // One ST record's step; false when a fault ended the pass.
 bool StRecordStep(SimulationState& s, std::int32_t i, StPartnerRecord& record, double timestep) {
     ParticleTable& p = s.Particles;
@@ -214,18 +237,8 @@ bool StRecordStep(SimulationState& s, std::int32_t i, StPartnerRecord& record, d
         ReportFault(s, StMathErrorText);
         return false;
     }
-    const PairPositions saved = SavePositions(p, i, j);
-    const Separation moved = SeparatePair(s, i, j, potential - loss, potential, event.DistanceBefore);
-    if (FaultRaised() || !PositionsFinite(p, i, j) || !AllFinite({moved.Distance, moved.Removed})) {
-        RestorePositions(p, i, j, saved);
-        ReportFault(s, StMathErrorText);
-        return false;
-    }
-    event.DistanceAfter = moved.Distance;
-    event.EnergyChange = -moved.Removed;
-    s.StLoss -= moved.Removed;
+    if (!SeparateAndBook(s, event, potential - loss, potential, StMathErrorText, s.StLoss)) return false;
     record.Done = true;
-    ReportCollisionEvent(s, event);
     return true;
 }
 
@@ -272,18 +285,8 @@ bool OrRecordStep(SimulationState& s, std::int32_t i, OrPartnerRecord& record, d
         ReportFault(s, OrMathErrorText);
         return false;
     }
-    const PairPositions saved = SavePositions(p, i, j);
-    const Separation moved = SeparatePair(s, i, j, potential + loss, potential, event.DistanceBefore);
-    if (FaultRaised() || !PositionsFinite(p, i, j) || !AllFinite({moved.Distance, moved.Removed})) {
-        RestorePositions(p, i, j, saved);
-        ReportFault(s, OrMathErrorText);
-        return false;
-    }
-    event.DistanceAfter = moved.Distance;
-    event.EnergyChange = -moved.Removed;
-    s.OrLoss -= moved.Removed;
+    if (!SeparateAndBook(s, event, potential + loss, potential, OrMathErrorText, s.OrLoss)) return false;
     record.Done = true;
-    ReportCollisionEvent(s, event);
     return true;
 }
 
