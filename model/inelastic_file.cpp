@@ -68,22 +68,34 @@ bool MoreLines(InputFile& in, std::int32_t& remaining) {
     return true;
 }
 
+// The "key a b" lines of an LSS or OR block.  A line with a key of 0 or
+// below, or a factor of 0, is skipped; a kept line stores {key, a b factor}.
+// True when the block keeps more lines than the table holds: the excess is
+// read but never stored.
+template <typename Entry>
+bool ReadCoefficientLines(InputFile& in, std::int32_t remaining,
+                          std::array<Entry, InelasticTableSize>& table, int& count, double factor) {
+    bool tooMany = false;
+    while (MoreLines(in, remaining)) {
+        const std::int32_t key = in.ReadInteger();
+        const double a = in.ReadReal();
+        const double b = in.ReadReal();
+        in.SkipLine();
+        if (key <= 0 || a == 0.0 || b == 0.0) continue;
+        if (count == InelasticTableSize) {
+            tooMany = true;
+            continue;
+        }
+        table[count++] = {key, a * b * factor};
+    }
+    return tooMany;
+}
+
 void ReadLss(InputFile& in, InelasticRead& r) {
     InelasticParameters& v = r.Values;
     std::int32_t remaining = in.ReadInteger();
     in.SkipLine();
-    while (MoreLines(in, remaining)) {
-        const std::int32_t z = in.ReadInteger();
-        const double a = in.ReadReal();
-        const double b = in.ReadReal();
-        in.SkipLine();
-        if (z <= 0 || a == 0.0 || b == 0.0) continue;
-        if (v.LssCount == InelasticTableSize) {
-            r.TooManyLss = true;
-            continue;
-        }
-        v.LssTable[v.LssCount++] = {z, a * b * LssCoefficientFactor};
-    }
+    r.TooManyLss = ReadCoefficientLines(in, remaining, v.LssTable, v.LssCount, LssCoefficientFactor);
     v.LssSpeedThreshold = in.ReadReal();
     in.SkipLine();
 }
@@ -93,18 +105,7 @@ void ReadOr(InputFile& in, InelasticRead& r) {
     in.SkipLine();
     std::int32_t remaining = in.ReadInteger();
     in.SkipLine();
-    while (MoreLines(in, remaining)) {
-        const std::int32_t key = in.ReadInteger();
-        const double a = in.ReadReal();
-        const double b = in.ReadReal();
-        in.SkipLine();
-        if (key <= 0 || a == 0.0 || b == 0.0) continue;
-        if (v.OrCount == InelasticTableSize) {
-            r.TooManyOr = true;
-            continue;
-        }
-        v.OrTable[v.OrCount++] = {key, a * b * OrCoefficientFactor};
-    }
+    r.TooManyOr = ReadCoefficientLines(in, remaining, v.OrTable, v.OrCount, OrCoefficientFactor);
     r.OrRadius = in.ReadReal() * MetresPerAngstrom;
     in.SkipLine();
     v.OrScreeningCoefficient = in.ReadReal();
