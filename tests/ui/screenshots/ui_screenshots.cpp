@@ -16,6 +16,7 @@
 
 #include "engine/state.h"
 #include "tests/support/recording_ui.h"
+#include "tests/ui/screenshots/window_picture.h"
 #include "ui/file_dialogs.h"
 #include "ui/graph_window.h"
 #include "ui/integer_edit.h"
@@ -28,30 +29,9 @@ using namespace vantrel;
 
 QString folder;
 
-void Settle() {
-    for (int k = 0; k < 5; ++k) QApplication::processEvents();
-}
+using testing::Settle;
 
-// The window's contents with its caption written above them, since a grab
-// holds no title bar.
-void Save(QWidget& widget, const QString& name) {
-    Settle();
-    const QPixmap content = widget.grab();
-    const QString caption = widget.windowTitle();
-    const int strip = caption.isEmpty() ? 0 : 24;
-    QImage image(content.width(), content.height() + strip, QImage::Format_RGB32);
-    image.fill(QColor(60, 60, 90));
-    QPainter painter(&image);
-    if (strip > 0) {
-        painter.setPen(Qt::white);
-        painter.drawText(QRect(6, 0, image.width() - 12, strip), Qt::AlignVCenter | Qt::AlignLeft, caption);
-    }
-    painter.drawPixmap(0, strip, content);
-    painter.end();
-    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
-    if (!image.save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    else std::printf("%s\n", qPrintable(path));
-}
+void Save(QWidget& widget, const QString& name) { testing::SaveWindowPicture(widget, folder, name); }
 
 // A made-up cascade: a (100) slab of a fcc crystal (lattice 3.61 A) with a
 // top layer of type B, displaced around the impact point, a few atoms above
