@@ -15,14 +15,14 @@
 #include <numbers>
 #include <random>
 
-#include "engine/energy_report.h"
-#include "engine/forces.h"
-#include "engine/partner_lists.h"
-#include "engine/screening.h"
-#include "engine/verlet.h"
-#include "model/example_models.h"
-#include "model/model_file.h"
-#include "model/potential_forms.h"
+#include "job/energy_report.h"
+#include "job/forces.h"
+#include "job/partner_lists.h"
+#include "core/screening.h"
+#include "job/verlet.h"
+#include "io/example_models.h"
+#include "job/model_file.h"
+#include "core/potential_forms.h"
 #include "tools/crystal_builder.h"
 
 namespace vantrel {

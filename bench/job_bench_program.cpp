@@ -47,10 +47,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/program.h"
-#include "engine/run_driver.h"
-#include "engine/step_timers.h"
-#include "engine/user_interface.h"
+#include "job/program.h"
+#include "job/run_driver.h"
+#include "core/step_timers.h"
+#include "job/user_interface.h"
 #include "tools/crystal_builder.h"
 
 namespace vantrel {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <random>
 
-#include "engine/partner_lists.h"
+#include "job/partner_lists.h"
 #include "tools/crystal_builder.h"
 
 namespace vantrel {

@@ -5,11 +5,11 @@
 
 #include <cmath>
 
-#include "engine/program.h"
-#include "engine/state.h"
-#include "output/output_files.h"
-#include "output/output_filter.h"
-#include "output/selection_evaluator.h"
+#include "job/program.h"
+#include "job/state.h"
+#include "job/output_files.h"
+#include "job/output_filter.h"
+#include "job/selection_evaluator.h"
 
 namespace {
 

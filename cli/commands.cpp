@@ -4,9 +4,11 @@
 #include <system_error>
 
 #include "cli/option_names.h"
-#include "engine/console_ui.h"
-#include "engine/log.h"
-#include "output/options.h"
+#include "job/console_ui.h"
+#include "job/log.h"
+#include "core/options.h"
+#include "io/config_file.h"
+#include "job/options_file.h"
 
 namespace vantrel::cli {
 

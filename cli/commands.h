@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "cli/arguments.h"
-#include "engine/program.h"
-#include "engine/state.h"
+#include "job/program.h"
+#include "job/state.h"
 
 namespace vantrel::cli {
 

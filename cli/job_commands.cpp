@@ -18,11 +18,12 @@
 
 #include "cli/commands.h"
 #include "cli/runner_ui.h"
-#include "engine/batch.h"
-#include "engine/log.h"
-#include "engine/number_text.h"
-#include "engine/run_driver.h"
-#include "output/options.h"
+#include "job/batch.h"
+#include "job/log.h"
+#include "core/number_text.h"
+#include "job/run_driver.h"
+#include "core/options.h"
+#include "io/file_names.h"
 
 namespace vantrel::cli {
 

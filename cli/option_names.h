@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/program.h"
+#include "job/program.h"
 
 namespace vantrel::cli {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "engine/batch.h"
-#include "engine/partner_lists.h"
+#include "job/batch.h"
+#include "job/partner_lists.h"
 
 namespace vantrel::cli {
 

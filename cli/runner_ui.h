@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/console_ui.h"
+#include "job/console_ui.h"
 
 namespace vantrel::cli {
 

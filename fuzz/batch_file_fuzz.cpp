@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/batch.h"
-#include "engine/log.h"
+#include "job/batch.h"
+#include "job/log.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {

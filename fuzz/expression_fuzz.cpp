@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/program.h"
-#include "engine/state.h"
+#include "job/program.h"
+#include "job/state.h"
 #include "fuzz/fuzz_support.h"
-#include "output/selection_evaluator.h"
+#include "job/selection_evaluator.h"
 
 namespace {
 

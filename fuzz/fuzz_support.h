@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/user_interface.h"
+#include "job/user_interface.h"
 
 namespace vantrel::fuzz {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "fuzz/fuzz_support.h"
-#include "model/input_file.h"
+#include "io/input_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vantrel;

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/table_lookup.h"
+#include "job/state_views.h"
 #include "fuzz/fuzz_support.h"
-#include "model/model_file.h"
+#include "job/model_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vantrel;

@@ -7,12 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/log.h"
+#include "job/log.h"
 #include "fuzz/fuzz_support.h"
-#include "model/impact_file.h"
-#include "model/inelastic_file.h"
-#include "model/projectile_file.h"
-#include "model/run_file.h"
+#include "job/impact_file.h"
+#include "job/inelastic_file.h"
+#include "job/projectile_file.h"
+#include "job/run_file.h"
+#include "io/config_file.h"
 
 namespace {
 

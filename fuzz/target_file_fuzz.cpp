@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <numbers>
 
-#include "engine/state.h"
+#include "job/state.h"
 #include "fuzz/fuzz_support.h"
-#include "model/example_models.h"
-#include "model/target_file.h"
+#include "io/example_models.h"
+#include "job/target_file.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "output/output_files.h"
+#include "core/units.h"
 
 namespace vantrel {
 
@@ -18,33 +18,14 @@ std::string FormatEventLine(const InelasticEvent& e) {
     char line[4096];
     const int length = std::snprintf(
         line, sizeof line, "%5d %4d %4d %9.3f %8.5f %8.5f %8.5f %9.4f %10.3f%s", e.RunNumber,
-        e.First, e.Second, e.EnergyChange * EventEvPerJoule,
-        e.ClosestApproach * EventAngstromPerMetre, e.FinalDistance * EventAngstromPerMetre,
-        e.MeanHeight * EventAngstromPerMetre, e.Timestep * EventFemtosecondsPerSecond,
-        e.RelativeEnergy * EventEvPerJoule, tail);
+        e.First, e.Second, e.EnergyChange * EvPerJouleEvents,
+        e.ClosestApproach * AngstromPerMetre, e.FinalDistance * AngstromPerMetre,
+        e.MeanHeight * AngstromPerMetre, e.Timestep * FemtosecondsPerSecond,
+        e.RelativeEnergy * EvPerJouleEvents, tail);
     if (length < 0) return {};
     return std::string(line, static_cast<std::size_t>(length) < sizeof line
                                  ? static_cast<std::size_t>(length)
                                  : sizeof line - 1);
-}
-
-bool WriteEventLine(SimulationState& s, const InelasticEvent& event) {
-    return AppendEventsLine(s, FormatEventLine(event));
-}
-
-void WriteLssTotals(SimulationState& s, double timestep) {
-    static constexpr std::int32_t Codes[3] = {0, 4, 10};
-    for (int k = 0; k < LssChannelCount; ++k) {
-        InelasticEvent e;
-        e.Kind = EventKind::LssTotal;
-        e.RunNumber = s.RunNumber();
-        e.First = k / 3;
-        e.Second = 0;
-        e.EnergyChange = s.LssChannel[static_cast<std::size_t>(k)];
-        e.Timestep = timestep;
-        e.Code = Codes[k % 3];
-        WriteEventLine(s, e);
-    }
 }
 
 }  // namespace vantrel

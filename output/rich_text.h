@@ -29,7 +29,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/user_interface.h"
+#include "output/log_colour.h"
 
 namespace vantrel {
 

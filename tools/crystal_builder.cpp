@@ -7,8 +7,9 @@
 #include <fstream>
 #include <limits>
 
-#include "engine/random.h"
-#include "engine/state.h"
+#include "core/random.h"
+#include "core/particles.h"
+#include "core/units.h"
 
 namespace vantrel {
 

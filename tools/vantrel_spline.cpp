@@ -19,9 +19,9 @@
 #include <string>
 #include <string_view>
 
-#include "model/example_models.h"
-#include "model/input_file.h"
-#include "model/spline_fit.h"
+#include "io/example_models.h"
+#include "io/input_file.h"
+#include "core/spline_fit.h"
 
 namespace {
 

@@ -12,8 +12,9 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "engine/log.h"
-#include "engine/number_text.h"
+#include "job/log.h"
+#include "core/number_text.h"
+#include "io/file_names.h"
 
 namespace vantrel {
 

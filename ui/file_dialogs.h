@@ -9,7 +9,7 @@
 
 #include <QDialog>
 
-#include "engine/state.h"
+#include "job/state.h"
 #include "ui/ui_services.h"
 
 class QLabel;

@@ -16,8 +16,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "engine/number_text.h"
-#include "engine/state.h"
+#include "core/number_text.h"
+#include "job/state.h"
 
 namespace vantrel {
 

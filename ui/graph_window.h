@@ -12,7 +12,7 @@
 #include <QMainWindow>
 #include <QWidget>
 
-#include "engine/program.h"
+#include "job/program.h"
 #include "ui/pictures.h"
 #include "ui/ui_services.h"
 

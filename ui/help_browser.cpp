@@ -8,8 +8,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "engine/number_text.h"
+#include "core/number_text.h"
 #include "ui/ui_services.h"
+#include "io/file_names.h"
 
 namespace vantrel {
 

@@ -9,7 +9,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "engine/log_model.h"
+#include "job/log_model.h"
 #include "ui/ui_services.h"
 
 namespace vantrel {

@@ -15,7 +15,7 @@
 #include <QString>
 #include <QTextEdit>
 
-#include "engine/user_interface.h"
+#include "job/user_interface.h"
 #include "output/rich_text.h"
 
 namespace vantrel {

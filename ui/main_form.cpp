@@ -26,11 +26,11 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "engine/batch.h"
-#include "engine/log.h"
-#include "engine/number_text.h"
-#include "engine/run_driver.h"
-#include "output/options.h"
+#include "job/batch.h"
+#include "job/log.h"
+#include "core/number_text.h"
+#include "job/run_driver.h"
+#include "core/options.h"
 #include "ui/expression_error.h"
 #include "ui/file_dialogs.h"
 #include "ui/graph_window.h"
@@ -41,6 +41,8 @@
 #include "ui/pictures.h"
 #include "ui/project_tree.h"
 #include "ui/splash_about.h"
+#include "job/options_file.h"
+#include "io/file_names.h"
 
 namespace vantrel {
 

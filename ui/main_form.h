@@ -22,9 +22,9 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "engine/program.h"
-#include "engine/state.h"
-#include "engine/user_interface.h"
+#include "job/program.h"
+#include "job/state.h"
+#include "job/user_interface.h"
 #include "ui/ui_services.h"
 
 class QAction;

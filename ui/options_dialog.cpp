@@ -1,4 +1,5 @@
 #include "ui/options_dialog.h"
+#include "job/options_file.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -10,7 +10,7 @@
 
 #include <QDialog>
 
-#include "engine/program.h"
+#include "job/program.h"
 #include "ui/integer_edit.h"
 #include "ui/ui_services.h"
 

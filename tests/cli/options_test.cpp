@@ -6,10 +6,11 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/option_names.h"
-#include "output/options.h"
+#include "core/options.h"
 #include "tests/cli/cli_test_support.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
+#include "io/config_file.h"
 
 namespace vantrel::cli {
 namespace {

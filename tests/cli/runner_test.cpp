@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "cli/arguments.h"
-#include "engine/program.h"
-#include "engine/run_driver.h"
+#include "job/program.h"
+#include "job/run_driver.h"
 #include "output/particle_sample.h"
 #include "tests/cli/runner_process.h"
 #include "tests/support/job_files.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/program.h"
-#include "output/output_files.h"
+#include "job/program.h"
+#include "job/output_files.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
 
@@ -19,12 +19,12 @@ InelasticEvent Event(EventKind kind, std::int32_t run, std::int32_t i, std::int3
     e.RunNumber = run;
     e.First = i;
     e.Second = j;
-    e.EnergyChange = dEev / EventEvPerJoule;
-    e.ClosestApproach = rMinA / EventAngstromPerMetre;
-    e.FinalDistance = rNewA / EventAngstromPerMetre;
-    e.MeanHeight = zA / EventAngstromPerMetre;
-    e.Timestep = dtFs / EventFemtosecondsPerSecond;
-    e.RelativeEnergy = eRelEv / EventEvPerJoule;
+    e.EnergyChange = dEev / EvPerJouleEvents;
+    e.ClosestApproach = rMinA / AngstromPerMetre;
+    e.FinalDistance = rNewA / AngstromPerMetre;
+    e.MeanHeight = zA / AngstromPerMetre;
+    e.Timestep = dtFs / FemtosecondsPerSecond;
+    e.RelativeEnergy = eRelEv / EvPerJouleEvents;
     e.Code = code;
     return e;
 }
@@ -68,7 +68,7 @@ TEST(EventLine, LssTotalsAreSixLinesByGroupAndCode) {
     testing::TempDir dir;
     s.Outputs.InelasticEvents = dir.File("inelast.dat");
     for (int k = 0; k < LssChannelCount; ++k)
-        s.LssChannel[static_cast<std::size_t>(k)] = -(k + 1) * 1.25 / EventEvPerJoule;
+        s.LssChannel[static_cast<std::size_t>(k)] = -(k + 1) * 1.25 / EvPerJouleEvents;
     ASSERT_TRUE(CreateEventsFile(s));
     WriteLssTotals(s, 0.25e-15);
     CloseEventsFile(s);

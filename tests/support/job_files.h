@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/state.h"
+#include "job/state.h"
 #include "tests/support/temp_dir.h"
 
 namespace vantrel::testing {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/log_model.h"
-#include "engine/program.h"
-#include "engine/user_interface.h"
+#include "job/log_model.h"
+#include "job/program.h"
+#include "job/user_interface.h"
 
 namespace vantrel::testing {
 

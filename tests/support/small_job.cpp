@@ -4,10 +4,10 @@
 #include <numbers>
 #include <vector>
 
-#include "engine/forces.h"
-#include "engine/partner_lists.h"
-#include "engine/verlet.h"
-#include "model/target_file.h"
+#include "job/forces.h"
+#include "job/partner_lists.h"
+#include "job/verlet.h"
+#include "job/target_file.h"
 
 namespace vantrel::testing {
 

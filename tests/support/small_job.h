@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "model/model_file_writer.h"
+#include "io/model_file_writer.h"
 #include "tests/support/test_job.h"
 #include "tools/crystal_builder.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "model/example_models.h"
+#include "io/example_models.h"
 
 namespace vantrel::testing {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "engine/program.h"
-#include "engine/state.h"
-#include "model/model_file_writer.h"
+#include "job/program.h"
+#include "job/state.h"
+#include "io/model_file_writer.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
 

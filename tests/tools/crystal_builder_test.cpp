@@ -6,8 +6,8 @@
 #include <cmath>
 #include <set>
 
-#include "engine/state.h"
-#include "model/input_file.h"
+#include "job/state.h"
+#include "io/input_file.h"
 #include "tests/support/temp_dir.h"
 
 namespace vantrel {

@@ -16,7 +16,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/state.h"
+#include "job/state.h"
 #include "tests/support/recording_ui.h"
 #include "tests/ui/ui_test_support.h"
 

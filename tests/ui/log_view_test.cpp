@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/log.h"
+#include "job/log.h"
 #include "tests/support/coloured_log.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/main_form_fixture.h"

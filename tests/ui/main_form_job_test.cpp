@@ -11,9 +11,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/log.h"
-#include "engine/partner_lists.h"
-#include "engine/run_driver.h"
+#include "job/log.h"
+#include "job/partner_lists.h"
+#include "job/run_driver.h"
 #include "tests/support/coloured_log.h"
 #include "tests/support/job_files.h"
 #include "tests/support/recording_ui.h"

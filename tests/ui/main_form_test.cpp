@@ -23,8 +23,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/log.h"
-#include "output/options.h"
+#include "job/log.h"
+#include "core/options.h"
 #include "tests/support/job_files.h"
 #include "tests/ui/main_form_fixture.h"
 #include "ui/file_dialogs.h"
@@ -32,6 +32,7 @@
 #include "ui/help_browser.h"
 #include "ui/options_dialog.h"
 #include "ui/splash_about.h"
+#include "io/config_file.h"
 
 namespace vantrel {
 namespace {

@@ -15,6 +15,7 @@
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/ui_test_support.h"
+#include "io/config_file.h"
 
 namespace vantrel {
 namespace {

@@ -26,7 +26,7 @@
 #include <QTabWidget>
 #include <QTimer>
 
-#include "engine/program.h"
+#include "job/program.h"
 #include "tests/ui/screenshots/window_picture.h"
 #include "ui/expression_error.h"
 #include "ui/file_dialogs.h"

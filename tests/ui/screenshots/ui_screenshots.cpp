@@ -14,7 +14,7 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "engine/state.h"
+#include "job/state.h"
 #include "tests/support/recording_ui.h"
 #include "tests/ui/screenshots/window_picture.h"
 #include "ui/file_dialogs.h"

@@ -1,0 +1,23 @@
+// The names of a job's six input files and three output files.
+#pragma once
+
+#include <string>
+
+namespace vantrel {
+
+struct InputFileSet {
+    std::string Projectile = "*.prj";
+    std::string Target = "*.trg";
+    std::string Model = "*.mdl";
+    std::string Run = "*.run";
+    std::string Impact = "*.imp";
+    std::string Inelastic = "*.inl";
+};
+
+struct OutputFileSet {
+    std::string InitialConditions = "inivars.vsk";
+    std::string DynamicalVariables = "dynvars.vsk";
+    std::string InelasticEvents = "inelast.dat";
+};
+
+}  // namespace vantrel

@@ -1,0 +1,125 @@
+// Everything one job needs, in one record passed by reference to the job's
+// drivers.  The run driver creates it when a job starts and drops it when the
+// job ends; nothing of it survives the job.  The physics records it holds
+// live in core/; the kernels take them one by one, never this whole record.
+//
+// Units inside the engine: m, s, kg, J, m/s.  Conversion to A, fs, eV, amu
+// happens only in the readers and reports.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/file_handle.h"
+#include "core/inelastic_parameters.h"
+#include "core/model_parameters.h"
+#include "core/particles.h"
+#include "core/run_records.h"
+#include "core/trajectory_state.h"
+#include "core/units.h"
+#include "job/file_sets.h"
+#include "job/program.h"
+
+namespace vantrel {
+
+// The parsed form of the selection expression (output/selection_program.h).
+struct SelectionCache;
+
+// Output files that have already reported a failure in this job; each
+// reports once, so a full disk does not flood the log.
+struct OutputFailureNotes {
+    bool InitialConditions = false;
+    bool DynamicalVariables = false;
+    bool InelasticEvents = false;
+};
+
+// Number of LSS channel sums: groups 0 (projectile) and 1 (target), codes 0, 4, 10.
+inline constexpr int LssChannelCount = 6;
+
+// ---------------------------------------------------------------------------
+
+struct SimulationState {
+    explicit SimulationState(ProgramContext& program) : Program(program) {}
+    SimulationState(const SimulationState&) = delete;
+    SimulationState& operator=(const SimulationState&) = delete;
+
+    ProgramContext& Program;
+    SimulationOptions& Options() { return Program.Options; }
+    UserInterface& Ui() { return Program.Ui; }
+
+    InputFileSet Inputs;
+    OutputFileSet Outputs;
+
+    ParticleTable Particles;
+    PartnerLists Partners;
+    CellGrid Cells;
+    ForceScratch Scratch;
+    std::vector<std::vector<OrPartnerRecord>> OrPartners;  // only with UseOR
+    std::vector<std::vector<StPartnerRecord>> StPartners;  // only with UseST
+
+    ProjectileData Projectile;
+    RunParameters Run;
+    ImpactPoint Impact;
+    ModelParameters Model;
+    PotentialTables Tables;
+    InelasticParameters Inelastic;
+    std::string SelectionText;  // the compiled selection expression (upper case)
+    // Parsed once, replayed for every particle; rebuilt when SelectionText changes.
+    std::shared_ptr<SelectionCache> SelectionCompiled;
+
+    // Target facts.
+    bool BinaryTarget = false;
+    double SurfaceZ = 0;  // m
+    std::int32_t LastAtomicNumber = 0;
+    LatticeZone Zone;
+
+    // Neighbour search geometry and list radius.
+    double CellEdge = 4.0e-10;  // m, w; grown by the target set-up only
+    double GridHalfWidth = 0;   // m, 12 w
+    double GridTop = 0;         // m, 4 w
+    double ListRadius = 0;      // m
+    double ListRadiusSq = 0;    // m^2
+    bool CoolingActive = false;
+    std::int32_t MaxPartnersUsed = 0;
+
+    // Job counters.
+    std::int32_t RunCounter = 0;
+    std::int32_t RunOffsetCopy = 0;
+    bool BatchMode = false;
+    std::int32_t RunNumber() const { return RunCounter + RunOffsetCopy; }
+
+    // Energy bookkeeping (J unless noted).
+    double LssLoss = 0, OrLoss = 0, StLoss = 0;
+    double LssLossSum = 0, OrLossSum = 0, StLossSum = 0;
+    std::array<double, LssChannelCount> LssChannel{};
+    double EnergyErrorSum = 0;     // %
+    double ReportedKinetic = 0;    // eV
+    double ReportedPotential = 0;  // eV
+
+    // Files held open during the job.
+    FileHandle DynamicalFile;  // 40-byte records, open when SampleMode != 0
+    FileHandle EventsFile;     // text, open when inelastic events are stored
+    OutputFailureNotes OutputFailuresShown;
+};
+
+// ---------------------------------------------------------------------------
+// Allocation and release, in the job's order.
+
+// Particle arrays (all but Mass and AtomicNumber) for AtomCount + 1 entries.
+void AllocateParticleTable(SimulationState& state, std::int32_t atomCount);
+// Mass and AtomicNumber.
+void AllocateMassAndAtomicNumber(SimulationState& state);
+// Partner lists, the cell grid (cell-index search) and the OR/ST lists (when used).
+void AllocatePartnerLists(SimulationState& state, std::int32_t maxPartners);
+// Points the graph snapshot at the job's arrays (positions or velocities).
+void FillPlotSnapshot(SimulationState& state);
+// Releases the partner lists, then Mass and AtomicNumber, then the particle
+// table with the model's tables; clears the graph snapshot.
+void ReleaseJobArrays(SimulationState& state);
+
+
+}  // namespace vantrel

@@ -1,0 +1,192 @@
+#include "core/options.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "job/program.h"
+#include "tests/support/recording_ui.h"
+#include "tests/support/temp_dir.h"
+#include "io/config_file.h"
+#include "job/options_file.h"
+
+namespace vantrel {
+namespace {
+
+using testing::RecordingUserInterface;
+using testing::TempDir;
+using testing::UiCall;
+
+// Runs fn with the current directory switched to dir.
+template <typename Fn>
+void InDirectory(const std::filesystem::path& dir, Fn fn) {
+    const auto old = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    fn();
+    std::filesystem::current_path(old);
+}
+
+TEST(Options, DefaultsAndCompanionValues) {
+    RecordingUserInterface ui;
+    ProgramContext program(ui);
+    const SimulationOptions& o = program.Options;
+    EXPECT_EQ(o.Algorithm, 3);
+    EXPECT_FALSE(o.NeighbourSearch);
+    EXPECT_EQ(o.GraphPlotType, 0);
+    EXPECT_TRUE(o.Verbose);
+    EXPECT_TRUE(o.ReportEnergy);
+    EXPECT_TRUE(o.ReportInelastic);
+    EXPECT_FALSE(o.ReportLatticeEnergy);
+    EXPECT_EQ(o.LatticeSiteIndex, 1);
+    EXPECT_EQ(o.LogBufferLines, 500);
+    EXPECT_FALSE(InelasticModelsInUse(o));
+    EXPECT_EQ(program.GraphScale, 1e11);
+    EXPECT_EQ(program.RunOffset, 0);
+    EXPECT_EQ(program.RandomSeed, 1);
+}
+
+TEST(Options, EncodedDefaultsHaveTheDocumentedBytes) {
+    const OptionsRecord r = EncodeOptions(SimulationOptions{});
+    const OptionsRecord expected = {3, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,  1, 1, 1, 0,
+                                    1, 0, 0, 0,  0xF4, 1, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0,
+                                    0, 0, 0, 0,  0, 0, 0, 0};
+    EXPECT_EQ(r, expected);
+}
+
+TEST(Options, EveryFieldSurvivesEncodeAndDecode) {
+    SimulationOptions o;
+    o.Algorithm = -7;
+    o.GraphPlotType = 1;
+    o.LatticeSiteIndex = 30000;
+    o.LogBufferLines = 9000000;
+    o.NeighbourSearch = o.ReportLatticeEnergy = o.ElementalTarget = o.StoreInitial = true;
+    o.StoreInelastic = o.HotTarget = o.LoadOptionsAtStart = o.FixedTimestep = true;
+    o.NoYVibration = o.UseLSS = o.UseOR = o.UseST = o.UseCooling = true;
+    o.IgnoreTargetForces = o.SelfBombard = o.UseImagePotential = true;
+    o.Verbose = o.ReportEnergy = o.ReportInelastic = false;
+    const OptionsRecord r = EncodeOptions(o);
+    EXPECT_EQ(EncodeOptions(DecodeOptions(r)), r);
+    EXPECT_EQ(r[0], 0xF9);  // -7 little-endian
+    EXPECT_EQ(r[3], 0xFF);
+    EXPECT_EQ(r[37], 1);
+    EXPECT_EQ(r[5], 0);  // reserved
+    EXPECT_EQ(r[38], 0);
+    EXPECT_TRUE(InelasticModelsInUse(o));
+}
+
+TEST(Options, AnyNonZeroBooleanByteReadsTrueAndReservedBytesAreIgnored) {
+    OptionsRecord r = EncodeOptions(SimulationOptions{});
+    r[31] = 0x80;  // UseLSS
+    r[5] = 0xAA;   // reserved
+    r[39] = 0x55;  // reserved
+    const SimulationOptions o = DecodeOptions(r);
+    EXPECT_TRUE(o.UseLSS);
+    EXPECT_EQ(EncodeOptions(o)[31], 1);
+    EXPECT_EQ(EncodeOptions(o)[5], 0);
+    EXPECT_EQ(EncodeOptions(o)[39], 0);
+}
+
+TEST(Options, SaveWritesFortyBytesAndLoadReproducesThem) {
+    TempDir dir;
+    RecordingUserInterface ui;
+    ProgramContext program(ui);
+    program.ConfigFilePath = dir.File("vantrel.cfg");
+    program.Options.UseST = true;
+    program.Options.LatticeSiteIndex = 42;
+    program.RunOffset = 9;
+    program.RandomSeed = 77;
+    ASSERT_TRUE(SaveOptionsFile(program));
+    const std::string bytes = testing::ReadFileBytes(program.ConfigFilePath);
+    ASSERT_EQ(bytes.size(), 40u);
+
+    ProgramContext other(ui);
+    ASSERT_TRUE(LoadOptionsFile(other, program.ConfigFilePath));
+    EXPECT_EQ(EncodeOptions(other.Options), EncodeOptions(program.Options));
+    // The companions are not in the file.
+    EXPECT_EQ(other.RunOffset, 0);
+    EXPECT_EQ(other.RandomSeed, 1);
+    EXPECT_TRUE(ui.Texts(UiCall::ErrorBox).empty());
+}
+
+TEST(Options, StartUpLoadsOnlyWhenTheFileAsksForIt) {
+    TempDir dir;
+    RecordingUserInterface ui;
+    SimulationOptions saved;
+    saved.UseOR = true;
+    OptionsRecord record = EncodeOptions(saved);
+    dir.Write("vantrel.cfg", std::string(record.begin(), record.end()));
+    InDirectory(dir.Path(), [&] {
+        ProgramContext program(ui);
+        LoadOptionsAtStartUp(program);
+        EXPECT_FALSE(program.Options.UseOR);  // LoadOptionsAtStart byte is 0
+        EXPECT_EQ(program.ConfigFilePath, (dir.Path() / "vantrel.cfg").string());
+        // ... but the dialog's load takes it.
+        ASSERT_TRUE(LoadOptionsFile(program, "vantrel.cfg"));
+        EXPECT_TRUE(program.Options.UseOR);
+    });
+    saved.LoadOptionsAtStart = true;
+    record = EncodeOptions(saved);
+    dir.Write("vantrel.cfg", std::string(record.begin(), record.end()));
+    InDirectory(dir.Path(), [&] {
+        ProgramContext program(ui);
+        LoadOptionsAtStartUp(program);
+        EXPECT_TRUE(program.Options.UseOR);
+        EXPECT_TRUE(program.Options.LoadOptionsAtStart);
+    });
+    EXPECT_TRUE(ui.Events.empty());  // start-up reports nothing
+}
+
+TEST(Options, ShortOrMissingFilesLeaveTheDefaultsSilently) {
+    TempDir dir;
+    RecordingUserInterface ui;
+    SimulationOptions saved;
+    saved.LoadOptionsAtStart = true;
+    saved.UseLSS = true;
+    const OptionsRecord record = EncodeOptions(saved);
+    InDirectory(dir.Path(), [&] {
+        ProgramContext program(ui);
+        LoadOptionsAtStartUp(program);  // no file
+        EXPECT_FALSE(program.Options.UseLSS);
+    });
+    dir.Write("vantrel.cfg", std::string(record.begin(), record.begin() + 39));
+    InDirectory(dir.Path(), [&] {
+        ProgramContext program(ui);
+        LoadOptionsAtStartUp(program);
+        EXPECT_FALSE(program.Options.UseLSS);
+        EXPECT_FALSE(program.Options.LoadOptionsAtStart);
+    });
+    EXPECT_TRUE(ui.Events.empty());
+}
+
+TEST(Options, LongerFilesAreReadFromTheirFirstFortyBytes) {
+    TempDir dir;
+    RecordingUserInterface ui;
+    ProgramContext program(ui);
+    SimulationOptions saved;
+    saved.HotTarget = true;
+    const OptionsRecord record = EncodeOptions(saved);
+    const std::string path =
+        dir.Write("long.cfg", std::string(record.begin(), record.end()) + "trailing bytes");
+    ASSERT_TRUE(LoadOptionsFile(program, path));
+    EXPECT_TRUE(program.Options.HotTarget);
+}
+
+TEST(Options, LoadAndSaveFailuresShowTheirBoxesAndKeepTheBlock) {
+    TempDir dir;
+    RecordingUserInterface ui;
+    ProgramContext program(ui);
+    program.Options.UseCooling = true;
+    const std::string missing = dir.File("missing.cfg");
+    EXPECT_FALSE(LoadOptionsFile(program, missing));
+    EXPECT_TRUE(program.Options.UseCooling);
+    program.ConfigFilePath = dir.File("no/such/folder/vantrel.cfg");
+    EXPECT_FALSE(SaveOptionsFile(program));
+    const auto boxes = ui.Texts(UiCall::ErrorBox);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0], "Error reading options from " + missing + ".");
+    EXPECT_EQ(boxes[1], "Error writing options to " + program.ConfigFilePath + ".");
+}
+
+}  // namespace
+}  // namespace vantrel

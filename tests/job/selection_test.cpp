@@ -1,0 +1,498 @@
+#include "job/selection_evaluator.h"
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/number_text.h"
+
+#include "job/program.h"
+#include "job/selection_program.h"
+#include "output/selection_scanner.h"
+#include "tests/support/recording_ui.h"
+#include "core/geometry.h"
+
+namespace vantrel {
+namespace {
+
+using testing::RecordingUserInterface;
+using testing::UiCall;
+
+constexpr double Ev = 1.60219e-19;         // J, as the expression language counts it
+constexpr double CopperMass = 1.0552e-25;  // kg
+
+// A copper atom inside the crystal, moving up and sideways with 20 eV.
+SelectionVariables Particle() {
+    SelectionVariables v;
+    v.X = 1.0e-10;
+    v.Y = -2.0e-10;
+    v.Z = 3.0e-10;
+    v.Mass = CopperMass;
+    const double p = std::sqrt(2 * CopperMass * 20 * Ev);
+    v.PX = 0.6 * p;
+    v.PY = 0.0;
+    v.PZ = 0.8 * p;
+    v.Time = 2.0e-13;
+    v.Index = 3;
+    v.RunNumber = 5;
+    return v;
+}
+
+struct Evaluation {
+    SelectionOutcome Outcome;
+    std::vector<std::string> Windows;  // messages of the error windows, in order
+};
+
+class Selection : public ::testing::Test {
+protected:
+    Evaluation Evaluate(const std::string& text, const SelectionVariables& v) {
+        s.SelectionText = text;
+        ui.Clear();
+        Evaluation e;
+        e.Outcome = EvaluateSelection(s, v);
+        e.Windows = ui.Texts(UiCall::ExpressionError);
+        return e;
+    }
+
+    RecordingUserInterface ui;
+    ProgramContext program{ui};
+    SimulationState s{program};
+};
+
+// Expected "(near char. #n)." ending of a window message.
+std::string Near(int n) { return "(near char. #" + std::to_string(n) + ")."; }
+
+std::string ErrorOf(const std::string& window) {
+    const std::string prefix = "Error type: ";
+    if (window.rfind(prefix, 0) != 0) return "<no prefix>";
+    return window.substr(prefix.size(), window.find('\r') - prefix.size());
+}
+
+struct Case {
+    const char* Text;
+    void (*Adjust)(SelectionVariables&);  // particle values, or nullptr for Particle()
+    bool Write;
+    const char* Error;  // nullptr: no error
+    int Position;       // n of the error
+};
+
+void Projectile(SelectionVariables& v) { v.Index = 0; }
+void SlowParticle(SelectionVariables& v) {
+    const double p = std::sqrt(2 * v.Mass * 5 * Ev);
+    v.PX = 0.6 * p;
+    v.PZ = 0.8 * p;
+}
+void AlongNormal(SelectionVariables& v) {
+    v.PX = 0;
+    v.PY = 0;
+}
+void NegativeX(SelectionVariables& v) { v.X = -1.0e-10; }
+void InwardBelow(SelectionVariables& v) {
+    v.Z = 4.0e-11;
+    v.PZ = -v.PZ;
+}
+void UnitX(SelectionVariables& v) { v.X = 1.0; }
+void MinusUnitX(SelectionVariables& v) { v.X = -1.0; }
+void MinusTwoX(SelectionVariables& v) { v.X = -2.0; }
+void IndexOne(SelectionVariables& v) { v.Index = 1; }
+void EarlyProjectile(SelectionVariables& v) {
+    v.Index = 0;
+    v.Time = 0.5e-13;
+}
+void LateralY(SelectionVariables& v) {
+    v.PX = 0;
+    v.PY = 1.0e-22;
+}
+
+const Case Cases[] = {
+    // Energies in units of the electronvolt constant.
+    {"[KE > 10.0*EP]", nullptr, true, nullptr, 0},
+    {"[KE > 10.0*EP] & [RZ > 5.0E-11]", nullptr, true, nullptr, 0},
+    {"[KE > 10.0*EP] & [RZ > 5.0E-11]", SlowParticle, false, nullptr, 0},
+    {"[KE > 10.0*EP]", SlowParticle, false, nullptr, 0},
+    {"[KE > 10*EP]", nullptr, true, nullptr, 0},
+    {"[KE > 1.0E-18]", nullptr, true, nullptr, 0},
+    {"[KE > 1]", nullptr, false, "syntax error", 8},
+    // Integer comparisons.
+    {"[RW = 0]", Projectile, true, nullptr, 0},
+    {"[RW = 0]", nullptr, false, nullptr, 0},
+    {"[RW = 0.0]", Projectile, false, "syntax error", 9},
+    {"[RW=0]", Projectile, true, nullptr, 0},
+    {"[RW > -1]", nullptr, true, nullptr, 0},
+    {"[RW = 4/2]", nullptr, false, "syntax error", 8},
+    {"[RW = 1 + 2.0]", nullptr, false, "syntax error", 13},
+    {"[RW = (2*3) - -3 - 6]", nullptr, true, nullptr, 0},
+    {"[RW + 1.0 > 3.5]", nullptr, true, nullptr, 0},
+    {"[RN = 5] & [RW = 3]", nullptr, true, nullptr, 0},
+    {"[RW < 2147483647]", nullptr, true, nullptr, 0},
+    {"[RW < 2147483648]", nullptr, false, "syntax error", 16},
+    {"[RW*2-1 = 5]", nullptr, true, nullptr, 0},
+    // Emission test with a negated comparison.
+    {"[RZ > 5.0E-11] & ![PZ < 0.0]", nullptr, true, nullptr, 0},
+    {"[RZ > 5.0E-11] & ![PZ < 0.0]", InwardBelow, false, nullptr, 0},
+    // ALT is 0 without lateral momentum, so a particle along the normal is not above 85 degrees.
+    {"[ALTD > 85.0]", AlongNormal, false, nullptr, 0},
+    {"[ALTD > 53.0] & [ALTD < 53.2]", nullptr, true, nullptr, 0},
+    {"[ALT > 0.92] & [ALT < 0.93]", nullptr, true, nullptr, 0},
+    {"[PHID > 89.99] & [PHID < 90.01]", LateralY, true, nullptr, 0},
+    {"[PHI = 0.0]", nullptr, true, nullptr, 0},
+    {"[PHID > 80.0] & [PHID < 100.0]", LateralY, true, nullptr, 0},
+    {"[PHID > 80.0] & [PHID < 100.0]", nullptr, false, nullptr, 0},
+    {"[RXY > 0.0]", nullptr, false, "syntax error", 4},
+    // Math errors.
+    {"[SQRT(RX) > 0.0]", NegativeX, false, "negative square root.", 9},
+    {"[SQRT(RX) > 0.0]", nullptr, true, nullptr, 0},
+    {"[RX/0.0 > 1.0]", nullptr, false, "divide by zero.", 9},
+    {"[1/0 > 1.0]", nullptr, false, "divide by zero.", 4},
+    {"[LN(RX) < 0.0]", NegativeX, false, "negative logarithm.", 7},
+    {"[LOG(0.0) < 0.0]", nullptr, false, "negative logarithm.", 9},
+    {"[RX^2.0 > 0.0]", NegativeX, false, "non-integral power of negative number", 7},
+    {"[RX^(0-1) < 0.0]", MinusTwoX, false, "non-integral power of negative number", 9},
+    {"[RX^3 = -8.0]", MinusTwoX, true, nullptr, 0},
+    {"[RX^0 = 1.0]", MinusTwoX, true, nullptr, 0},
+    {"[0.0^(0-2) = 0.0]", nullptr, true, nullptr, 0},
+    {"[0.0^-2.0 = 0.0]", nullptr, true, nullptr, 0},
+    {"[RX^0.0 = 1.0]", MinusTwoX, true, nullptr, 0},
+    // Precedence and associativity.
+    {"[2.0^3.0^2.0 > 63.999] & [2.0^3.0^2.0 < 64.001]", nullptr, true, nullptr, 0},
+    {"[-2.0^2.0 > 0.0]", nullptr, false, "non-integral power of negative number", 9},
+    {"[RX + 2 ^ 3.0 > 26.999] & [RX + 2 ^ 3.0 < 27.001]", UnitX, true, nullptr, 0},
+    {"[2^3 > 1]", nullptr, false, "syntax error", 3},
+    {"[2.0^3 > 7.999] & [2.0^3 < 8.001]", nullptr, true, nullptr, 0},
+    {"[1.0 + 2.0 * 3.0 = 7.0]", nullptr, true, nullptr, 0},
+    {"[10.0 - 4.0 - 3.0 = 3.0]", nullptr, true, nullptr, 0},
+    {"[12 - 4 - 3 = 5]", nullptr, true, nullptr, 0},
+    {"[8.0 / 2 / 2 = 2.0]", nullptr, true, nullptr, 0},
+    {"[-RX = -1.0]", UnitX, true, nullptr, 0},
+    {"[7/2 = 3.5]", nullptr, true, nullptr, 0},
+    // Conditions: "!" tightest, "&" and "|" equal and left-associative.
+    {"[RW = 0] & [RW = 1] | [RW = 1]", IndexOne, true, nullptr, 0},
+    {"[RW = 1] | [RW = 0] & [RW = 0]", IndexOne, false, nullptr, 0},
+    {"![RW = 1] | [RW = 1]", IndexOne, true, nullptr, 0},
+    {"[[RW = 0] | [RW = 1]] & [RN = 5]", IndexOne, true, nullptr, 0},
+    {"{projectile} [RW = 0] | [RN > 10] & [TI > 1.0E-13]", Projectile, true, nullptr, 0},
+    {"{projectile} [RW = 0] | [RN > 10] & [TI > 1.0E-13]", EarlyProjectile, false, nullptr, 0},
+    {"([RW = 1])", IndexOne, false, "syntax error", 1},
+    // Relations, also written with a blank inside.
+    {"[RW <= 3] & [RW >= 3] & [RW <> 4] & [RW < = 3] & [RW > = 3]", nullptr, true, nullptr, 0},
+    {"[RW <> 3]", nullptr, false, nullptr, 0},
+    // Functions.
+    {"[ABS(RX) = 1.0] & [EXP(0.0) = 1.0] & [SQRT(4.0) = 2.0]", MinusUnitX, true, nullptr, 0},
+    {"[ATAN(1.0)*4.0 > 3.14159] & [ATAN(1.0)*4.0 < 3.1416] & [PI > 3.14159]", nullptr, true,
+     nullptr, 0},
+    {"[SIN(0.0) = 0.0] & [COS(0.0) = 1.0] & [TAN(0.0) = 0.0] & [LN(1.0) = 0.0]", nullptr, true,
+     nullptr, 0},
+    {"[LOG(100.0) > 1.9999] & [LOG(100.0) < 2.0001]", nullptr, true, nullptr, 0},
+    {"[EXP(1) > 0.0]", nullptr, false, "syntax error", 7},
+    // Literals: both sides of the point need digits; exponents with or without a point.
+    {"[RX > .5]", nullptr, false, "syntax error", 7},
+    {"[RX > 5.]", nullptr, false, "syntax error", 8},
+    {"[1E2 = 100.0] & [1.5E+2 = 150.0] & [2.5E-1 = 0.25]", nullptr, true, nullptr, 0},
+    {"[1.0E5000 > 0.0]", nullptr, false, "syntax error", 9},
+    {"[1.0E-5000 = 0.0]", nullptr, true, nullptr, 0},
+    // Blanks, tabs, comments.
+    {"", nullptr, false, nullptr, 0},
+    {"   ", nullptr, false, nullptr, 0},
+    {"{only a comment}", nullptr, false, nullptr, 0},
+    {"{the projectile} [RW = 0] {only}", Projectile, true, nullptr, 0},
+    {"{a {b} [RW = 0]", Projectile, true, nullptr, 0},
+    {"[RW\t= 0]", Projectile, false, "syntax error", 4},
+    {"[RW = 0] {unclosed", Projectile, false, "syntax error", 19},
+    {"[RW = 0] {a \"quote\"}", Projectile, false, "syntax error", 13},
+    {"[RW = 0] }", Projectile, false, "syntax error", 10},
+    {"[TI > 1.0E-13", nullptr, false, "syntax error", 14},
+    {"[TI > 1.0E-13]]", nullptr, false, "syntax error", 15},
+    {"[RW = 0] [RW = 0]", Projectile, false, "syntax error", 10},
+};
+
+TEST_F(Selection, EveryCaseDecidesOrReportsAsExpected) {
+    for (const Case& c : Cases) {
+        SCOPED_TRACE(c.Text);
+        SelectionVariables v = Particle();
+        if (c.Adjust) c.Adjust(v);
+        s.SelectionCompiled.reset();
+        const Evaluation e = Evaluate(c.Text, v);
+        EXPECT_EQ(e.Outcome.Write, c.Write);
+        if (c.Error) {
+            EXPECT_TRUE(e.Outcome.ErrorReported);
+            ASSERT_EQ(e.Windows.size(), 1u);
+            EXPECT_EQ(ErrorOf(e.Windows[0]), c.Error);
+            EXPECT_TRUE(e.Windows[0].ends_with(Near(c.Position))) << e.Windows[0];
+        } else {
+            EXPECT_FALSE(e.Outcome.ErrorReported);
+            EXPECT_FALSE(e.Outcome.Aborted);
+            EXPECT_TRUE(e.Windows.empty());
+        }
+    }
+}
+
+TEST_F(Selection, ReplayedFormGivesTheSameDecisionsAndWindows) {
+    // A clean parse is kept; the second evaluation runs the kept form.
+    for (const Case& c : Cases) {
+        SCOPED_TRACE(c.Text);
+        SelectionVariables v = Particle();
+        if (c.Adjust) c.Adjust(v);
+        s.SelectionCompiled.reset();
+        const Evaluation first = Evaluate(c.Text, v);
+        const bool kept = s.SelectionCompiled != nullptr;
+        EXPECT_EQ(kept, c.Error == nullptr || std::string(c.Error) != "syntax error");
+        const Evaluation second = Evaluate(c.Text, v);
+        EXPECT_EQ(second.Outcome.Write, first.Outcome.Write);
+        EXPECT_EQ(second.Outcome.ErrorReported, first.Outcome.ErrorReported);
+        EXPECT_EQ(second.Outcome.Aborted, first.Outcome.Aborted);
+        EXPECT_EQ(second.Windows, first.Windows);
+    }
+}
+
+TEST_F(Selection, SyntaxErrorWindowShowsExpressionCaretAndPosition) {
+    const Evaluation e = Evaluate("[KE > 1]", Particle());
+    ASSERT_EQ(e.Windows.size(), 1u);
+    EXPECT_EQ(e.Windows[0], "Error type: syntax error\r[KE > 1]\r       ^\r(near char. #8).");
+    EXPECT_FALSE(e.Outcome.Aborted);
+}
+
+TEST_F(Selection, MathErrorWindowPointsAtTheOperation) {
+    SelectionVariables v = Particle();
+    v.X = -1e-10;
+    const Evaluation e = Evaluate("[SQRT(RX) > 0.0]", v);
+    ASSERT_EQ(e.Windows.size(), 1u);
+    EXPECT_EQ(e.Windows[0],
+              "Error type: negative square root.\r[SQRT(RX) > 0.0]\r        ^\r(near char. #9).");
+}
+
+TEST_F(Selection, EveryFailingOperationOfOneParticleOpensItsWindow) {
+    SelectionVariables v = Particle();
+    v.X = -1e-10;
+    v.Y = -1e-10;
+    const Evaluation e = Evaluate("[SQRT(RX) > SQRT(RY)]", v);
+    ASSERT_EQ(e.Windows.size(), 2u);
+    EXPECT_TRUE(e.Windows[0].ends_with(Near(9)));
+    EXPECT_TRUE(e.Windows[1].ends_with(Near(20)));
+    EXPECT_FALSE(e.Outcome.Write);
+}
+
+TEST_F(Selection, MathErrorBeforeSyntaxErrorKeepsTheirOrder) {
+    const Evaluation e = Evaluate("[1.0/0.0 > 1.0]]", Particle());
+    ASSERT_EQ(e.Windows.size(), 2u);
+    EXPECT_EQ(ErrorOf(e.Windows[0]), "divide by zero.");
+    EXPECT_EQ(ErrorOf(e.Windows[1]), "syntax error");
+    EXPECT_TRUE(e.Windows[1].ends_with(Near(16)));
+}
+
+TEST_F(Selection, UnclosedCommentAbortsAfterItsSyntaxError) {
+    // The comment swallows the line end, so recovery meets the end of input.
+    const Evaluation e = Evaluate("[RW = 0] {no end", Particle());
+    EXPECT_TRUE(e.Outcome.Aborted);
+    EXPECT_TRUE(e.Outcome.ErrorReported);
+    ASSERT_EQ(e.Windows.size(), 1u);
+    EXPECT_TRUE(e.Windows[0].ends_with(Near(17)));
+}
+
+TEST_F(Selection, RecoveredSyntaxErrorIsNotAnAbort) {
+    const Evaluation e = Evaluate("[RW = 0.0]", Particle());
+    EXPECT_FALSE(e.Outcome.Aborted);
+    EXPECT_TRUE(e.Outcome.ErrorReported);
+    EXPECT_EQ(s.SelectionCompiled, nullptr);
+}
+
+TEST_F(Selection, DeepNestingOverflowsTheParserStack) {
+    const std::string text = std::string(1, '[').append(1100, '(');
+    const Evaluation e = Evaluate(text, Particle());
+    EXPECT_TRUE(e.Outcome.Aborted);
+    ASSERT_EQ(e.Windows.size(), 1u);
+    // Too long for a caret line.  The stack holds 1024 entries: the start
+    // state, "[" and 1022 parentheses; the 1023rd has nowhere to go.
+    EXPECT_EQ(e.Windows[0], "Error type: yyparse stack overflow\r" + text + "\r" + Near(1024));
+}
+
+TEST_F(Selection, OverlongTokenIsAScannerError) {
+    const std::string comment = std::string(1, '{').append(300, 'A');
+    Evaluation e = Evaluate(comment, Particle());
+    EXPECT_TRUE(e.Outcome.Aborted);
+    ASSERT_EQ(e.Windows.size(), 1u);
+    EXPECT_EQ(ErrorOf(e.Windows[0]), "yytext overflow");
+    EXPECT_TRUE(e.Windows[0].ends_with(Near(302)));
+
+    const std::string digits = "[RW = " + std::string(256, '1') + "]";
+    e = Evaluate(digits, Particle());
+    EXPECT_TRUE(e.Outcome.Aborted);
+    ASSERT_EQ(e.Windows.size(), 1u);
+    EXPECT_EQ(ErrorOf(e.Windows[0]), "yytext overflow");
+}
+
+TEST_F(Selection, ChangedTextIsParsedAfresh) {
+    SelectionVariables v = Particle();
+    EXPECT_TRUE(Evaluate("[RW = 3]", v).Outcome.Write);
+    ASSERT_NE(s.SelectionCompiled, nullptr);
+    EXPECT_FALSE(Evaluate("[RW = 4]", v).Outcome.Write);
+    EXPECT_EQ(s.SelectionCompiled->Text, "[RW = 4]");
+    EXPECT_EQ(Evaluate("[RW = 4.0]", v).Windows.size(), 1u);
+    EXPECT_EQ(s.SelectionCompiled, nullptr);
+}
+
+TEST_F(Selection, VariablesFollowTheirDefinitions) {
+    SelectionVariables v;
+    v.X = 1.0;
+    v.Y = 2.0;
+    v.Z = 3.0;
+    v.PX = 4.0;
+    v.PY = 5.0;
+    v.PZ = 6.0;
+    v.Mass = 2.0;
+    v.Time = 7.0;
+    v.Index = 8;
+    v.RunNumber = 9;
+    using SV = SelectionVariable;
+    const struct {
+        SV Variable;
+        long double Value;
+    } expected[] = {
+        {SV::RX, 1}, {SV::RY, 2}, {SV::RZ, 3}, {SV::PX, 4}, {SV::PY, 5}, {SV::PZ, 6},
+        {SV::VX, 2}, {SV::VY, 2.5}, {SV::VZ, 3}, {SV::MS, 2}, {SV::TI, 7},
+        {SV::KE, (16.0L + 25 + 36) / 4},
+        {SV::LX, 2 * 6 - 3 * 5}, {SV::LY, 3 * 4 - 1 * 6}, {SV::LZ, 1 * 5 - 2 * 4},
+        {SV::RW, 8}, {SV::RN, 9}, {SV::EP, 1.60219e-19L},
+    };
+    for (const auto& e : expected) {
+        SCOPED_TRACE(static_cast<int>(e.Variable));
+        EXPECT_EQ(SelectionVariableValue(e.Variable, v), e.Value);
+    }
+    const long double alt = std::atan(6.0L / std::sqrt(41.0L));
+    EXPECT_EQ(SelectionVariableValue(SV::ALT, v), alt);
+    EXPECT_EQ(SelectionVariableValue(SV::ALTD, v), alt * 57.29577951L);
+    EXPECT_NEAR(static_cast<double>(SelectionVariableValue(SV::PHI, v)), std::atan(5.0 / 4.0),
+                1e-15);
+    v.PX = 0;
+    v.PY = -1;
+    EXPECT_EQ(SelectionVariableValue(SV::PHI, v), 1.5L * static_cast<long double>(std::numbers::pi));
+    EXPECT_EQ(SelectionVariableValue(SV::PHID, v), FullCircleAngle(0, -1) * 57.29577951L);
+}
+
+// Error window layout.
+TEST(ExpressionErrorWindow, CaretStandsUnderCharacterN) {
+    EXPECT_EQ(ExpressionErrorText("syntax error", "[RX]", 1),
+              "Error type: syntax error\r[RX]\r^\r(near char. #1).");
+    EXPECT_EQ(ExpressionErrorText("divide by zero.", "[RX/0.0 > 1.0]", 9),
+              "Error type: divide by zero.\r[RX/0.0 > 1.0]\r        ^\r(near char. #9).");
+}
+
+TEST(ExpressionErrorWindow, CaretMovesLeftBy55BlanksBeyondThe55th) {
+    const std::string text(100, 'A');
+    auto caretLine = [&](int n) {
+        const std::string m = ExpressionErrorText("syntax error", text, n);
+        const std::size_t start = m.find('\r', m.find('\r') + 1) + 1;
+        return m.substr(start, m.find('\r', start) - start);
+    };
+    EXPECT_EQ(caretLine(56), std::string(55, ' ') + "^");
+    EXPECT_EQ(caretLine(57), std::string(1, ' ') + "^");
+    EXPECT_EQ(caretLine(101), std::string(45, ' ') + "^");
+}
+
+TEST(ExpressionErrorWindow, NoCaretLineFor110CharactersOrMore) {
+    const std::string shorter(109, 'A');
+    const std::string longer(110, 'A');
+    EXPECT_EQ(ExpressionErrorText("syntax error", shorter, 110),
+              "Error type: syntax error\r" + shorter + "\r" + std::string(54, ' ') +
+                  "^\r(near char. #110).");
+    EXPECT_EQ(ExpressionErrorText("syntax error", longer, 111),
+              "Error type: syntax error\r" + longer + "\r(near char. #111).");
+}
+
+// Scanner.
+struct Scanned {
+    SelectionTokenKind Kind;
+    std::int32_t Consumed;
+};
+
+std::vector<Scanned> Scan(std::string_view text) {
+    SelectionScanner scanner(text);
+    std::vector<Scanned> out;
+    for (int guard = 0; guard < 100; ++guard) {
+        const SelectionToken t = scanner.Next();
+        out.push_back({t.Kind, scanner.Consumed()});
+        if (t.Kind == SelectionTokenKind::End) break;
+    }
+    return out;
+}
+
+TEST(SelectionScanner, KeywordsByLongestMatchWithoutWordBoundaries) {
+    SelectionScanner altd("ALTD");
+    SelectionToken t = altd.Next();
+    EXPECT_EQ(t.Kind, SelectionTokenKind::RealVariable);
+    EXPECT_EQ(t.Id, static_cast<int>(SelectionVariable::ALTD));
+    EXPECT_EQ(altd.Consumed(), 4);
+
+    SelectionScanner rxy("RXY");
+    t = rxy.Next();
+    EXPECT_EQ(t.Id, static_cast<int>(SelectionVariable::RX));
+    t = rxy.Next();
+    EXPECT_EQ(t.Kind, SelectionTokenKind::Character);
+    EXPECT_EQ(t.Character, 'Y');
+    EXPECT_EQ(rxy.Consumed(), 3);
+
+    SelectionScanner phidx("PHIDPHI");
+    EXPECT_EQ(phidx.Next().Id, static_cast<int>(SelectionVariable::PHID));
+    EXPECT_EQ(phidx.Next().Id, static_cast<int>(SelectionVariable::PHI));
+
+    SelectionScanner atan("ATANALT");
+    t = atan.Next();
+    EXPECT_EQ(t.Kind, SelectionTokenKind::Function);
+    EXPECT_EQ(t.Id, static_cast<int>(SelectionFunction::ATAN));
+    EXPECT_EQ(atan.Next().Id, static_cast<int>(SelectionVariable::ALT));
+}
+
+TEST(SelectionScanner, NumbersTakeTheLongestForm) {
+    using K = SelectionTokenKind;
+    SelectionScanner a("12.5E-3 12E3 12E 7");
+    SelectionToken t = a.Next();
+    EXPECT_EQ(t.Kind, K::Real);
+    EXPECT_EQ(t.Real, 12.5e-3L);
+    EXPECT_EQ(a.Consumed(), 7);
+    t = a.Next();
+    EXPECT_EQ(t.Kind, K::Real);
+    EXPECT_EQ(t.Real, 12e3L);
+    t = a.Next();  // "12E": no exponent digits, so an integer and then E
+    EXPECT_EQ(t.Kind, K::Integer);
+    EXPECT_EQ(t.Integer, 12);
+    EXPECT_EQ(a.Consumed(), 15);
+    t = a.Next();
+    EXPECT_EQ(t.Kind, K::Character);
+    EXPECT_EQ(t.Character, 'E');
+    EXPECT_EQ(a.Next().Integer, 7);
+
+    EXPECT_EQ(SelectionScanner("2147483647").Next().Integer, 2147483647);
+    EXPECT_EQ(SelectionScanner("2147483648").Next().Kind, K::Illegal);
+    EXPECT_EQ(SelectionScanner("99999999999999999999").Next().Kind, K::Illegal);
+}
+
+TEST(SelectionScanner, LineEndAndEndOfInputFollowTheText) {
+    using K = SelectionTokenKind;
+    const std::vector<Scanned> tokens = Scan("RW  ");
+    ASSERT_EQ(tokens.size(), 3u);
+    EXPECT_EQ(tokens[0].Kind, K::IntegerVariable);
+    EXPECT_EQ(tokens[1].Kind, K::LineEnd);
+    EXPECT_EQ(tokens[1].Consumed, 5);
+    EXPECT_EQ(tokens[2].Kind, K::End);
+    EXPECT_EQ(tokens[2].Consumed, 5);
+}
+
+TEST(SelectionScanner, CommentsHideEverythingButTheDoubleQuote) {
+    using K = SelectionTokenKind;
+    std::vector<Scanned> tokens = Scan("{a \"b} 1");
+    ASSERT_EQ(tokens.size(), 4u);
+    EXPECT_EQ(tokens[0].Kind, K::Character);
+    EXPECT_EQ(tokens[0].Consumed, 4);
+    EXPECT_EQ(tokens[1].Kind, K::Integer);
+    EXPECT_EQ(tokens[2].Kind, K::LineEnd);
+
+    tokens = Scan("1 {open");  // swallows the line end
+    ASSERT_EQ(tokens.size(), 2u);
+    EXPECT_EQ(tokens[1].Kind, K::End);
+    EXPECT_EQ(tokens[1].Consumed, 8);
+}
+
+}  // namespace
+}  // namespace vantrel
