@@ -1,4 +1,4 @@
-#include "job/selection_evaluator.h"
+#include "output/selection_evaluator.h"
 
 #include <cmath>
 #include <numbers>
@@ -7,19 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include "core/number_text.h"
-
-#include "job/program.h"
-#include "job/selection_program.h"
-#include "output/selection_scanner.h"
-#include "tests/support/recording_ui.h"
 #include "core/geometry.h"
+#include "output/selection_program.h"
+#include "output/selection_scanner.h"
+#include "output/selection_text.h"
 
 namespace vantrel {
 namespace {
-
-using testing::RecordingUserInterface;
-using testing::UiCall;
 
 constexpr double Ev = 1.60219e-19;         // J, as the expression language counts it
 constexpr double CopperMass = 1.0552e-25;  // kg
@@ -46,20 +40,23 @@ struct Evaluation {
     std::vector<std::string> Windows;  // messages of the error windows, in order
 };
 
-class Selection : public ::testing::Test {
+class Selection : public ::testing::Test, public ExpressionErrorSink {
 protected:
+    void ExpressionError(std::string_view message) override { windows_.emplace_back(message); }
+
     Evaluation Evaluate(const std::string& text, const SelectionVariables& v) {
-        s.SelectionText = text;
-        ui.Clear();
+        selection.Text = text;
+        windows_.clear();
         Evaluation e;
-        e.Outcome = EvaluateSelection(s, v);
-        e.Windows = ui.Texts(UiCall::ExpressionError);
+        e.Outcome = EvaluateSelection(selection, v, *this);
+        e.Windows = windows_;
         return e;
     }
 
-    RecordingUserInterface ui;
-    ProgramContext program{ui};
-    SimulationState s{program};
+    CompiledSelection selection;
+
+private:
+    std::vector<std::string> windows_;
 };
 
 // Expected "(near char. #n)." ending of a window message.
@@ -213,7 +210,7 @@ TEST_F(Selection, EveryCaseDecidesOrReportsAsExpected) {
         SCOPED_TRACE(c.Text);
         SelectionVariables v = Particle();
         if (c.Adjust) c.Adjust(v);
-        s.SelectionCompiled.reset();
+        selection.Parsed.reset();
         const Evaluation e = Evaluate(c.Text, v);
         EXPECT_EQ(e.Outcome.Write, c.Write);
         if (c.Error) {
@@ -235,9 +232,9 @@ TEST_F(Selection, ReplayedFormGivesTheSameDecisionsAndWindows) {
         SCOPED_TRACE(c.Text);
         SelectionVariables v = Particle();
         if (c.Adjust) c.Adjust(v);
-        s.SelectionCompiled.reset();
+        selection.Parsed.reset();
         const Evaluation first = Evaluate(c.Text, v);
-        const bool kept = s.SelectionCompiled != nullptr;
+        const bool kept = selection.Parsed != nullptr;
         EXPECT_EQ(kept, c.Error == nullptr || std::string(c.Error) != "syntax error");
         const Evaluation second = Evaluate(c.Text, v);
         EXPECT_EQ(second.Outcome.Write, first.Outcome.Write);
@@ -247,90 +244,84 @@ TEST_F(Selection, ReplayedFormGivesTheSameDecisionsAndWindows) {
     }
 }
 
-TEST_F(Selection, SyntaxErrorWindowShowsExpressionCaretAndPosition) {
-    const Evaluation e = Evaluate("[KE > 1]", Particle());
-    ASSERT_EQ(e.Windows.size(), 1u);
-    EXPECT_EQ(e.Windows[0], "Error type: syntax error\r[KE > 1]\r       ^\r(near char. #8).");
-    EXPECT_FALSE(e.Outcome.Aborted);
+TEST_F(Selection, WindowShowsExpressionCaretAndPosition) {
+    SelectionVariables negative = Particle();
+    negative.X = -1e-10;
+    const struct {
+        const char* Text;
+        SelectionVariables Particle;
+        const char* Window;
+    } cases[] = {
+        {"[KE > 1]", Particle(), "Error type: syntax error\r[KE > 1]\r       ^\r(near char. #8)."},
+        {"[SQRT(RX) > 0.0]", negative,
+         "Error type: negative square root.\r[SQRT(RX) > 0.0]\r        ^\r(near char. #9)."},
+    };
+    for (const auto& c : cases) {
+        const Evaluation e = Evaluate(c.Text, c.Particle);
+        EXPECT_EQ(e.Windows, std::vector<std::string>{c.Window});
+        EXPECT_FALSE(e.Outcome.Aborted);
+    }
 }
 
-TEST_F(Selection, MathErrorWindowPointsAtTheOperation) {
-    SelectionVariables v = Particle();
-    v.X = -1e-10;
-    const Evaluation e = Evaluate("[SQRT(RX) > 0.0]", v);
-    ASSERT_EQ(e.Windows.size(), 1u);
-    EXPECT_EQ(e.Windows[0],
-              "Error type: negative square root.\r[SQRT(RX) > 0.0]\r        ^\r(near char. #9).");
-}
-
-TEST_F(Selection, EveryFailingOperationOfOneParticleOpensItsWindow) {
+TEST_F(Selection, EveryErrorOfOneParticleOpensItsWindowInOrder) {
     SelectionVariables v = Particle();
     v.X = -1e-10;
     v.Y = -1e-10;
-    const Evaluation e = Evaluate("[SQRT(RX) > SQRT(RY)]", v);
+    Evaluation e = Evaluate("[SQRT(RX) > SQRT(RY)]", v);
     ASSERT_EQ(e.Windows.size(), 2u);
     EXPECT_TRUE(e.Windows[0].ends_with(Near(9)));
     EXPECT_TRUE(e.Windows[1].ends_with(Near(20)));
     EXPECT_FALSE(e.Outcome.Write);
-}
 
-TEST_F(Selection, MathErrorBeforeSyntaxErrorKeepsTheirOrder) {
-    const Evaluation e = Evaluate("[1.0/0.0 > 1.0]]", Particle());
+    // A math error before a syntax error keeps its place.
+    e = Evaluate("[1.0/0.0 > 1.0]]", Particle());
     ASSERT_EQ(e.Windows.size(), 2u);
     EXPECT_EQ(ErrorOf(e.Windows[0]), "divide by zero.");
     EXPECT_EQ(ErrorOf(e.Windows[1]), "syntax error");
     EXPECT_TRUE(e.Windows[1].ends_with(Near(16)));
 }
 
-TEST_F(Selection, UnclosedCommentAbortsAfterItsSyntaxError) {
-    // The comment swallows the line end, so recovery meets the end of input.
-    const Evaluation e = Evaluate("[RW = 0] {no end", Particle());
-    EXPECT_TRUE(e.Outcome.Aborted);
-    EXPECT_TRUE(e.Outcome.ErrorReported);
-    ASSERT_EQ(e.Windows.size(), 1u);
-    EXPECT_TRUE(e.Windows[0].ends_with(Near(17)));
-}
-
-TEST_F(Selection, RecoveredSyntaxErrorIsNotAnAbort) {
-    const Evaluation e = Evaluate("[RW = 0.0]", Particle());
-    EXPECT_FALSE(e.Outcome.Aborted);
-    EXPECT_TRUE(e.Outcome.ErrorReported);
-    EXPECT_EQ(s.SelectionCompiled, nullptr);
-}
-
-TEST_F(Selection, DeepNestingOverflowsTheParserStack) {
-    const std::string text = std::string(1, '[').append(1100, '(');
-    const Evaluation e = Evaluate(text, Particle());
-    EXPECT_TRUE(e.Outcome.Aborted);
-    ASSERT_EQ(e.Windows.size(), 1u);
-    // Too long for a caret line.  The stack holds 1024 entries: the start
-    // state, "[" and 1022 parentheses; the 1023rd has nowhere to go.
-    EXPECT_EQ(e.Windows[0], "Error type: yyparse stack overflow\r" + text + "\r" + Near(1024));
-}
-
-TEST_F(Selection, OverlongTokenIsAScannerError) {
-    const std::string comment = std::string(1, '{').append(300, 'A');
-    Evaluation e = Evaluate(comment, Particle());
-    EXPECT_TRUE(e.Outcome.Aborted);
-    ASSERT_EQ(e.Windows.size(), 1u);
-    EXPECT_EQ(ErrorOf(e.Windows[0]), "yytext overflow");
-    EXPECT_TRUE(e.Windows[0].ends_with(Near(302)));
-
-    const std::string digits = "[RW = " + std::string(256, '1') + "]";
-    e = Evaluate(digits, Particle());
-    EXPECT_TRUE(e.Outcome.Aborted);
-    ASSERT_EQ(e.Windows.size(), 1u);
-    EXPECT_EQ(ErrorOf(e.Windows[0]), "yytext overflow");
+// A syntax error is recovered from at the line end; an unclosed comment
+// swallows the line end, a nesting deeper than the parser's stack or an
+// overlong token leave nothing to recover with: the parse aborts.
+TEST_F(Selection, ParseAbortsOnlyWhenItCannotRecover) {
+    const std::string deep = std::string(1, '[').append(1100, '(');
+    const std::string longComment = std::string(1, '{').append(300, 'A');
+    const std::string longNumber = "[RW = " + std::string(256, '1') + "]";
+    const struct {
+        std::string Text;
+        bool Aborted;
+        const char* Error;
+        int Position;
+    } cases[] = {
+        {"[RW = 0.0]", false, "syntax error", 9},
+        {"[RW = 0] {no end", true, "syntax error", 17},
+        // The stack holds 1024 entries: the start state, "[" and 1022
+        // parentheses; the 1023rd has nowhere to go.
+        {deep, true, "yyparse stack overflow", 1024},
+        {longComment, true, "yytext overflow", 302},
+        {longNumber, true, "yytext overflow", 262},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        const Evaluation e = Evaluate(c.Text, Particle());
+        EXPECT_EQ(e.Outcome.Aborted, c.Aborted);
+        EXPECT_TRUE(e.Outcome.ErrorReported);
+        ASSERT_EQ(e.Windows.size(), 1u);
+        EXPECT_EQ(ErrorOf(e.Windows[0]), c.Error);
+        EXPECT_TRUE(e.Windows[0].ends_with(Near(c.Position))) << e.Windows[0];
+        EXPECT_EQ(selection.Parsed, nullptr);
+    }
 }
 
 TEST_F(Selection, ChangedTextIsParsedAfresh) {
     SelectionVariables v = Particle();
     EXPECT_TRUE(Evaluate("[RW = 3]", v).Outcome.Write);
-    ASSERT_NE(s.SelectionCompiled, nullptr);
+    ASSERT_NE(selection.Parsed, nullptr);
     EXPECT_FALSE(Evaluate("[RW = 4]", v).Outcome.Write);
-    EXPECT_EQ(s.SelectionCompiled->Text, "[RW = 4]");
+    EXPECT_EQ(selection.Parsed->Text, "[RW = 4]");
     EXPECT_EQ(Evaluate("[RW = 4.0]", v).Windows.size(), 1u);
-    EXPECT_EQ(s.SelectionCompiled, nullptr);
+    EXPECT_EQ(selection.Parsed, nullptr);
 }
 
 TEST_F(Selection, VariablesFollowTheirDefinitions) {
@@ -371,34 +362,47 @@ TEST_F(Selection, VariablesFollowTheirDefinitions) {
     EXPECT_EQ(SelectionVariableValue(SV::PHID, v), FullCircleAngle(0, -1) * 57.29577951L);
 }
 
-// Error window layout.
-TEST(ExpressionErrorWindow, CaretStandsUnderCharacterN) {
+// Error window layout: the caret under character n, 55 blanks fewer beyond
+// the 55th, and no caret line for expressions of 110 characters or more.
+TEST(ExpressionErrorWindow, CaretLineFollowsPositionAndLength) {
     EXPECT_EQ(ExpressionErrorText("syntax error", "[RX]", 1),
               "Error type: syntax error\r[RX]\r^\r(near char. #1).");
     EXPECT_EQ(ExpressionErrorText("divide by zero.", "[RX/0.0 > 1.0]", 9),
               "Error type: divide by zero.\r[RX/0.0 > 1.0]\r        ^\r(near char. #9).");
+    const struct {
+        std::size_t Length;
+        int N;
+        int Blanks;  // -1: no caret line
+    } cases[] = {{100, 56, 55}, {100, 57, 1}, {100, 101, 45}, {109, 110, 54}, {110, 111, -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.N);
+        const std::string text(c.Length, 'A');
+        std::string expected = "Error type: syntax error\r" + text;
+        if (c.Blanks >= 0)
+            expected += "\r" + std::string(static_cast<std::size_t>(c.Blanks), ' ') + "^";
+        expected += "\r" + Near(c.N);
+        EXPECT_EQ(ExpressionErrorText("syntax error", text, c.N), expected);
+    }
 }
 
-TEST(ExpressionErrorWindow, CaretMovesLeftBy55BlanksBeyondThe55th) {
-    const std::string text(100, 'A');
-    auto caretLine = [&](int n) {
-        const std::string m = ExpressionErrorText("syntax error", text, n);
-        const std::size_t start = m.find('\r', m.find('\r') + 1) + 1;
-        return m.substr(start, m.find('\r', start) - start);
+// The run file hands the condition over: upper case, cut to 255 characters
+// without splitting a character, replacing the earlier one.
+TEST(SelectionText, StoredUpperCasedAndCut) {
+    const struct {
+        std::string Text;
+        std::string Stored;
+    } cases[] = {
+        {"[ke > 10.0*ep] & [rz > 5.0e-11] | (altd<5)",
+         "[KE > 10.0*EP] & [RZ > 5.0E-11] | (ALTD<5)"},
+        {std::string(300, 'x'), std::string(255, 'X')},
+        {std::string(254, 'a') + "\xC3\xB8" + "b", std::string(254, 'A') + "\xC3\xB8"},
+        {"", ""},
     };
-    EXPECT_EQ(caretLine(56), std::string(55, ' ') + "^");
-    EXPECT_EQ(caretLine(57), std::string(1, ' ') + "^");
-    EXPECT_EQ(caretLine(101), std::string(45, ' ') + "^");
-}
-
-TEST(ExpressionErrorWindow, NoCaretLineFor110CharactersOrMore) {
-    const std::string shorter(109, 'A');
-    const std::string longer(110, 'A');
-    EXPECT_EQ(ExpressionErrorText("syntax error", shorter, 110),
-              "Error type: syntax error\r" + shorter + "\r" + std::string(54, ' ') +
-                  "^\r(near char. #110).");
-    EXPECT_EQ(ExpressionErrorText("syntax error", longer, 111),
-              "Error type: syntax error\r" + longer + "\r(near char. #111).");
+    CompiledSelection selection;
+    for (const auto& c : cases) {
+        CompileSelectionExpression(selection, c.Text);
+        EXPECT_EQ(selection.Text, c.Stored);
+    }
 }
 
 // Scanner.

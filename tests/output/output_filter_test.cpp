@@ -1,0 +1,253 @@
+#include "output/output_filter.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace vantrel {
+namespace {
+
+// Records what a pass hands over, in order: records, flushes and error
+// windows in one sequence, so their order can be checked.
+class Recorder final : public SampleWriter, public ExpressionErrorSink {
+public:
+    OutputStatus Append(const ParticleSample& sample) override {
+        Records.push_back(sample);
+        Sequence.push_back("record " + std::to_string(sample.Index));
+        return AppendStatus;
+    }
+    OutputStatus Flush() override {
+        Sequence.push_back("flush");
+        return OutputStatus::Ok;
+    }
+    void ExpressionError(std::string_view message) override {
+        Windows.emplace_back(message);
+        Sequence.push_back("window");
+    }
+
+    OutputStatus AppendStatus = OutputStatus::Ok;
+    std::vector<ParticleSample> Records;
+    std::vector<std::string> Windows;
+    std::vector<std::string> Sequence;
+};
+
+// The projectile and `atoms` target atoms with distinct values.
+ParticleTable Particles(std::int32_t atoms) {
+    ParticleTable p;
+    p.AtomCount = atoms;
+    for (std::int32_t i = 0; i <= atoms; ++i) {
+        p.X.push_back(1.1e-10 * (i + 1));
+        p.Y.push_back(-0.7e-10 * i);
+        p.Z.push_back(-2.3e-10 * i + 0.1e-10);
+        p.VX.push_back(1234.5 * (i + 1));
+        p.VY.push_back(-987.25 * i);
+        p.VZ.push_back(3.3e3 - 1.1e3 * i);
+        p.Mass.push_back(1.0552e-25 + 1e-27 * i);
+        p.Flags.push_back(0);
+    }
+    return p;
+}
+
+class Sampling : public ::testing::Test {
+protected:
+    OutputStatus Pass(ParticleTable& p, double time, bool periodic, std::int32_t runNumber = 1) {
+        return SampleParticles(p, runNumber, time, periodic, filter, out);
+    }
+    std::vector<std::int32_t> Indices() const {
+        std::vector<std::int32_t> out;
+        for (const ParticleSample& r : this->out.Records) out.push_back(r.Index);
+        return out;
+    }
+
+    CompiledSelection condition;
+    Recorder out;
+    SelectionFilter filter{0, false, condition, out};
+};
+
+// One particle offered to one filter.
+struct Offer {
+    std::int32_t Mode;
+    std::int32_t Index;
+    double Z, PX, PY, PZ;
+    bool Written;
+    bool Continue;
+};
+
+const Offer Offers[] = {
+    // Emission: strictly above 0.5 A and moving outward.
+    {5, 3, 5e-11, 0, 0, 1e-22, false, true},
+    {5, 3, 5.000000000000001e-11, 0, 0, 1e-22, true, true},
+    {5, 3, 1e-9, 0, 0, 0.0, false, true},
+    {5, 3, 1e-9, 0, 0, -1e-22, false, true},
+    // Within 5 degrees of the normal, never inward or grazing.
+    {7, 2, 1e-9, 0.08, 0.0, 1.0, true, true},
+    {7, 2, 1e-9, 0.0, 0.0, 1.0, true, true},
+    {7, 2, 1e-9, 0.06, 0.06, 1.0, true, true},  // tan = 0.0849
+    {7, 2, 1e-9, 0.07, 0.0, 0.8, false, true},  // tan = 0.0875
+    {7, 2, 5e-11, 0.0, 0.0, 1.0, false, true},
+    {7, 2, 1e-9, 0.0, 0.0, 0.0, false, true},
+    {7, 2, 1e-9, 1e-30, 1e-30, -0.0, false, true},
+    {7, 2, 1e-9, 1e-22, 1e-22, -1e-30, false, true},
+    {7, 2, 1e-9, -1e-22, -1e-22, -1e-22, false, true},
+    {7, 2, 1e-9, 1e-10, 1e-10, -1.0, false, true},
+    // The projectile filters end the pass whether or not they wrote.
+    {1, 0, 0, 0, 0, 0, true, false},
+    {1, 1, 0, 0, 0, 0, false, false},
+    {6, 0, 1e-9, 0, 0, 1e-22, true, false},
+    {6, 0, 1e-9, 0, 0, -1e-22, false, false},
+    {6, 4, 1e-9, 0, 0, 1e-22, false, false},
+    // Everything, and an unknown mode: nothing, and the pass ends.
+    {0, 7, -1e-9, 0, 0, -1e-22, true, true},
+    {9, 0, 0, 0, 0, 0, false, false},
+};
+
+TEST_F(Sampling, EachFilterWritesAndContinuesAsItsModeSays) {
+    for (const Offer& o : Offers) {
+        SCOPED_TRACE(::testing::Message() << "mode " << o.Mode << " index " << o.Index << " z "
+                                          << o.Z << " p " << o.PX << " " << o.PY << " " << o.PZ);
+        out.Records.clear();
+        filter.OutputSelection = o.Mode;
+        std::uint32_t flags = TypeB;
+        const SelectionVariables v{0, 0, o.Z, o.PX, o.PY, o.PZ, 1e-25, 0, o.Index, 1};
+        const FilterOutcome result = OutputFilter(filter, out, v, flags);
+        EXPECT_EQ(out.Records.size(), o.Written ? 1u : 0u);
+        EXPECT_EQ(flags, o.Written ? TypeB | Recorded : TypeB);
+        EXPECT_EQ(result.Continue, o.Continue);
+    }
+}
+
+// A momentum whose square is exactly 2 m E in double arithmetic.
+bool ExactEnergyMomentum(double energy, double& mass, double& p) {
+    for (int k = 0; k < 1000; ++k) {
+        mass = 1.0552e-25 * (1.0 + k * 1e-3);
+        const double twoMassE = 2 * mass * energy;
+        p = std::sqrt(twoMassE);
+        if (p * p == twoMassE) return true;
+    }
+    return false;
+}
+
+TEST_F(Sampling, EnergyThresholdsAreStrict) {
+    const double thresholds[3] = {1.60219e-19, 1.60219e-18, 1.60219e-17};
+    for (int mode = 2; mode <= 4; ++mode) {
+        SCOPED_TRACE(mode);
+        filter.OutputSelection = mode;
+        double mass = 0, p = 0;
+        ASSERT_TRUE(ExactEnergyMomentum(thresholds[mode - 2], mass, p));
+        const double momenta[3][3] = {{p, 0, 0},                             // exactly at it
+                                      {0, 0, std::nextafter(p, 1.0)},        // just above
+                                      {0, -p * 0.999, 0}};                   // below
+        const bool written[3] = {false, true, false};
+        for (int k = 0; k < 3; ++k) {
+            out.Records.clear();
+            std::uint32_t flags = 0;
+            const SelectionVariables v{0, 0, 0, momenta[k][0], momenta[k][1], momenta[k][2],
+                                       mass, 0, 5, 1};
+            EXPECT_TRUE(OutputFilter(filter, out, v, flags).Continue);
+            EXPECT_EQ(out.Records.size(), written[k] ? 1u : 0u) << k;
+        }
+    }
+}
+
+TEST_F(Sampling, FinalPassesWriteEveryParticleWithTheRunNumber) {
+    ParticleTable p = Particles(4);
+    const double endTimes[3] = {1.5e-13, 2.5e-13, 3.25e-13};
+    for (std::int32_t run = 1; run <= 3; ++run) {
+        p.Flags.assign(p.Flags.size(), 0);  // each run starts unrecorded
+        EXPECT_EQ(Pass(p, endTimes[run - 1], false, run + 10), OutputStatus::Ok);
+        for (std::uint32_t f : p.Flags) EXPECT_EQ(f, Recorded);
+    }
+    ASSERT_EQ(out.Records.size(), 5u * 3u);
+    for (std::size_t k = 0; k < out.Records.size(); ++k) {
+        SCOPED_TRACE(k);
+        const std::int32_t i = static_cast<std::int32_t>(k % 5);
+        const std::int32_t run = static_cast<std::int32_t>(k / 5) + 1;
+        const ParticleSample& r = out.Records[k];
+        // Momentum is the double product, rounded once.
+        EXPECT_EQ(r.X, static_cast<float>(p.X[i]));
+        EXPECT_EQ(r.Y, static_cast<float>(p.Y[i]));
+        EXPECT_EQ(r.Z, static_cast<float>(p.Z[i]));
+        EXPECT_EQ(r.PX, static_cast<float>(p.Mass[i] * p.VX[i]));
+        EXPECT_EQ(r.PY, static_cast<float>(p.Mass[i] * p.VY[i]));
+        EXPECT_EQ(r.PZ, static_cast<float>(p.Mass[i] * p.VZ[i]));
+        EXPECT_EQ(r.Time, static_cast<float>(endTimes[run - 1]));
+        EXPECT_EQ(r.Mass, static_cast<float>(p.Mass[i]));
+        EXPECT_EQ(r.Index, i);
+        EXPECT_EQ(r.RunNumber, run + 10);
+    }
+    EXPECT_EQ(out.Sequence.back(), "flush");
+}
+
+TEST_F(Sampling, PeriodicPassesSkipRecordedParticlesOnlyWhenAsked) {
+    ParticleTable p = Particles(2);
+    Pass(p, 1e-15, true);
+    Pass(p, 2e-15, true);
+    filter.SkipRecorded = true;
+    Pass(p, 3e-15, true);
+    EXPECT_EQ(out.Records.size(), 3u + 3u + 0u);
+    Pass(p, 4e-15, false);  // the final pass offers every particle
+    EXPECT_EQ(out.Records.size(), 3u + 3u + 0u + 3u);
+}
+
+TEST_F(Sampling, ProjectileFilterWithSkipRecordedEndsAtParticleOne) {
+    ParticleTable p = Particles(3);
+    filter.OutputSelection = 1;
+    filter.SkipRecorded = true;
+    Pass(p, 1e-15, true);
+    EXPECT_EQ(p.Flags[0], Recorded);
+    EXPECT_EQ(p.Flags[1], 0u);
+    // The projectile is skipped now; particle 1 is offered and ends the pass unwritten.
+    Pass(p, 2e-15, true);
+    Pass(p, 3e-15, true);
+    Pass(p, 4e-15, false);
+    ASSERT_EQ(Indices(), (std::vector<std::int32_t>{0, 0}));
+    EXPECT_EQ(out.Records[0].Time, 1e-15f);
+    EXPECT_EQ(out.Records[1].Time, 4e-15f);
+}
+
+// The user's condition over five particles, of which particle 2 has a
+// negative x.
+struct ConditionCase {
+    const char* Text;
+    std::vector<std::string> Pass;  // what one final pass hands over, in order
+};
+
+TEST_F(Sampling, UserConditionEndsEveryPassAtItsFirstError) {
+    const ConditionCase cases[] = {
+        // sqrt(x) is 1.05e-5 for particle 0 and 1.48e-5 for particle 1; particle
+        // 2 fails, and particles 3 and 4 would pass if they were offered.
+        {"[SQRT(RX) > 1.2E-5]", {"record 1", "window", "flush"}},
+        {"[KE > 1]", {"window", "flush"}},
+        {"", {"flush"}},
+        {"[RW > 2]", {"record 3", "record 4", "flush"}},
+    };
+    for (const ConditionCase& c : cases) {
+        SCOPED_TRACE(c.Text);
+        ParticleTable p = Particles(4);
+        p.X[2] = -1e-10;
+        out = Recorder();
+        condition = CompiledSelection{c.Text, nullptr};
+        filter.OutputSelection = 8;
+        Pass(p, 1e-15, false);
+        EXPECT_EQ(out.Sequence, c.Pass);
+        // The next pass shows the error again.
+        Pass(p, 2e-15, false);
+        std::vector<std::string> twice = c.Pass;
+        twice.insert(twice.end(), c.Pass.begin(), c.Pass.end());
+        EXPECT_EQ(out.Sequence, twice);
+        for (const ParticleSample& r : out.Records) EXPECT_EQ(p.Flags[r.Index], Recorded);
+    }
+}
+
+TEST_F(Sampling, FailedRecordsAreReturnedAndThePassGoesOn) {
+    ParticleTable p = Particles(2);
+    out.AppendStatus = OutputStatus::WriteFailed;
+    EXPECT_EQ(Pass(p, 1e-15, false), OutputStatus::WriteFailed);
+    EXPECT_EQ(out.Sequence,
+              (std::vector<std::string>{"record 0", "record 1", "record 2", "flush"}));
+}
+
+}  // namespace
+}  // namespace vantrel
