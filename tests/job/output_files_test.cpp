@@ -60,38 +60,28 @@ protected:
 };
 
 TEST_F(OutputJob, EachFileReportsItsFirstFailureOnlyInRed) {
-    SetUpJob(300);
-    const std::string missing = dir.File("no-such-folder/inivars.vsk");
-    s.Outputs.InitialConditions = missing;
-    s.Outputs.DynamicalVariables = "/dev/full";
+    SetUpJob(2);
+    const std::string initial = dir.File("no-such-folder/inivars.vsk");
+    const std::string dynamical = dir.File("no-such-folder/dynvars.vsk");
+    s.Outputs.InitialConditions = initial;
+    s.Outputs.DynamicalVariables = dynamical;
     s.Outputs.InelasticEvents = "/dev/full";
-    s.Run.OutputSelection = 0;
     EXPECT_FALSE(WriteInitialConditions(s));
     EXPECT_FALSE(WriteInitialConditions(s));  // second run: already reported
-    ASSERT_TRUE(CreateDynamicalFile(s));
-    SampleParticles(s, 1e-15, false);
-    SampleParticles(s, 2e-15, false);
-    CloseDynamicalFile(s);
-    ASSERT_TRUE(CreateEventsFile(s));
-    ASSERT_TRUE(EventsFileOpen(s));
-    WriteLssTotals(s, 1e-15);
-    WriteLssTotals(s, 1e-15);
-    CloseEventsFile(s);
-    EXPECT_EQ(RedLines(), (std::vector<std::string>{"  Cannot create output file: " + missing,
-                                                     "  Error writing output file: /dev/full",
-                                                     "  Error writing output file: /dev/full"}));
-    EXPECT_EQ(ui.LogEvents().size(), 3u);
-}
-
-TEST_F(OutputJob, DynamicalFileThatCannotBeCreatedIsReportedOnce) {
-    SetUpJob(2);
-    const std::string missing = dir.File("no-such-folder/dynvars.vsk");
-    s.Outputs.DynamicalVariables = missing;
     EXPECT_FALSE(CreateDynamicalFile(s));
     // Records offered without a file are lost, and that was said once already.
     SampleParticles(s, 1e-15, false);
     CloseDynamicalFile(s);
-    EXPECT_EQ(RedLines(), std::vector<std::string>{"  Cannot create output file: " + missing});
+    ASSERT_TRUE(CreateEventsFile(s));
+    ASSERT_TRUE(EventsFileOpen(s));
+    WriteLssTotals(s, 1e-15);  // buffered: the full disk shows when the file is closed
+    WriteLssTotals(s, 1e-15);
+    CloseEventsFile(s);
+    EXPECT_EQ(ui.LogTexts(), (std::vector<std::string>{
+                                 "  Cannot create output file: " + initial,
+                                 "  Cannot create output file: " + dynamical,
+                                 "  Error writing output file: /dev/full"}));
+    for (const auto& e : ui.LogEvents()) EXPECT_EQ(e.Colour, ColourRed);
 }
 
 TEST_F(OutputJob, EventsFileThatCannotBeCreatedIsLeftToTheRunDriver) {
@@ -118,7 +108,7 @@ TEST_F(OutputJob, ConditionErrorOpensTheWindowOncePerPass) {
     EXPECT_EQ(RecordIndices(s.Outputs.DynamicalVariables), (std::vector<std::int32_t>{1, 1}));
 }
 
-TEST_F(OutputJob, FailedRecordIsReportedBeforeALaterWindowOfTheSamePass) {
+TEST_F(OutputJob, FailedRecordIsReportedOnceAndBeforeALaterWindowOfTheSamePass) {
     // More records than the file's buffer holds, then a particle whose
     // condition fails: the full disk is noticed first.
     SetUpJob(2000);
@@ -128,11 +118,13 @@ TEST_F(OutputJob, FailedRecordIsReportedBeforeALaterWindowOfTheSamePass) {
     s.Output.Selection.Text = "[SQRT(RX) > 0.0]";
     ASSERT_TRUE(CreateDynamicalFile(s));
     SampleParticles(s, 1e-15, false);
+    SampleParticles(s, 2e-15, false);
     CloseDynamicalFile(s);
-    ASSERT_EQ(ui.Events.size(), 2u);
-    EXPECT_EQ(ui.Events[0].Call, UiCall::LogLine);
-    EXPECT_EQ(ui.Events[0].Text, "  Error writing output file: /dev/full");
-    EXPECT_EQ(ui.Events[1].Call, UiCall::ExpressionError);
+    std::vector<UiCall> calls;
+    for (const auto& e : ui.Events) calls.push_back(e.Call);
+    EXPECT_EQ(calls, (std::vector<UiCall>{UiCall::LogLine, UiCall::ExpressionError,
+                                          UiCall::ExpressionError}));
+    EXPECT_EQ(RedLines(), std::vector<std::string>{"  Error writing output file: /dev/full"});
 }
 
 }  // namespace

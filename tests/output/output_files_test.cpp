@@ -24,19 +24,17 @@ std::string Bytes(const std::vector<ParticleSample>& samples) {
     return out;
 }
 
-// The projectile and `atoms` target atoms with distinct values.
-ParticleTable Particles(std::int32_t atoms) {
+// The projectile and two target atoms.
+ParticleTable Particles() {
     ParticleTable p;
-    p.AtomCount = atoms;
-    for (std::int32_t i = 0; i <= atoms; ++i) {
-        p.X.push_back(1.1e-10 * (i + 1));
-        p.Y.push_back(-0.7e-10 * i);
-        p.Z.push_back(-2.3e-10 * i);
-        p.VX.push_back(1234.5 * (i + 1));
-        p.VY.push_back(-987.25 * i);
-        p.VZ.push_back(3.3e3 - 1.1e3 * i);
-        p.Mass.push_back(1.0552e-25 + 1e-27 * i);
-    }
+    p.AtomCount = 2;
+    p.X = {1.1e-10, 2.2e-10, 3.3e-10};
+    p.Y = {0.0, -0.7e-10, -1.4e-10};
+    p.Z = {0.5e-10, -2.3e-10, -4.6e-10};
+    p.VX = {1234.5, 0.0, -5.5};
+    p.VY = {-987.25, 1.0, 0.0};
+    p.VZ = {-3.3e3, 2.2e3, 1.1e3};
+    p.Mass = {6.6e-26, 1.0552e-25, 1.0562e-25};
     return p;
 }
 
@@ -61,13 +59,13 @@ TEST(OutputFiles, InitialConditionsHoldTheLastTrajectoryOnly) {
     TempDir dir;
     const std::string name = dir.File("inivars.vsk");
     OutputFiles files;
-    ParticleTable p = Particles(3);
+    ParticleTable p = Particles();
     for (std::int32_t run = 1; run <= 3; ++run) {
         for (double& x : p.X) x += 1e-11;  // each run starts elsewhere
         ASSERT_EQ(WriteInitialConditions(files, name, p, run + 4), OutputStatus::Ok);
     }
     std::vector<ParticleSample> expected;
-    for (std::int32_t i = 0; i <= 3; ++i) {
+    for (std::int32_t i = 0; i <= 2; ++i) {
         const double m = p.Mass[i];
         expected.push_back(BuildSample(i, 7, p.X[i], p.Y[i], p.Z[i], m * p.VX[i], m * p.VY[i],
                                        m * p.VZ[i], 0.0, m));
@@ -110,7 +108,7 @@ TEST(OutputFiles, LssTotalsAreSixLinesByGroupAndCode) {
 TEST(OutputFiles, FailuresComeBackAsStatuses) {
     TempDir dir;
     const std::string missing = dir.File("no-such-folder/file");
-    const ParticleTable p = Particles(2);
+    const ParticleTable p = Particles();
     const ParticleSample sample = BuildSample(0, 1, 0, 0, 0, 0, 0, 0, 0, 1e-25);
     const std::array<double, 6> channels{};
     OutputFiles files;

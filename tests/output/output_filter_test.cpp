@@ -164,18 +164,12 @@ TEST_F(Sampling, FinalPassesWriteEveryParticleWithTheRunNumber) {
         SCOPED_TRACE(k);
         const std::int32_t i = static_cast<std::int32_t>(k % 5);
         const std::int32_t run = static_cast<std::int32_t>(k / 5) + 1;
-        const ParticleSample& r = out.Records[k];
         // Momentum is the double product, rounded once.
-        EXPECT_EQ(r.X, static_cast<float>(p.X[i]));
-        EXPECT_EQ(r.Y, static_cast<float>(p.Y[i]));
-        EXPECT_EQ(r.Z, static_cast<float>(p.Z[i]));
-        EXPECT_EQ(r.PX, static_cast<float>(p.Mass[i] * p.VX[i]));
-        EXPECT_EQ(r.PY, static_cast<float>(p.Mass[i] * p.VY[i]));
-        EXPECT_EQ(r.PZ, static_cast<float>(p.Mass[i] * p.VZ[i]));
-        EXPECT_EQ(r.Time, static_cast<float>(endTimes[run - 1]));
-        EXPECT_EQ(r.Mass, static_cast<float>(p.Mass[i]));
-        EXPECT_EQ(r.Index, i);
-        EXPECT_EQ(r.RunNumber, run + 10);
+        const double m = p.Mass[i];
+        const ParticleSample expected =
+            BuildSample(i, run + 10, p.X[i], p.Y[i], p.Z[i], m * p.VX[i], m * p.VY[i],
+                        m * p.VZ[i], endTimes[run - 1], m);
+        EXPECT_EQ(EncodeSample(out.Records[k]), EncodeSample(expected));
     }
     EXPECT_EQ(out.Sequence.back(), "flush");
 }

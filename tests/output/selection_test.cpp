@@ -405,97 +405,75 @@ TEST(SelectionText, StoredUpperCasedAndCut) {
     }
 }
 
-// Scanner.
+// Scanner: one token as the tests see it, with its value (variable or
+// function id, integer, character; 0 for the others) and the characters
+// consumed after it.
 struct Scanned {
     SelectionTokenKind Kind;
+    std::int64_t Value;
     std::int32_t Consumed;
+    bool operator==(const Scanned&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const Scanned& t) {
+        return out << static_cast<int>(t.Kind) << ":" << t.Value << "@" << t.Consumed;
+    }
 };
 
 std::vector<Scanned> Scan(std::string_view text) {
+    using K = SelectionTokenKind;
     SelectionScanner scanner(text);
     std::vector<Scanned> out;
     for (int guard = 0; guard < 100; ++guard) {
         const SelectionToken t = scanner.Next();
-        out.push_back({t.Kind, scanner.Consumed()});
-        if (t.Kind == SelectionTokenKind::End) break;
+        const std::int64_t value = t.Kind == K::Integer     ? t.Integer
+                                   : t.Kind == K::Character ? t.Character
+                                   : t.Kind == K::RealVariable || t.Kind == K::IntegerVariable ||
+                                           t.Kind == K::Function
+                                       ? t.Id
+                                       : 0;
+        out.push_back({t.Kind, value, scanner.Consumed()});
+        if (t.Kind == K::End) break;
     }
     return out;
 }
 
-TEST(SelectionScanner, KeywordsByLongestMatchWithoutWordBoundaries) {
-    SelectionScanner altd("ALTD");
-    SelectionToken t = altd.Next();
-    EXPECT_EQ(t.Kind, SelectionTokenKind::RealVariable);
-    EXPECT_EQ(t.Id, static_cast<int>(SelectionVariable::ALTD));
-    EXPECT_EQ(altd.Consumed(), 4);
-
-    SelectionScanner rxy("RXY");
-    t = rxy.Next();
-    EXPECT_EQ(t.Id, static_cast<int>(SelectionVariable::RX));
-    t = rxy.Next();
-    EXPECT_EQ(t.Kind, SelectionTokenKind::Character);
-    EXPECT_EQ(t.Character, 'Y');
-    EXPECT_EQ(rxy.Consumed(), 3);
-
-    SelectionScanner phidx("PHIDPHI");
-    EXPECT_EQ(phidx.Next().Id, static_cast<int>(SelectionVariable::PHID));
-    EXPECT_EQ(phidx.Next().Id, static_cast<int>(SelectionVariable::PHI));
-
-    SelectionScanner atan("ATANALT");
-    t = atan.Next();
-    EXPECT_EQ(t.Kind, SelectionTokenKind::Function);
-    EXPECT_EQ(t.Id, static_cast<int>(SelectionFunction::ATAN));
-    EXPECT_EQ(atan.Next().Id, static_cast<int>(SelectionVariable::ALT));
-}
-
-TEST(SelectionScanner, NumbersTakeTheLongestForm) {
+// Keywords by longest match without word boundaries, numbers in their
+// longest form, only the blank ignored, a line end after the text, comments
+// that hide everything but the double quote and swallow an open line end.
+TEST(SelectionScanner, TokensAndPositions) {
     using K = SelectionTokenKind;
-    SelectionScanner a("12.5E-3 12E3 12E 7");
-    SelectionToken t = a.Next();
-    EXPECT_EQ(t.Kind, K::Real);
-    EXPECT_EQ(t.Real, 12.5e-3L);
-    EXPECT_EQ(a.Consumed(), 7);
-    t = a.Next();
-    EXPECT_EQ(t.Kind, K::Real);
-    EXPECT_EQ(t.Real, 12e3L);
-    t = a.Next();  // "12E": no exponent digits, so an integer and then E
-    EXPECT_EQ(t.Kind, K::Integer);
-    EXPECT_EQ(t.Integer, 12);
-    EXPECT_EQ(a.Consumed(), 15);
-    t = a.Next();
-    EXPECT_EQ(t.Kind, K::Character);
-    EXPECT_EQ(t.Character, 'E');
-    EXPECT_EQ(a.Next().Integer, 7);
+    auto var = [](SelectionVariable v, std::int32_t at) {
+        return Scanned{v == SelectionVariable::RW ? K::IntegerVariable : K::RealVariable,
+                       static_cast<std::int64_t>(v), at};
+    };
+    using V = SelectionVariable;
+    const struct {
+        std::string Text;
+        std::vector<Scanned> Tokens;
+    } cases[] = {
+        {"ALTD", {var(V::ALTD, 4), {K::LineEnd, 0, 5}, {K::End, 0, 5}}},
+        {"RXY", {var(V::RX, 2), {K::Character, 'Y', 3}, {K::LineEnd, 0, 4}, {K::End, 0, 4}}},
+        {"PHIDPHI", {var(V::PHID, 4), var(V::PHI, 7), {K::LineEnd, 0, 8}, {K::End, 0, 8}}},
+        {"ATANALT",
+         {{K::Function, static_cast<std::int64_t>(SelectionFunction::ATAN), 4}, var(V::ALT, 7),
+          {K::LineEnd, 0, 8}, {K::End, 0, 8}}},
+        // "12E" has no exponent digits: an integer and then E.
+        {"12.5E-3 12E3 12E 7",
+         {{K::Real, 0, 7}, {K::Real, 0, 12}, {K::Integer, 12, 15}, {K::Character, 'E', 16},
+          {K::Integer, 7, 18}, {K::LineEnd, 0, 19}, {K::End, 0, 19}}},
+        {"2147483647", {{K::Integer, 2147483647, 10}, {K::LineEnd, 0, 11}, {K::End, 0, 11}}},
+        {"2147483648", {{K::Illegal, 0, 10}, {K::LineEnd, 0, 11}, {K::End, 0, 11}}},
+        {"RW  ", {var(V::RW, 2), {K::LineEnd, 0, 5}, {K::End, 0, 5}}},
+        {"{a \"b} 1",
+         {{K::Character, '"', 4}, {K::Integer, 1, 8}, {K::LineEnd, 0, 9}, {K::End, 0, 9}}},
+        {"1 {open", {{K::Integer, 1, 1}, {K::End, 0, 8}}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Scan(c.Text), c.Tokens) << c.Text;
 
-    EXPECT_EQ(SelectionScanner("2147483647").Next().Integer, 2147483647);
-    EXPECT_EQ(SelectionScanner("2147483648").Next().Kind, K::Illegal);
+    // Reals convert as decimal numbers; an integer beyond 32 bits is illegal.
+    SelectionScanner reals("12.5E-3 12E3");
+    EXPECT_EQ(reals.Next().Real, 12.5e-3L);
+    EXPECT_EQ(reals.Next().Real, 12e3L);
     EXPECT_EQ(SelectionScanner("99999999999999999999").Next().Kind, K::Illegal);
-}
-
-TEST(SelectionScanner, LineEndAndEndOfInputFollowTheText) {
-    using K = SelectionTokenKind;
-    const std::vector<Scanned> tokens = Scan("RW  ");
-    ASSERT_EQ(tokens.size(), 3u);
-    EXPECT_EQ(tokens[0].Kind, K::IntegerVariable);
-    EXPECT_EQ(tokens[1].Kind, K::LineEnd);
-    EXPECT_EQ(tokens[1].Consumed, 5);
-    EXPECT_EQ(tokens[2].Kind, K::End);
-    EXPECT_EQ(tokens[2].Consumed, 5);
-}
-
-TEST(SelectionScanner, CommentsHideEverythingButTheDoubleQuote) {
-    using K = SelectionTokenKind;
-    std::vector<Scanned> tokens = Scan("{a \"b} 1");
-    ASSERT_EQ(tokens.size(), 4u);
-    EXPECT_EQ(tokens[0].Kind, K::Character);
-    EXPECT_EQ(tokens[0].Consumed, 4);
-    EXPECT_EQ(tokens[1].Kind, K::Integer);
-    EXPECT_EQ(tokens[2].Kind, K::LineEnd);
-
-    tokens = Scan("1 {open");  // swallows the line end
-    ASSERT_EQ(tokens.size(), 2u);
-    EXPECT_EQ(tokens[1].Kind, K::End);
-    EXPECT_EQ(tokens[1].Consumed, 8);
 }
 
 }  // namespace
