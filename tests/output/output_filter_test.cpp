@@ -9,28 +9,24 @@
 namespace vantrel {
 namespace {
 
-// Records what a pass hands over, in order: records, flushes and error
-// windows in one sequence, so their order can be checked.
+// Records what passes hand over, in order, in Trace: the index of every
+// record, "w" for an error window and "|" for the flush that ends a pass.
 class Recorder final : public SampleWriter, public ExpressionErrorSink {
 public:
     OutputStatus Append(const ParticleSample& sample) override {
         Records.push_back(sample);
-        Sequence.push_back("record " + std::to_string(sample.Index));
+        Trace += std::to_string(sample.Index) + " ";
         return AppendStatus;
     }
     OutputStatus Flush() override {
-        Sequence.push_back("flush");
+        Trace += "| ";
         return OutputStatus::Ok;
     }
-    void ExpressionError(std::string_view message) override {
-        Windows.emplace_back(message);
-        Sequence.push_back("window");
-    }
+    void ExpressionError(std::string_view) override { Trace += "w "; }
 
     OutputStatus AppendStatus = OutputStatus::Ok;
     std::vector<ParticleSample> Records;
-    std::vector<std::string> Windows;
-    std::vector<std::string> Sequence;
+    std::string Trace;
 };
 
 // The projectile and `atoms` target atoms with distinct values.
@@ -54,11 +50,6 @@ class Sampling : public ::testing::Test {
 protected:
     OutputStatus Pass(ParticleTable& p, double time, bool periodic, std::int32_t runNumber = 1) {
         return SampleParticles(p, runNumber, time, periodic, filter, out);
-    }
-    std::vector<std::int32_t> Indices() const {
-        std::vector<std::int32_t> out;
-        for (const ParticleSample& r : this->out.Records) out.push_back(r.Index);
-        return out;
     }
 
     CompiledSelection condition;
@@ -171,53 +162,50 @@ TEST_F(Sampling, FinalPassesWriteEveryParticleWithTheRunNumber) {
                         m * p.VZ[i], endTimes[run - 1], m);
         EXPECT_EQ(EncodeSample(out.Records[k]), EncodeSample(expected));
     }
-    EXPECT_EQ(out.Sequence.back(), "flush");
+    EXPECT_TRUE(out.Trace.ends_with("4 | "));
 }
 
-TEST_F(Sampling, PeriodicPassesSkipRecordedParticlesOnlyWhenAsked) {
-    ParticleTable p = Particles(2);
-    Pass(p, 1e-15, true);
-    Pass(p, 2e-15, true);
-    filter.SkipRecorded = true;
-    Pass(p, 3e-15, true);
-    EXPECT_EQ(out.Records.size(), 3u + 3u + 0u);
-    Pass(p, 4e-15, false);  // the final pass offers every particle
-    EXPECT_EQ(out.Records.size(), 3u + 3u + 0u + 3u);
-}
-
-TEST_F(Sampling, ProjectileFilterWithSkipRecordedEndsAtParticleOne) {
-    ParticleTable p = Particles(3);
-    filter.OutputSelection = 1;
-    filter.SkipRecorded = true;
-    Pass(p, 1e-15, true);
-    EXPECT_EQ(p.Flags[0], Recorded);
-    EXPECT_EQ(p.Flags[1], 0u);
-    // The projectile is skipped now; particle 1 is offered and ends the pass unwritten.
-    Pass(p, 2e-15, true);
-    Pass(p, 3e-15, true);
-    Pass(p, 4e-15, false);
-    ASSERT_EQ(Indices(), (std::vector<std::int32_t>{0, 0}));
-    EXPECT_EQ(out.Records[0].Time, 1e-15f);
-    EXPECT_EQ(out.Records[1].Time, 4e-15f);
+// Periodic passes skip Recorded particles only with SkipRecorded; the final
+// pass offers every particle.  Once the projectile filter has written the
+// projectile, a skipping periodic pass ends at particle 1 without writing.
+TEST_F(Sampling, PassesOfferParticlesInOrderAndSkipOnlyWhenAsked) {
+    const struct {
+        std::int32_t Mode;
+        bool SkipRecorded;
+        const char* Passes;  // p periodic, f final
+        const char* Trace;
+    } cases[] = {
+        {0, false, "ppf", "0 1 2 | 0 1 2 | 0 1 2 | "},
+        {0, true, "ppf", "0 1 2 | | 0 1 2 | "},
+        {1, false, "pp", "0 | 0 | "},
+        {1, true, "pppf", "0 | | | 0 | "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Passes);
+        ParticleTable p = Particles(2);
+        out = Recorder();
+        filter.OutputSelection = c.Mode;
+        filter.SkipRecorded = c.SkipRecorded;
+        for (const char* pass = c.Passes; *pass; ++pass) Pass(p, 1e-15, *pass == 'p');
+        EXPECT_EQ(out.Trace, c.Trace);
+    }
 }
 
 // The user's condition over five particles, of which particle 2 has a
-// negative x.
-struct ConditionCase {
-    const char* Text;
-    std::vector<std::string> Pass;  // what one final pass hands over, in order
-};
-
+// negative x: two final passes.
 TEST_F(Sampling, UserConditionEndsEveryPassAtItsFirstError) {
-    const ConditionCase cases[] = {
+    const struct {
+        const char* Text;
+        const char* Trace;
+    } cases[] = {
         // sqrt(x) is 1.05e-5 for particle 0 and 1.48e-5 for particle 1; particle
         // 2 fails, and particles 3 and 4 would pass if they were offered.
-        {"[SQRT(RX) > 1.2E-5]", {"record 1", "window", "flush"}},
-        {"[KE > 1]", {"window", "flush"}},
-        {"", {"flush"}},
-        {"[RW > 2]", {"record 3", "record 4", "flush"}},
+        {"[SQRT(RX) > 1.2E-5]", "1 w | 1 w | "},
+        {"[KE > 1]", "w | w | "},
+        {"", "| | "},
+        {"[RW > 2]", "3 4 | 3 4 | "},
     };
-    for (const ConditionCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.Text);
         ParticleTable p = Particles(4);
         p.X[2] = -1e-10;
@@ -225,12 +213,8 @@ TEST_F(Sampling, UserConditionEndsEveryPassAtItsFirstError) {
         condition = CompiledSelection{c.Text, nullptr};
         filter.OutputSelection = 8;
         Pass(p, 1e-15, false);
-        EXPECT_EQ(out.Sequence, c.Pass);
-        // The next pass shows the error again.
         Pass(p, 2e-15, false);
-        std::vector<std::string> twice = c.Pass;
-        twice.insert(twice.end(), c.Pass.begin(), c.Pass.end());
-        EXPECT_EQ(out.Sequence, twice);
+        EXPECT_EQ(out.Trace, c.Trace);
         for (const ParticleSample& r : out.Records) EXPECT_EQ(p.Flags[r.Index], Recorded);
     }
 }
@@ -239,8 +223,7 @@ TEST_F(Sampling, FailedRecordsAreReturnedAndThePassGoesOn) {
     ParticleTable p = Particles(2);
     out.AppendStatus = OutputStatus::WriteFailed;
     EXPECT_EQ(Pass(p, 1e-15, false), OutputStatus::WriteFailed);
-    EXPECT_EQ(out.Sequence,
-              (std::vector<std::string>{"record 0", "record 1", "record 2", "flush"}));
+    EXPECT_EQ(out.Trace, "0 1 2 | ");
 }
 
 }  // namespace
