@@ -8,8 +8,7 @@
 #include "job/program.h"
 #include "job/state.h"
 #include "job/output_files.h"
-#include "job/output_filter.h"
-#include "job/selection_evaluator.h"
+#include "output/selection_evaluator.h"
 
 namespace {
 
@@ -44,7 +43,7 @@ void Sampling(benchmark::State& state, std::int32_t mode) {
     SimulationState s(program);
     FillJob(s);
     s.Run.OutputSelection = mode;
-    s.SelectionText = TypicalCondition;
+    s.Output.Selection.Text = TypicalCondition;
     for (auto _ : state) SampleParticles(s, 1e-13, false);
     state.SetItemsProcessed(state.iterations() * (Atoms + 1));
     CloseDynamicalFile(s);
@@ -54,15 +53,18 @@ void UserConditionPass(benchmark::State& state) { Sampling(state, 8); }
 void FixedEmissionFilterPass(benchmark::State& state) { Sampling(state, 5); }
 
 // What every particle would cost if the text were scanned and parsed each time.
+class NoWindows final : public ExpressionErrorSink {
+public:
+    void ExpressionError(std::string_view) override {}
+};
+
 void ParseEveryParticle(benchmark::State& state) {
-    SilentUserInterface ui;
-    ProgramContext program(ui);
-    SimulationState s(program);
-    s.SelectionText = TypicalCondition;
+    NoWindows windows;
+    CompiledSelection selection{TypicalCondition, nullptr};
     SelectionVariables v{1e-10, 2e-10, 3e-10, 1e-22, 2e-22, 3e-22, 1.0552e-25, 1e-13, 7, 1};
     for (auto _ : state) {
-        s.SelectionCompiled.reset();
-        benchmark::DoNotOptimize(EvaluateSelection(s, v));
+        selection.Parsed.reset();
+        benchmark::DoNotOptimize(EvaluateSelection(selection, v, windows));
     }
     state.SetItemsProcessed(state.iterations());
 }

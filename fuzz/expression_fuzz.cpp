@@ -9,10 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "job/program.h"
-#include "job/state.h"
-#include "fuzz/fuzz_support.h"
-#include "job/selection_evaluator.h"
+#include "output/selection_evaluator.h"
 
 namespace {
 
@@ -21,7 +18,7 @@ using namespace vantrel;
 // Long enough to reach the parser's stack limit.
 constexpr std::size_t MaxTextBytes = 2048;
 
-class WindowRecorder : public SilentUserInterface {
+class WindowRecorder final : public ExpressionErrorSink {
 public:
     void ExpressionError(std::string_view message) override { Windows.emplace_back(message); }
     std::vector<std::string> Windows;
@@ -32,11 +29,12 @@ struct Result {
     std::vector<std::string> Windows;
 };
 
-Result Evaluate(SimulationState& s, WindowRecorder& ui, const SelectionVariables& v) {
-    ui.Windows.clear();
+Result Evaluate(CompiledSelection& selection, WindowRecorder& windows,
+                const SelectionVariables& v) {
+    windows.Windows.clear();
     Result r;
-    r.Outcome = EvaluateSelection(s, v);
-    r.Windows = ui.Windows;
+    r.Outcome = EvaluateSelection(selection, v, windows);
+    r.Windows = windows.Windows;
     return r;
 }
 
@@ -114,21 +112,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (text.size() > MaxTextBytes) return 0;
 
-    WindowRecorder ui;
-    ProgramContext program(ui);
-    SimulationState s(program);
-    s.SelectionText = text;
+    WindowRecorder windows;
+    CompiledSelection selection;
+    selection.Text = text;
 
-    const Result fresh = Evaluate(s, ui, first);
+    const Result fresh = Evaluate(selection, windows, first);
     Check(fresh);
-    const Result again = Evaluate(s, ui, first);  // the kept form, when the parse was clean
+    // The kept form, when the parse was clean.
+    const Result again = Evaluate(selection, windows, first);
     Check(again);
     if (!Same(fresh, again)) std::abort();
 
-    const Result kept = Evaluate(s, ui, second);
+    const Result kept = Evaluate(selection, windows, second);
     Check(kept);
-    s.SelectionCompiled.reset();
-    const Result reparsed = Evaluate(s, ui, second);
+    selection.Parsed.reset();
+    const Result reparsed = Evaluate(selection, windows, second);
     if (!Same(kept, reparsed)) std::abort();
     return 0;
 }

@@ -35,7 +35,7 @@ void FuzzRun(SimulationState& s, const std::string& path) {
     PrintSimulationSummary(s, 100);
     const RunParameters& r = s.Run;
     Check(r.SelectionExpression.size() <= ShortTextLimit);
-    Check(s.SelectionText.size() <= ShortTextLimit);
+    Check(s.Output.Selection.Text.size() <= ShortTextLimit);
     if (ok)
         Check(r.SampleMode >= 0 && r.SampleMode <= 3 && r.OutputSelection >= 0 &&
               r.OutputSelection <= 8 && r.MaxPartners >= 1 && r.MaxPartners <= 500 &&

@@ -292,7 +292,7 @@ std::string EventLogText(const CollisionEvent& e) {
 
 void ReportCollisionEvent(SimulationState& s, const CollisionEvent& e) {
     const SimulationOptions& options = s.Options();
-    if (options.StoreInelastic && s.EventsFile) {
+    if (options.StoreInelastic && EventsFileOpen(s)) {
         InelasticEvent line;
         line.Kind = e.Kind;
         line.RunNumber = s.RunNumber();

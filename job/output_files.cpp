@@ -1,134 +1,103 @@
 #include "job/output_files.h"
 
-#include <cstdio>
 #include <string>
 
 #include "job/log.h"
+#include "output/output_filter.h"
 
 namespace vantrel {
 
 namespace {
 
-// Large buffers: a sampling pass may write a record for every atom.
-constexpr std::size_t OutputBufferBytes = 1 << 16;
+// The expression's errors, shown in the "Error parsing expression" window.
+class ExpressionWindow final : public ExpressionErrorSink {
+public:
+    explicit ExpressionWindow(UserInterface& ui) : ui_(ui) {}
+    void ExpressionError(std::string_view message) override { ui_.ExpressionError(message); }
 
-void ReportOnce(SimulationState& s, bool& shown, std::string_view what, std::string_view name) {
-    if (shown) return;
-    shown = true;
-    LogLine(s.Ui(), std::string(what) + std::string(name), ColourRed);
-}
+private:
+    UserInterface& ui_;
+};
 
-void ReportCreate(SimulationState& s, bool& shown, std::string_view name) {
-    ReportOnce(s, shown, "  Cannot create output file: ", name);
-}
+// Appends the accepted records to the dynamical-variables file and reports a
+// failure at once, between the windows of the same pass.
+class DynamicalFileWriter final : public SampleWriter {
+public:
+    explicit DynamicalFileWriter(SimulationState& s) : s_(s) {}
+    OutputStatus Append(const ParticleSample& sample) override {
+        return Reported(AppendSample(s_.Output.Files, sample));
+    }
+    OutputStatus Flush() override { return Reported(FlushDynamicalFile(s_.Output.Files)); }
 
-void ReportWrite(SimulationState& s, bool& shown, std::string_view name) {
-    ReportOnce(s, shown, "  Error writing output file: ", name);
-}
-
-FileHandle OpenForWriting(const std::string& name, const char* mode) {
-    FileHandle file(std::fopen(name.c_str(), mode));
-    if (file) std::setvbuf(file.get(), nullptr, _IOFBF, OutputBufferBytes);
-    return file;
-}
-
-// Flushes and closes; false when anything buffered could not be written.
-bool FlushAndClose(FileHandle& file) {
-    if (!file) return true;
-    bool ok = std::fflush(file.get()) == 0 && !std::ferror(file.get());
-    ok = std::fclose(file.release()) == 0 && ok;
-    return ok;
-}
-
-bool WriteRecord(std::FILE* file, const ParticleSample& sample) {
-    const SampleRecord bytes = EncodeSample(sample);
-    return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-}
+private:
+    OutputStatus Reported(OutputStatus status) {
+        ReportOutputStatus(s_, s_.Output.Files.DynamicalVariables, status);
+        return status;
+    }
+    SimulationState& s_;
+};
 
 }  // namespace
 
+void ReportOutputStatus(SimulationState& s, OutputFile& file, OutputStatus status) {
+    if (status == OutputStatus::Ok || file.FailureShown) return;
+    file.FailureShown = true;
+    const char* what = status == OutputStatus::CannotCreate ? "  Cannot create output file: "
+                                                            : "  Error writing output file: ";
+    LogLine(s.Ui(), what + file.Name, ColourRed);
+}
+
 bool CreateDynamicalFile(SimulationState& s) {
-    s.DynamicalFile = OpenForWriting(s.Outputs.DynamicalVariables, "wb");
-    if (s.DynamicalFile) return true;
-    ReportCreate(s, s.OutputFailuresShown.DynamicalVariables, s.Outputs.DynamicalVariables);
-    return false;
-}
-
-bool AppendSample(SimulationState& s, const ParticleSample& sample) {
-    if (s.DynamicalFile && WriteRecord(s.DynamicalFile.get(), sample)) return true;
-    ReportWrite(s, s.OutputFailuresShown.DynamicalVariables, s.Outputs.DynamicalVariables);
-    return false;
-}
-
-bool FlushDynamicalFile(SimulationState& s) {
-    if (!s.DynamicalFile) return false;
-    if (std::fflush(s.DynamicalFile.get()) == 0 && !std::ferror(s.DynamicalFile.get()))
-        return true;
-    ReportWrite(s, s.OutputFailuresShown.DynamicalVariables, s.Outputs.DynamicalVariables);
-    return false;
+    OutputFiles& files = s.Output.Files;
+    const OutputStatus status = CreateDynamicalFile(files, s.Outputs.DynamicalVariables);
+    ReportOutputStatus(s, files.DynamicalVariables, status);
+    return status == OutputStatus::Ok;
 }
 
 void CloseDynamicalFile(SimulationState& s) {
-    if (!FlushAndClose(s.DynamicalFile))
-        ReportWrite(s, s.OutputFailuresShown.DynamicalVariables, s.Outputs.DynamicalVariables);
+    OutputFiles& files = s.Output.Files;
+    ReportOutputStatus(s, files.DynamicalVariables, CloseDynamicalFile(files));
 }
 
 bool WriteInitialConditions(SimulationState& s) {
-    const std::string& name = s.Outputs.InitialConditions;
-    FileHandle file = OpenForWriting(name, "wb");
-    if (!file) {
-        ReportCreate(s, s.OutputFailuresShown.InitialConditions, name);
-        return false;
-    }
-    const ParticleTable& p = s.Particles;
-    const std::int32_t runNumber = s.RunNumber();
-    bool ok = true;
-    for (std::int32_t i = 0; i <= p.AtomCount && ok; ++i) {
-        const double m = p.Mass[i];
-        ok = WriteRecord(file.get(), BuildSample(i, runNumber, p.X[i], p.Y[i], p.Z[i],
-                                                 m * p.VX[i], m * p.VY[i], m * p.VZ[i], 0.0, m));
-    }
-    ok = FlushAndClose(file) && ok;
-    if (!ok) ReportWrite(s, s.OutputFailuresShown.InitialConditions, name);
-    return ok;
+    OutputFiles& files = s.Output.Files;
+    const OutputStatus status = WriteInitialConditions(files, s.Outputs.InitialConditions,
+                                                       s.Particles, s.RunNumber());
+    ReportOutputStatus(s, files.InitialConditions, status);
+    return status == OutputStatus::Ok;
 }
 
 bool CreateEventsFile(SimulationState& s) {
-    s.EventsFile = OpenForWriting(s.Outputs.InelasticEvents, "w");
-    return static_cast<bool>(s.EventsFile);
+    return CreateEventsFile(s.Output.Files, s.Outputs.InelasticEvents) == OutputStatus::Ok;
 }
 
-bool AppendEventsLine(SimulationState& s, std::string_view line) {
-    std::FILE* file = s.EventsFile.get();
-    if (file && std::fwrite(line.data(), 1, line.size(), file) == line.size() &&
-        std::fputc('\n', file) != EOF)
-        return true;
-    ReportWrite(s, s.OutputFailuresShown.InelasticEvents, s.Outputs.InelasticEvents);
-    return false;
-}
-
-void CloseEventsFile(SimulationState& s) {
-    if (!FlushAndClose(s.EventsFile))
-        ReportWrite(s, s.OutputFailuresShown.InelasticEvents, s.Outputs.InelasticEvents);
+bool EventsFileOpen(const SimulationState& s) {
+    return static_cast<bool>(s.Output.Files.InelasticEvents.Handle);
 }
 
 bool WriteEventLine(SimulationState& s, const InelasticEvent& event) {
-    return AppendEventsLine(s, FormatEventLine(event));
+    OutputFiles& files = s.Output.Files;
+    const OutputStatus status = WriteEventLine(files, event);
+    ReportOutputStatus(s, files.InelasticEvents, status);
+    return status == OutputStatus::Ok;
 }
 
 void WriteLssTotals(SimulationState& s, double timestep) {
-    static constexpr std::int32_t Codes[3] = {0, 4, 10};
-    for (int k = 0; k < LssChannelCount; ++k) {
-        InelasticEvent e;
-        e.Kind = EventKind::LssTotal;
-        e.RunNumber = s.RunNumber();
-        e.First = k / 3;
-        e.Second = 0;
-        e.EnergyChange = s.LssChannel[static_cast<std::size_t>(k)];
-        e.Timestep = timestep;
-        e.Code = Codes[k % 3];
-        WriteEventLine(s, e);
-    }
+    OutputFiles& files = s.Output.Files;
+    ReportOutputStatus(s, files.InelasticEvents,
+                       WriteLssTotals(files, s.RunNumber(), s.LssChannel, timestep));
+}
+
+void CloseEventsFile(SimulationState& s) {
+    OutputFiles& files = s.Output.Files;
+    ReportOutputStatus(s, files.InelasticEvents, CloseEventsFile(files));
+}
+
+void SampleParticles(SimulationState& s, double time, bool periodic) {
+    ExpressionWindow window(s.Ui());
+    DynamicalFileWriter writer(s);
+    SelectionFilter filter{s.Run.OutputSelection, s.Run.SkipRecorded, s.Output.Selection, window};
+    SampleParticles(s.Particles, s.RunNumber(), time, periodic, filter, writer);
 }
 
 }  // namespace vantrel

@@ -29,7 +29,7 @@
 #include "job/log.h"
 #include "core/number_text.h"
 #include "io/input_file.h"
-#include "job/selection_text.h"
+#include "output/selection_text.h"
 
 namespace vantrel {
 
@@ -116,7 +116,7 @@ bool ReadRunFile(SimulationState& s, std::string_view name) {
         selectionLine = SelectionLines[run.OutputSelection];
     } else if (run.OutputSelection == UserProgrammedSelection) {
         selectionLine = "  Output: user-programmed = " + run.SelectionExpression;
-        CompileSelectionExpression(s, run.SelectionExpression);
+        CompileSelectionExpression(s.Output.Selection, run.SelectionExpression);
     } else {
         LogError(ui, ParameterError);
         selectionLine = ParameterError;

@@ -23,19 +23,9 @@
 #include "core/units.h"
 #include "job/file_sets.h"
 #include "job/program.h"
+#include "output/output_state.h"
 
 namespace vantrel {
-
-// The parsed form of the selection expression (output/selection_program.h).
-struct SelectionCache;
-
-// Output files that have already reported a failure in this job; each
-// reports once, so a full disk does not flood the log.
-struct OutputFailureNotes {
-    bool InitialConditions = false;
-    bool DynamicalVariables = false;
-    bool InelasticEvents = false;
-};
 
 // Number of LSS channel sums: groups 0 (projectile) and 1 (target), codes 0, 4, 10.
 inline constexpr int LssChannelCount = 6;
@@ -67,9 +57,6 @@ struct SimulationState {
     ModelParameters Model;
     PotentialTables Tables;
     InelasticParameters Inelastic;
-    std::string SelectionText;  // the compiled selection expression (upper case)
-    // Parsed once, replayed for every particle; rebuilt when SelectionText changes.
-    std::shared_ptr<SelectionCache> SelectionCompiled;
 
     // Target facts.
     bool BinaryTarget = false;
@@ -100,10 +87,9 @@ struct SimulationState {
     double ReportedKinetic = 0;    // eV
     double ReportedPotential = 0;  // eV
 
-    // Files held open during the job.
-    FileHandle DynamicalFile;  // 40-byte records, open when SampleMode != 0
-    FileHandle EventsFile;     // text, open when inelastic events are stored
-    OutputFailureNotes OutputFailuresShown;
+    // The output files (the dynamical-variables file open when SampleMode != 0,
+    // the events file when inelastic events are stored) and the selection condition.
+    OutputState Output;
 };
 
 // ---------------------------------------------------------------------------

@@ -12,7 +12,6 @@
 #include "job/verlet.h"
 #include "output/event_line.h"
 #include "job/output_files.h"
-#include "job/output_filter.h"
 
 namespace vantrel {
 
@@ -106,7 +105,7 @@ void EndOfRunReport(SimulationState& s, TrajectoryState& t) {
         CohesiveEnergyReport(s);
         LatticeEnergyReport(s);
     }
-    if (o.StoreInelastic && o.UseLSS && s.EventsFile) WriteLssTotals(s, t.Timestep);
+    if (o.StoreInelastic && o.UseLSS && EventsFileOpen(s)) WriteLssTotals(s, t.Timestep);
     if (o.ReportInelastic) {
         const double k = EvPerJoule;
         s.LssLossSum += s.LssLoss;

@@ -414,9 +414,10 @@ TEST(CollisionEventReport, GoesToTheFileAndTheLogAsTheOptionsSay) {
         o.ReportInelastic = c.ReportInelastic;
         o.StoreInelastic = c.StoreInelastic;
         const std::string path = dir.File("events.dat");
-        if (c.FileOpen) job.S.EventsFile.reset(std::fopen(path.c_str(), "w"));
+        if (c.FileOpen)
+            job.S.Output.Files.InelasticEvents.Handle.reset(std::fopen(path.c_str(), "w"));
         ReportCollisionEvent(job.S, SampleEvent(EventKind::ShapiroTombrello));
-        job.S.EventsFile.reset();
+        job.S.Output.Files.InelasticEvents.Handle.reset();
         const std::vector<std::string> log = testing::ColouredLog(job.Ui);
         if (c.LogExpected) {
             ASSERT_EQ(log.size(), 1u);

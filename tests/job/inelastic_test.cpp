@@ -197,7 +197,7 @@ struct Encounter : PairJob {
         InitialEnergy = Energy();
         Program.Options.StoreInelastic = true;
         EventsPath = Dir.File("events.dat");
-        S.EventsFile.reset(std::fopen(EventsPath.c_str(), "w"));
+        S.Output.Files.InelasticEvents.Handle.reset(std::fopen(EventsPath.c_str(), "w"));
         S.RunCounter = 2;
         S.Inelastic.OrScreeningCoefficient = 0.3;
         // 112.2 eV A^2 per 100 km/s, the LSS stopping cross-section of argon in copper.
@@ -222,7 +222,7 @@ struct Encounter : PairJob {
     }
 
     std::string EventsFile() {
-        S.EventsFile.reset();
+        S.Output.Files.InelasticEvents.Handle.reset();
         return testing::ReadFileBytes(EventsPath);
     }
 };

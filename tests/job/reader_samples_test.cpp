@@ -59,7 +59,7 @@ TEST(ReaderSamples, SampleJobReadsInDriverOrderWithTheWholeSummary) {
               (std::vector<std::string>{"Proceed with simulation now?"}));
 
     EXPECT_EQ(s.Projectile.FlagWord, 32);  // ImageCharge
-    EXPECT_EQ(s.SelectionText, "[KE > 10.0*EP] & [RZ > 5.0E-11]");
+    EXPECT_EQ(s.Output.Selection.Text, "[KE > 10.0*EP] & [RZ > 5.0E-11]");
     EXPECT_EQ(s.Inelastic.LssCount, 2);
     EXPECT_EQ(s.Inelastic.OrTable[1].AtomicNumber, 522);  // 18 x 29
     EXPECT_DOUBLE_EQ(program.OrRadiusSquare, 1.8e-10 * 1.8e-10);

@@ -114,7 +114,7 @@ TEST(RunFile, EachOutputSelectionLogsItsSummaryLineInBlue) {
                                             std::string("blue|") + lines[mode]}))
             << mode;
         EXPECT_EQ(job.state.Run.OutputSelection, mode);
-        EXPECT_EQ(job.state.SelectionText, "");  // only mode 8 hands a condition over
+        EXPECT_EQ(job.state.Output.Selection.Text, "");  // only mode 8 hands a condition over
     }
 }
 
@@ -126,7 +126,7 @@ TEST(RunFile, UserProgrammedSelectionShowsTheConditionAndHandsItOverUpperCased) 
     text.Expression = "[ke > 10.0*ep] & [rz > 5.0e-11]";
     ASSERT_TRUE(Read(job, dir, text));
     EXPECT_EQ(job.state.Run.SelectionExpression, "[ke > 10.0*ep] & [rz > 5.0e-11]");
-    EXPECT_EQ(job.state.SelectionText, "[KE > 10.0*EP] & [RZ > 5.0E-11]");
+    EXPECT_EQ(job.state.Output.Selection.Text, "[KE > 10.0*EP] & [RZ > 5.0E-11]");
     EXPECT_EQ(job.ui.LogTexts().back(), "  Output: user-programmed = [ke > 10.0*ep] & [rz > 5.0e-11]");
     EXPECT_EQ(job.ui.LogEvents().back().Colour, ColourBlue);
 }
@@ -139,7 +139,7 @@ TEST(RunFile, LongConditionIsKeptTo255CharactersAndItsLogLineTo100) {
     text.Expression = std::string(300, 'k');
     ASSERT_TRUE(Read(job, dir, text));
     EXPECT_EQ(job.state.Run.SelectionExpression, std::string(255, 'k'));
-    EXPECT_EQ(job.state.SelectionText, std::string(255, 'K'));
+    EXPECT_EQ(job.state.Output.Selection.Text, std::string(255, 'K'));
     const std::string line = job.ui.LogTexts().back();
     EXPECT_EQ(line, ("  Output: user-programmed = " + std::string(255, 'k')).substr(0, 100));
 }

@@ -1,22 +1,23 @@
 // User-programmed output selection: evaluates the stored selection
-// expression (s.SelectionText, already upper case) for one particle.
+// expression (CompiledSelection::Text, already upper case) for one particle.
 //
 // The first evaluation of a text scans and parses it, evaluating every
 // reduction as it is made; when that parse is free of syntax errors the
-// sequence of reductions is kept (s.SelectionCompiled) and later particles
-// replay it without scanning again.  Errors appear at the same moments either
-// way: syntax and scanner errors at the first evaluation, each math error at
-// the particle and the operation that trigger it, with the same position.
+// sequence of reductions is kept (CompiledSelection::Parsed) and later
+// particles replay it without scanning again.  Errors appear at the same
+// moments either way: syntax and scanner errors at the first evaluation, each
+// math error at the particle and the operation that trigger it, with the same
+// position.
 //
-// Every error opens the "Error parsing expression" window through
-// UserInterface::ExpressionError with the text of ExpressionErrorText.
+// Every error is handed, as the message of ExpressionErrorText, to an
+// ExpressionErrorSink at the moment it happens; the job shows it in the
+// "Error parsing expression" window.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
-
-#include "job/state.h"
 
 namespace vantrel {
 
@@ -36,7 +37,26 @@ struct SelectionOutcome {
     bool Write = false;          // the condition's value; false when there is none
 };
 
-SelectionOutcome EvaluateSelection(SimulationState& s, const SelectionVariables& v);
+// Where the errors of an evaluation go, one message per error, in order.
+class ExpressionErrorSink {
+public:
+    virtual ~ExpressionErrorSink() = default;
+    virtual void ExpressionError(std::string_view message) = 0;
+};
+
+// The parsed form kept between particles (selection_program.h).
+struct SelectionCache;
+
+// The job's selection condition: the text as handed over by the run file
+// (CompileSelectionExpression) and its parsed form, rebuilt whenever the
+// text differs from the one it was parsed from.
+struct CompiledSelection {
+    std::string Text;
+    std::shared_ptr<SelectionCache> Parsed;
+};
+
+SelectionOutcome EvaluateSelection(CompiledSelection& selection, const SelectionVariables& v,
+                                   ExpressionErrorSink& errors);
 
 // Error texts.
 inline constexpr std::string_view SyntaxErrorText = "syntax error";

@@ -21,7 +21,7 @@ namespace vantrel { struct SelectionParse; }
 }
 
 %code {
-#include "job/selection_parse.h"
+#include "output/selection_parse.h"
 
 using vantrel::SelectionOpCode;
 using vantrel::SelectionRelation;

@@ -5,20 +5,20 @@
 #include <string_view>
 #include <vector>
 
-#include "job/selection_program.h"
+#include "output/selection_program.h"
 #include "output/selection_scanner.h"
 
 namespace vantrel {
 
 struct SelectionParse {
-    SelectionParse(UserInterface& ui, std::string_view text, const SelectionVariables& v,
-                   SelectionMachine& machine)
-        : Scanner(text), Variables(v), Machine(machine), Sink{ui, text} {}
+    SelectionParse(ExpressionErrorSink& errors, std::string_view text,
+                   const SelectionVariables& v, SelectionMachine& machine)
+        : Scanner(text), Variables(v), Machine(machine), Report{errors, text} {}
 
     SelectionScanner Scanner;
     const SelectionVariables& Variables;
     SelectionMachine& Machine;
-    SelectionErrorSink Sink;
+    SelectionErrorReport Report;
     std::vector<SelectionOp> Ops;       // every reduction, in order
     std::vector<long double> Reals;     // values of the real literals read so far
     bool SyntaxError = false;           // a syntax or scanner error was shown

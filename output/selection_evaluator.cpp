@@ -1,4 +1,4 @@
-#include "job/selection_evaluator.h"
+#include "output/selection_evaluator.h"
 
 #include <cmath>
 #include <limits>
@@ -7,8 +7,8 @@
 
 #include "core/geometry.h"
 #include "core/number_text.h"
-#include "job/selection_parse.h"
-#include "job/selection_program.h"
+#include "output/selection_parse.h"
+#include "output/selection_program.h"
 
 namespace vantrel {
 
@@ -27,8 +27,8 @@ constexpr std::int32_t LongestFactorProduct = 1024;
 
 constexpr long double Undefined = std::numeric_limits<long double>::quiet_NaN();
 
-void ShowError(const SelectionErrorSink& sink, std::string_view text, std::int32_t position) {
-    sink.Ui.ExpressionError(ExpressionErrorText(text, sink.Expression, position));
+void ShowError(const SelectionErrorReport& report, std::string_view text, std::int32_t position) {
+    report.Sink.ExpressionError(ExpressionErrorText(text, report.Expression, position));
 }
 
 // Two's-complement 32-bit arithmetic without undefined behaviour.
@@ -199,12 +199,12 @@ long double SelectionVariableValue(SelectionVariable variable, const SelectionVa
 }
 
 void ExecuteOp(const SelectionOp& op, const SelectionVariables& v, SelectionMachine& m,
-               const SelectionErrorSink& sink) {
+               const SelectionErrorReport& report) {
     std::vector<SelectionSlot>& stack = m.Stack;
     const int operands = Operands(op.Code);
     if (stack.size() < static_cast<std::size_t>(operands)) return;  // cannot happen for a parsed text
     auto mathError = [&](std::string_view text) {
-        ShowError(sink, text, op.Position);
+        ShowError(report, text, op.Position);
         m.Error = true;
     };
     switch (op.Code) {
@@ -291,23 +291,24 @@ void SelectionParse::Emit(SelectionOpCode code, std::int32_t argument, long doub
     op.Position = Scanner.Consumed();
     op.Real = real;
     Ops.push_back(op);
-    ExecuteOp(op, Variables, Machine, Sink);
+    ExecuteOp(op, Variables, Machine, Report);
 }
 
 void SelectionParse::ReportError(std::string_view text) {
-    ShowError(Sink, text, Scanner.Consumed());
+    ShowError(Report, text, Scanner.Consumed());
     SyntaxError = true;
     Machine.Error = true;
 }
 
-SelectionOutcome EvaluateSelection(SimulationState& s, const SelectionVariables& v) {
+SelectionOutcome EvaluateSelection(CompiledSelection& selection, const SelectionVariables& v,
+                                   ExpressionErrorSink& errors) {
     SelectionOutcome outcome;
-    std::shared_ptr<SelectionCache>& cache = s.SelectionCompiled;
-    if (cache && cache->Text == s.SelectionText) {
+    std::shared_ptr<SelectionCache>& cache = selection.Parsed;
+    if (cache && cache->Text == selection.Text) {
         SelectionMachine& m = cache->Machine;
         m.Reset();
-        const SelectionErrorSink sink{s.Ui(), cache->Text};
-        for (const SelectionOp& op : cache->Ops) ExecuteOp(op, v, m, sink);
+        const SelectionErrorReport report{errors, cache->Text};
+        for (const SelectionOp& op : cache->Ops) ExecuteOp(op, v, m, report);
         outcome.ErrorReported = m.Error;
         outcome.Write = m.Decision;
         return outcome;
@@ -316,8 +317,8 @@ SelectionOutcome EvaluateSelection(SimulationState& s, const SelectionVariables&
     // First evaluation of this text: scan, parse and evaluate together.
     cache.reset();
     auto fresh = std::make_shared<SelectionCache>();
-    fresh->Text = s.SelectionText;
-    SelectionParse parse(s.Ui(), fresh->Text, v, fresh->Machine);
+    fresh->Text = selection.Text;
+    SelectionParse parse(errors, fresh->Text, v, fresh->Machine);
     const int result = selection_parse(parse);
     outcome.Aborted = result != 0;
     outcome.ErrorReported = fresh->Machine.Error;

@@ -9,8 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "job/user_interface.h"
-#include "job/selection_evaluator.h"
+#include "output/selection_evaluator.h"
 #include "output/selection_scanner.h"
 
 namespace vantrel {
@@ -68,14 +67,14 @@ struct SelectionMachine {
     }
 };
 
-// Where math errors go: the window, with the expression text.
-struct SelectionErrorSink {
-    UserInterface& Ui;
+// Where errors go, with the expression text their message shows.
+struct SelectionErrorReport {
+    ExpressionErrorSink& Sink;
     std::string_view Expression;
 };
 
 void ExecuteOp(const SelectionOp& op, const SelectionVariables& v, SelectionMachine& machine,
-               const SelectionErrorSink& sink);
+               const SelectionErrorReport& report);
 
 // The value of a variable or constant for one particle.
 long double SelectionVariableValue(SelectionVariable variable, const SelectionVariables& v);

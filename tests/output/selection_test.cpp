@@ -1,4 +1,4 @@
-#include "job/selection_evaluator.h"
+#include "output/selection_evaluator.h"
 
 #include <cmath>
 #include <numbers>
@@ -7,19 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include "core/number_text.h"
-
-#include "job/program.h"
-#include "job/selection_program.h"
-#include "output/selection_scanner.h"
-#include "tests/support/recording_ui.h"
 #include "core/geometry.h"
+#include "output/selection_program.h"
+#include "output/selection_scanner.h"
+#include "output/selection_text.h"
 
 namespace vantrel {
 namespace {
-
-using testing::RecordingUserInterface;
-using testing::UiCall;
 
 constexpr double Ev = 1.60219e-19;         // J, as the expression language counts it
 constexpr double CopperMass = 1.0552e-25;  // kg
@@ -46,20 +40,23 @@ struct Evaluation {
     std::vector<std::string> Windows;  // messages of the error windows, in order
 };
 
-class Selection : public ::testing::Test {
+class Selection : public ::testing::Test, public ExpressionErrorSink {
 protected:
+    void ExpressionError(std::string_view message) override { windows_.emplace_back(message); }
+
     Evaluation Evaluate(const std::string& text, const SelectionVariables& v) {
-        s.SelectionText = text;
-        ui.Clear();
+        selection.Text = text;
+        windows_.clear();
         Evaluation e;
-        e.Outcome = EvaluateSelection(s, v);
-        e.Windows = ui.Texts(UiCall::ExpressionError);
+        e.Outcome = EvaluateSelection(selection, v, *this);
+        e.Windows = windows_;
         return e;
     }
 
-    RecordingUserInterface ui;
-    ProgramContext program{ui};
-    SimulationState s{program};
+    CompiledSelection selection;
+
+private:
+    std::vector<std::string> windows_;
 };
 
 // Expected "(near char. #n)." ending of a window message.
@@ -213,7 +210,7 @@ TEST_F(Selection, EveryCaseDecidesOrReportsAsExpected) {
         SCOPED_TRACE(c.Text);
         SelectionVariables v = Particle();
         if (c.Adjust) c.Adjust(v);
-        s.SelectionCompiled.reset();
+        selection.Parsed.reset();
         const Evaluation e = Evaluate(c.Text, v);
         EXPECT_EQ(e.Outcome.Write, c.Write);
         if (c.Error) {
@@ -235,9 +232,9 @@ TEST_F(Selection, ReplayedFormGivesTheSameDecisionsAndWindows) {
         SCOPED_TRACE(c.Text);
         SelectionVariables v = Particle();
         if (c.Adjust) c.Adjust(v);
-        s.SelectionCompiled.reset();
+        selection.Parsed.reset();
         const Evaluation first = Evaluate(c.Text, v);
-        const bool kept = s.SelectionCompiled != nullptr;
+        const bool kept = selection.Parsed != nullptr;
         EXPECT_EQ(kept, c.Error == nullptr || std::string(c.Error) != "syntax error");
         const Evaluation second = Evaluate(c.Text, v);
         EXPECT_EQ(second.Outcome.Write, first.Outcome.Write);
@@ -247,90 +244,84 @@ TEST_F(Selection, ReplayedFormGivesTheSameDecisionsAndWindows) {
     }
 }
 
-TEST_F(Selection, SyntaxErrorWindowShowsExpressionCaretAndPosition) {
-    const Evaluation e = Evaluate("[KE > 1]", Particle());
-    ASSERT_EQ(e.Windows.size(), 1u);
-    EXPECT_EQ(e.Windows[0], "Error type: syntax error\r[KE > 1]\r       ^\r(near char. #8).");
-    EXPECT_FALSE(e.Outcome.Aborted);
+TEST_F(Selection, WindowShowsExpressionCaretAndPosition) {
+    SelectionVariables negative = Particle();
+    negative.X = -1e-10;
+    const struct {
+        const char* Text;
+        SelectionVariables Particle;
+        const char* Window;
+    } cases[] = {
+        {"[KE > 1]", Particle(), "Error type: syntax error\r[KE > 1]\r       ^\r(near char. #8)."},
+        {"[SQRT(RX) > 0.0]", negative,
+         "Error type: negative square root.\r[SQRT(RX) > 0.0]\r        ^\r(near char. #9)."},
+    };
+    for (const auto& c : cases) {
+        const Evaluation e = Evaluate(c.Text, c.Particle);
+        EXPECT_EQ(e.Windows, std::vector<std::string>{c.Window});
+        EXPECT_FALSE(e.Outcome.Aborted);
+    }
 }
 
-TEST_F(Selection, MathErrorWindowPointsAtTheOperation) {
-    SelectionVariables v = Particle();
-    v.X = -1e-10;
-    const Evaluation e = Evaluate("[SQRT(RX) > 0.0]", v);
-    ASSERT_EQ(e.Windows.size(), 1u);
-    EXPECT_EQ(e.Windows[0],
-              "Error type: negative square root.\r[SQRT(RX) > 0.0]\r        ^\r(near char. #9).");
-}
-
-TEST_F(Selection, EveryFailingOperationOfOneParticleOpensItsWindow) {
+TEST_F(Selection, EveryErrorOfOneParticleOpensItsWindowInOrder) {
     SelectionVariables v = Particle();
     v.X = -1e-10;
     v.Y = -1e-10;
-    const Evaluation e = Evaluate("[SQRT(RX) > SQRT(RY)]", v);
+    Evaluation e = Evaluate("[SQRT(RX) > SQRT(RY)]", v);
     ASSERT_EQ(e.Windows.size(), 2u);
     EXPECT_TRUE(e.Windows[0].ends_with(Near(9)));
     EXPECT_TRUE(e.Windows[1].ends_with(Near(20)));
     EXPECT_FALSE(e.Outcome.Write);
-}
 
-TEST_F(Selection, MathErrorBeforeSyntaxErrorKeepsTheirOrder) {
-    const Evaluation e = Evaluate("[1.0/0.0 > 1.0]]", Particle());
+    // A math error before a syntax error keeps its place.
+    e = Evaluate("[1.0/0.0 > 1.0]]", Particle());
     ASSERT_EQ(e.Windows.size(), 2u);
     EXPECT_EQ(ErrorOf(e.Windows[0]), "divide by zero.");
     EXPECT_EQ(ErrorOf(e.Windows[1]), "syntax error");
     EXPECT_TRUE(e.Windows[1].ends_with(Near(16)));
 }
 
-TEST_F(Selection, UnclosedCommentAbortsAfterItsSyntaxError) {
-    // The comment swallows the line end, so recovery meets the end of input.
-    const Evaluation e = Evaluate("[RW = 0] {no end", Particle());
-    EXPECT_TRUE(e.Outcome.Aborted);
-    EXPECT_TRUE(e.Outcome.ErrorReported);
-    ASSERT_EQ(e.Windows.size(), 1u);
-    EXPECT_TRUE(e.Windows[0].ends_with(Near(17)));
-}
-
-TEST_F(Selection, RecoveredSyntaxErrorIsNotAnAbort) {
-    const Evaluation e = Evaluate("[RW = 0.0]", Particle());
-    EXPECT_FALSE(e.Outcome.Aborted);
-    EXPECT_TRUE(e.Outcome.ErrorReported);
-    EXPECT_EQ(s.SelectionCompiled, nullptr);
-}
-
-TEST_F(Selection, DeepNestingOverflowsTheParserStack) {
-    const std::string text = std::string(1, '[').append(1100, '(');
-    const Evaluation e = Evaluate(text, Particle());
-    EXPECT_TRUE(e.Outcome.Aborted);
-    ASSERT_EQ(e.Windows.size(), 1u);
-    // Too long for a caret line.  The stack holds 1024 entries: the start
-    // state, "[" and 1022 parentheses; the 1023rd has nowhere to go.
-    EXPECT_EQ(e.Windows[0], "Error type: yyparse stack overflow\r" + text + "\r" + Near(1024));
-}
-
-TEST_F(Selection, OverlongTokenIsAScannerError) {
-    const std::string comment = std::string(1, '{').append(300, 'A');
-    Evaluation e = Evaluate(comment, Particle());
-    EXPECT_TRUE(e.Outcome.Aborted);
-    ASSERT_EQ(e.Windows.size(), 1u);
-    EXPECT_EQ(ErrorOf(e.Windows[0]), "yytext overflow");
-    EXPECT_TRUE(e.Windows[0].ends_with(Near(302)));
-
-    const std::string digits = "[RW = " + std::string(256, '1') + "]";
-    e = Evaluate(digits, Particle());
-    EXPECT_TRUE(e.Outcome.Aborted);
-    ASSERT_EQ(e.Windows.size(), 1u);
-    EXPECT_EQ(ErrorOf(e.Windows[0]), "yytext overflow");
+// A syntax error is recovered from at the line end; an unclosed comment
+// swallows the line end, a nesting deeper than the parser's stack or an
+// overlong token leave nothing to recover with: the parse aborts.
+TEST_F(Selection, ParseAbortsOnlyWhenItCannotRecover) {
+    const std::string deep = std::string(1, '[').append(1100, '(');
+    const std::string longComment = std::string(1, '{').append(300, 'A');
+    const std::string longNumber = "[RW = " + std::string(256, '1') + "]";
+    const struct {
+        std::string Text;
+        bool Aborted;
+        const char* Error;
+        int Position;
+    } cases[] = {
+        {"[RW = 0.0]", false, "syntax error", 9},
+        {"[RW = 0] {no end", true, "syntax error", 17},
+        // The stack holds 1024 entries: the start state, "[" and 1022
+        // parentheses; the 1023rd has nowhere to go.
+        {deep, true, "yyparse stack overflow", 1024},
+        {longComment, true, "yytext overflow", 302},
+        {longNumber, true, "yytext overflow", 262},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Text);
+        const Evaluation e = Evaluate(c.Text, Particle());
+        EXPECT_EQ(e.Outcome.Aborted, c.Aborted);
+        EXPECT_TRUE(e.Outcome.ErrorReported);
+        ASSERT_EQ(e.Windows.size(), 1u);
+        EXPECT_EQ(ErrorOf(e.Windows[0]), c.Error);
+        EXPECT_TRUE(e.Windows[0].ends_with(Near(c.Position))) << e.Windows[0];
+        EXPECT_EQ(selection.Parsed, nullptr);
+    }
 }
 
 TEST_F(Selection, ChangedTextIsParsedAfresh) {
     SelectionVariables v = Particle();
     EXPECT_TRUE(Evaluate("[RW = 3]", v).Outcome.Write);
-    ASSERT_NE(s.SelectionCompiled, nullptr);
+    ASSERT_NE(selection.Parsed, nullptr);
     EXPECT_FALSE(Evaluate("[RW = 4]", v).Outcome.Write);
-    EXPECT_EQ(s.SelectionCompiled->Text, "[RW = 4]");
+    EXPECT_EQ(selection.Parsed->Text, "[RW = 4]");
     EXPECT_EQ(Evaluate("[RW = 4.0]", v).Windows.size(), 1u);
-    EXPECT_EQ(s.SelectionCompiled, nullptr);
+    EXPECT_EQ(selection.Parsed, nullptr);
 }
 
 TEST_F(Selection, VariablesFollowTheirDefinitions) {
@@ -371,127 +362,118 @@ TEST_F(Selection, VariablesFollowTheirDefinitions) {
     EXPECT_EQ(SelectionVariableValue(SV::PHID, v), FullCircleAngle(0, -1) * 57.29577951L);
 }
 
-// Error window layout.
-TEST(ExpressionErrorWindow, CaretStandsUnderCharacterN) {
+// Error window layout: the caret under character n, 55 blanks fewer beyond
+// the 55th, and no caret line for expressions of 110 characters or more.
+TEST(ExpressionErrorWindow, CaretLineFollowsPositionAndLength) {
     EXPECT_EQ(ExpressionErrorText("syntax error", "[RX]", 1),
               "Error type: syntax error\r[RX]\r^\r(near char. #1).");
     EXPECT_EQ(ExpressionErrorText("divide by zero.", "[RX/0.0 > 1.0]", 9),
               "Error type: divide by zero.\r[RX/0.0 > 1.0]\r        ^\r(near char. #9).");
+    const struct {
+        std::size_t Length;
+        int N;
+        int Blanks;  // -1: no caret line
+    } cases[] = {{100, 56, 55}, {100, 57, 1}, {100, 101, 45}, {109, 110, 54}, {110, 111, -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.N);
+        const std::string text(c.Length, 'A');
+        std::string expected = "Error type: syntax error\r" + text;
+        if (c.Blanks >= 0)
+            expected += "\r" + std::string(static_cast<std::size_t>(c.Blanks), ' ') + "^";
+        expected += "\r" + Near(c.N);
+        EXPECT_EQ(ExpressionErrorText("syntax error", text, c.N), expected);
+    }
 }
 
-TEST(ExpressionErrorWindow, CaretMovesLeftBy55BlanksBeyondThe55th) {
-    const std::string text(100, 'A');
-    auto caretLine = [&](int n) {
-        const std::string m = ExpressionErrorText("syntax error", text, n);
-        const std::size_t start = m.find('\r', m.find('\r') + 1) + 1;
-        return m.substr(start, m.find('\r', start) - start);
+// The run file hands the condition over: upper case, cut to 255 characters
+// without splitting a character, replacing the earlier one.
+TEST(SelectionText, StoredUpperCasedAndCut) {
+    const struct {
+        std::string Text;
+        std::string Stored;
+    } cases[] = {
+        {"[ke > 10.0*ep] & [rz > 5.0e-11] | (altd<5)",
+         "[KE > 10.0*EP] & [RZ > 5.0E-11] | (ALTD<5)"},
+        {std::string(300, 'x'), std::string(255, 'X')},
+        {std::string(254, 'a') + "\xC3\xB8" + "b", std::string(254, 'A') + "\xC3\xB8"},
+        {"", ""},
     };
-    EXPECT_EQ(caretLine(56), std::string(55, ' ') + "^");
-    EXPECT_EQ(caretLine(57), std::string(1, ' ') + "^");
-    EXPECT_EQ(caretLine(101), std::string(45, ' ') + "^");
+    CompiledSelection selection;
+    for (const auto& c : cases) {
+        CompileSelectionExpression(selection, c.Text);
+        EXPECT_EQ(selection.Text, c.Stored);
+    }
 }
 
-TEST(ExpressionErrorWindow, NoCaretLineFor110CharactersOrMore) {
-    const std::string shorter(109, 'A');
-    const std::string longer(110, 'A');
-    EXPECT_EQ(ExpressionErrorText("syntax error", shorter, 110),
-              "Error type: syntax error\r" + shorter + "\r" + std::string(54, ' ') +
-                  "^\r(near char. #110).");
-    EXPECT_EQ(ExpressionErrorText("syntax error", longer, 111),
-              "Error type: syntax error\r" + longer + "\r(near char. #111).");
-}
-
-// Scanner.
+// Scanner: one token as the tests see it, with its value (variable or
+// function id, integer, character; 0 for the others) and the characters
+// consumed after it.
 struct Scanned {
     SelectionTokenKind Kind;
+    std::int64_t Value;
     std::int32_t Consumed;
+    bool operator==(const Scanned&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const Scanned& t) {
+        return out << static_cast<int>(t.Kind) << ":" << t.Value << "@" << t.Consumed;
+    }
 };
 
 std::vector<Scanned> Scan(std::string_view text) {
+    using K = SelectionTokenKind;
     SelectionScanner scanner(text);
     std::vector<Scanned> out;
     for (int guard = 0; guard < 100; ++guard) {
         const SelectionToken t = scanner.Next();
-        out.push_back({t.Kind, scanner.Consumed()});
-        if (t.Kind == SelectionTokenKind::End) break;
+        const std::int64_t value = t.Kind == K::Integer     ? t.Integer
+                                   : t.Kind == K::Character ? t.Character
+                                   : t.Kind == K::RealVariable || t.Kind == K::IntegerVariable ||
+                                           t.Kind == K::Function
+                                       ? t.Id
+                                       : 0;
+        out.push_back({t.Kind, value, scanner.Consumed()});
+        if (t.Kind == K::End) break;
     }
     return out;
 }
 
-TEST(SelectionScanner, KeywordsByLongestMatchWithoutWordBoundaries) {
-    SelectionScanner altd("ALTD");
-    SelectionToken t = altd.Next();
-    EXPECT_EQ(t.Kind, SelectionTokenKind::RealVariable);
-    EXPECT_EQ(t.Id, static_cast<int>(SelectionVariable::ALTD));
-    EXPECT_EQ(altd.Consumed(), 4);
-
-    SelectionScanner rxy("RXY");
-    t = rxy.Next();
-    EXPECT_EQ(t.Id, static_cast<int>(SelectionVariable::RX));
-    t = rxy.Next();
-    EXPECT_EQ(t.Kind, SelectionTokenKind::Character);
-    EXPECT_EQ(t.Character, 'Y');
-    EXPECT_EQ(rxy.Consumed(), 3);
-
-    SelectionScanner phidx("PHIDPHI");
-    EXPECT_EQ(phidx.Next().Id, static_cast<int>(SelectionVariable::PHID));
-    EXPECT_EQ(phidx.Next().Id, static_cast<int>(SelectionVariable::PHI));
-
-    SelectionScanner atan("ATANALT");
-    t = atan.Next();
-    EXPECT_EQ(t.Kind, SelectionTokenKind::Function);
-    EXPECT_EQ(t.Id, static_cast<int>(SelectionFunction::ATAN));
-    EXPECT_EQ(atan.Next().Id, static_cast<int>(SelectionVariable::ALT));
-}
-
-TEST(SelectionScanner, NumbersTakeTheLongestForm) {
+// Keywords by longest match without word boundaries, numbers in their
+// longest form, only the blank ignored, a line end after the text, comments
+// that hide everything but the double quote and swallow an open line end.
+TEST(SelectionScanner, TokensAndPositions) {
     using K = SelectionTokenKind;
-    SelectionScanner a("12.5E-3 12E3 12E 7");
-    SelectionToken t = a.Next();
-    EXPECT_EQ(t.Kind, K::Real);
-    EXPECT_EQ(t.Real, 12.5e-3L);
-    EXPECT_EQ(a.Consumed(), 7);
-    t = a.Next();
-    EXPECT_EQ(t.Kind, K::Real);
-    EXPECT_EQ(t.Real, 12e3L);
-    t = a.Next();  // "12E": no exponent digits, so an integer and then E
-    EXPECT_EQ(t.Kind, K::Integer);
-    EXPECT_EQ(t.Integer, 12);
-    EXPECT_EQ(a.Consumed(), 15);
-    t = a.Next();
-    EXPECT_EQ(t.Kind, K::Character);
-    EXPECT_EQ(t.Character, 'E');
-    EXPECT_EQ(a.Next().Integer, 7);
+    auto var = [](SelectionVariable v, std::int32_t at) {
+        return Scanned{v == SelectionVariable::RW ? K::IntegerVariable : K::RealVariable,
+                       static_cast<std::int64_t>(v), at};
+    };
+    using V = SelectionVariable;
+    const struct {
+        std::string Text;
+        std::vector<Scanned> Tokens;
+    } cases[] = {
+        {"ALTD", {var(V::ALTD, 4), {K::LineEnd, 0, 5}, {K::End, 0, 5}}},
+        {"RXY", {var(V::RX, 2), {K::Character, 'Y', 3}, {K::LineEnd, 0, 4}, {K::End, 0, 4}}},
+        {"PHIDPHI", {var(V::PHID, 4), var(V::PHI, 7), {K::LineEnd, 0, 8}, {K::End, 0, 8}}},
+        {"ATANALT",
+         {{K::Function, static_cast<std::int64_t>(SelectionFunction::ATAN), 4}, var(V::ALT, 7),
+          {K::LineEnd, 0, 8}, {K::End, 0, 8}}},
+        // "12E" has no exponent digits: an integer and then E.
+        {"12.5E-3 12E3 12E 7",
+         {{K::Real, 0, 7}, {K::Real, 0, 12}, {K::Integer, 12, 15}, {K::Character, 'E', 16},
+          {K::Integer, 7, 18}, {K::LineEnd, 0, 19}, {K::End, 0, 19}}},
+        {"2147483647", {{K::Integer, 2147483647, 10}, {K::LineEnd, 0, 11}, {K::End, 0, 11}}},
+        {"2147483648", {{K::Illegal, 0, 10}, {K::LineEnd, 0, 11}, {K::End, 0, 11}}},
+        {"RW  ", {var(V::RW, 2), {K::LineEnd, 0, 5}, {K::End, 0, 5}}},
+        {"{a \"b} 1",
+         {{K::Character, '"', 4}, {K::Integer, 1, 8}, {K::LineEnd, 0, 9}, {K::End, 0, 9}}},
+        {"1 {open", {{K::Integer, 1, 1}, {K::End, 0, 8}}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Scan(c.Text), c.Tokens) << c.Text;
 
-    EXPECT_EQ(SelectionScanner("2147483647").Next().Integer, 2147483647);
-    EXPECT_EQ(SelectionScanner("2147483648").Next().Kind, K::Illegal);
+    // Reals convert as decimal numbers; an integer beyond 32 bits is illegal.
+    SelectionScanner reals("12.5E-3 12E3");
+    EXPECT_EQ(reals.Next().Real, 12.5e-3L);
+    EXPECT_EQ(reals.Next().Real, 12e3L);
     EXPECT_EQ(SelectionScanner("99999999999999999999").Next().Kind, K::Illegal);
-}
-
-TEST(SelectionScanner, LineEndAndEndOfInputFollowTheText) {
-    using K = SelectionTokenKind;
-    const std::vector<Scanned> tokens = Scan("RW  ");
-    ASSERT_EQ(tokens.size(), 3u);
-    EXPECT_EQ(tokens[0].Kind, K::IntegerVariable);
-    EXPECT_EQ(tokens[1].Kind, K::LineEnd);
-    EXPECT_EQ(tokens[1].Consumed, 5);
-    EXPECT_EQ(tokens[2].Kind, K::End);
-    EXPECT_EQ(tokens[2].Consumed, 5);
-}
-
-TEST(SelectionScanner, CommentsHideEverythingButTheDoubleQuote) {
-    using K = SelectionTokenKind;
-    std::vector<Scanned> tokens = Scan("{a \"b} 1");
-    ASSERT_EQ(tokens.size(), 4u);
-    EXPECT_EQ(tokens[0].Kind, K::Character);
-    EXPECT_EQ(tokens[0].Consumed, 4);
-    EXPECT_EQ(tokens[1].Kind, K::Integer);
-    EXPECT_EQ(tokens[2].Kind, K::LineEnd);
-
-    tokens = Scan("1 {open");  // swallows the line end
-    ASSERT_EQ(tokens.size(), 2u);
-    EXPECT_EQ(tokens[1].Kind, K::End);
-    EXPECT_EQ(tokens[1].Consumed, 8);
 }
 
 }  // namespace

@@ -4,13 +4,13 @@
 
 #include <string_view>
 
-#include "job/state.h"
+#include "output/selection_evaluator.h"
 
 namespace vantrel {
 
 // Stores text, cut to 255 characters and with its letters upper-cased, as
-// the job's compiled selection text (s.SelectionText).  Nothing else is
-// checked here: a faulty condition shows its error when first evaluated.
-void CompileSelectionExpression(SimulationState& s, std::string_view text);
+// the selection's text.  Nothing else is checked here: a faulty condition
+// shows its error when first evaluated.
+void CompileSelectionExpression(CompiledSelection& selection, std::string_view text);
 
 }  // namespace vantrel
