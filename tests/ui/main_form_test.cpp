@@ -294,14 +294,10 @@ TEST(TMainForm, OptionsAreSavedOnlyAfterOkWithSaveCheckedAndTheIconsFollow) {
             EXPECT_NE(options, nullptr);
             if (!options) return static_cast<int>(QDialog::Rejected);
             dialog.show();
-            options->SaveOptionsBox->setChecked(c.Save);
-            options->StoreInitialOption->setChecked(true);
-            options->StOption->setChecked(true);
-            if (c.Ok) {
-                options->OkClick();
-            } else {
-                dialog.reject();
-            }
+            dialog.findChild<QCheckBox*>("SaveOptionsBox")->setChecked(c.Save);
+            dialog.findChild<QCheckBox*>("StoreInitialOption")->setChecked(true);
+            dialog.findChild<QCheckBox*>("StOption")->setChecked(true);
+            dialog.findChild<QPushButton*>(c.Ok ? "OkButton" : "CancelButton")->click();
             return dialog.result();
         };
         f.Action("SimulationItem")->trigger();
@@ -464,7 +460,7 @@ TEST(TMainForm, HelpReachesTheViewerFromCommandsDialogsAndF1InAnOpenMenu) {
     f.Action("IntroductionItem")->trigger();
     f.windows.FileDialog->findChild<QPushButton*>("HelpButton")->click();
     f.windows.OutfileDlg->findChild<QPushButton*>("HelpButton")->click();
-    f.windows.OptionsDlg->HelpButton->click();
+    f.windows.OptionsDlg->findChild<QPushButton*>("HelpButton")->click();
     std::vector<int> expected{1, 110, 120, 310};
     const struct {
         const char* Menu;
