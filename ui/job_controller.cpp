@@ -115,18 +115,30 @@ void JobController::SetPlatform(const Platform& platform) {
 // ---------------------------------------------------------------------------
 // Files
 
-std::string& JobController::NameOf(FileRole role) {
-    std::string* names[FileRoleCount] = {&inputs_.Projectile,          &inputs_.Target,
-                                         &inputs_.Run,                 &inputs_.Model,
-                                         &inputs_.Impact,              &inputs_.Inelastic,
-                                         &outputs_.InitialConditions,  &outputs_.DynamicalVariables,
-                                         &outputs_.InelasticEvents};
-    return *names[static_cast<int>(role)];
+namespace {
+
+// The name of a role in the two sets, const or not.
+template <typename Inputs, typename Outputs>
+auto& NameIn(Inputs& in, Outputs& out, FileRole role) {
+    switch (role) {
+        case FileRole::Projectile: return in.Projectile;
+        case FileRole::Target: return in.Target;
+        case FileRole::Run: return in.Run;
+        case FileRole::Model: return in.Model;
+        case FileRole::Impact: return in.Impact;
+        case FileRole::Inelastic: return in.Inelastic;
+        case FileRole::InitialConditions: return out.InitialConditions;
+        case FileRole::DynamicalVariables: return out.DynamicalVariables;
+        case FileRole::InelasticEvents: break;
+    }
+    return out.InelasticEvents;
 }
 
-const std::string& JobController::FileName(FileRole role) const {
-    return const_cast<JobController*>(this)->NameOf(role);
-}
+}  // namespace
+
+std::string& JobController::NameOf(FileRole role) { return NameIn(inputs_, outputs_, role); }
+
+const std::string& JobController::FileName(FileRole role) const { return NameIn(inputs_, outputs_, role); }
 
 bool JobController::FileInUse(FileRole role) const {
     const SimulationOptions& o = program_.Options;

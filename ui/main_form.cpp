@@ -112,23 +112,23 @@ MainFormServices DesktopServices() {
 
 const std::array<TMainForm::Command, TMainForm::CommandCount>& TMainForm::Commands() {
     using A = Availability;
-    constexpr int Menu = -1;
-    static const std::array<Command, CommandCount> table{{
+    constexpr std::nullopt_t Menu = std::nullopt;
+    static constexpr std::array<Command, CommandCount> table{{
         // Tool bar.
         {SpeedButton1, "SpeedButton1", "Begin simulation", "", 0, Place::ToolBar, false,
-         static_cast<int>(CommandIcon::Begin), "Begin simulation", A::Begin, &TMainForm::SpeedButton1Click},
-        {CancelButton, "CancelButton", "Cancel", "", 0, Place::ToolBar, false, static_cast<int>(CommandIcon::Cancel),
+         CommandIcon::Begin, "Begin simulation", A::Begin, &TMainForm::SpeedButton1Click},
+        {CancelButton, "CancelButton", "Cancel", "", 0, Place::ToolBar, false, CommandIcon::Cancel,
          CancelHint, A::WhenRunning, &TMainForm::CancelClick},
         {InputFilesButton, "InputFilesButton", "Specify input files", "", 0, Place::ToolBar, true,
-         static_cast<int>(CommandIcon::InputFiles), "Specify input files", A::WhenIdle, &TMainForm::InputFilesClick},
+         CommandIcon::InputFiles, "Specify input files", A::WhenIdle, &TMainForm::InputFilesClick},
         {GraphButton, "GraphButton", "Show graph window", "", 0, Place::ToolBar, false,
-         static_cast<int>(CommandIcon::Graph), "Show graph window", A::GraphButton, &TMainForm::ShowGraphClick},
+         CommandIcon::Graph, "Show graph window", A::GraphButton, &TMainForm::ShowGraphClick},
         {ClearLogButton, "ClearLogButton", "Clear log", "", 0, Place::ToolBar, false,
-         static_cast<int>(CommandIcon::ClearLog), "Clear log", A::Always, &TMainForm::ClearLogClick},
-        {StepButton, "StepButton", "Step", "", 0, Place::ToolBar, false, static_cast<int>(CommandIcon::Step),
+         CommandIcon::ClearLog, "Clear log", A::Always, &TMainForm::ClearLogClick},
+        {StepButton, "StepButton", "Step", "", 0, Place::ToolBar, false, CommandIcon::Step,
          "Step (abandon this run, start next)", A::Step, &TMainForm::StepClick},
         {OutputFilesButton, "OutputFilesButton", "Specify output files", "", 0, Place::ToolBar, false,
-         static_cast<int>(CommandIcon::OutputFiles), "Specify output files", A::WhenIdle,
+         CommandIcon::OutputFiles, "Specify output files", A::WhenIdle,
          &TMainForm::OutputFilesClick},
         // "&File".
         {InputFilesItem, "InputFilesItem", "Specify &input files", "Ctrl+I", 110, Place::FileMenu, false, Menu,
@@ -178,6 +178,13 @@ const std::array<TMainForm::Command, TMainForm::CommandCount>& TMainForm::Comman
         {AboutItem, "AboutItem", "&About", "", 0, Place::HelpMenu, false, Menu, nullptr, A::WhenIdle,
          &TMainForm::AboutClick},
     }};
+    static_assert(
+        [] {
+            for (std::size_t row = 0; row < table.size(); ++row)
+                if (table[row].Id != static_cast<CommandId>(row)) return false;
+            return true;
+        }(),
+        "the rows follow CommandId");
     return table;
 }
 
@@ -297,9 +304,8 @@ void TMainForm::BuildCommands() {
     }
     for (const Command& command : Commands()) {
         QAction* action = nullptr;
-        if (command.Icon >= 0) {
-            action = new QAction(CommandBarIcon(static_cast<CommandIcon>(command.Icon)),
-                                 QString::fromLatin1(command.Caption), this);
+        if (command.Icon) {
+            action = new QAction(CommandBarIcon(*command.Icon), QString::fromLatin1(command.Caption), this);
             action->setToolTip(QString::fromLatin1(command.Hint));
         } else {
             action = new QAction(QString::fromLatin1(command.Caption), this);
@@ -431,10 +437,11 @@ void TMainForm::ShowState(JobState state) {
     } else if (state == JobState::BatchItem) {
         cancel->setToolTip(QString::fromLatin1(BatchCancelHint));
         pages_->setCurrentWidget(logPage_);
-    } else if (cancel->toolTip() == QLatin1String(BatchCancelHint)) {
+    } else if (shownState_ == JobState::BatchItem) {
         // After a batch item the button keeps this hint.
         cancel->setToolTip(QString::fromLatin1(HaltHint));
     }
+    shownState_ = state;
     ApplyCommandStates();
 }
 

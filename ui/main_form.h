@@ -24,6 +24,7 @@
 
 #include "output/log_colour.h"
 #include "ui/job_controller.h"
+#include "ui/pictures.h"
 #include "ui/ui_services.h"
 
 class QAction;
@@ -120,7 +121,7 @@ private:
         int HelpTopic;         // 0: none (F1 then opens the menu's topic)
         Place Where;
         bool SeparatorBefore;
-        int Icon;              // CommandIcon of a tool button, -1 for a menu command
+        std::optional<CommandIcon> Icon;  // tool buttons only
         const char* Hint;      // tool tip of a tool button
         Availability Enabled;
         void (TMainForm::*Handler)();
@@ -203,6 +204,7 @@ private:
     LogView* log_ = nullptr;
     QLabel* statusField_ = nullptr;
     QTimer* splashTimer_ = nullptr;
+    JobState shownState_ = JobState::Idle;
 };
 
 }  // namespace vantrel
