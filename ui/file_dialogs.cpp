@@ -9,10 +9,8 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "job/log.h"
 #include "core/number_text.h"
 #include "io/file_names.h"
 
@@ -20,42 +18,51 @@ namespace vantrel {
 
 namespace {
 
-struct InputRowSpec {
-    const char* Label;
-    const char* Title;
-    const char* FilterName;
-    const char* Pattern;
-    const char* Extension;
-    std::string InputFileSet::*Name;
+constexpr FileRowSpec InputRows[] = {
+    {"&Projectile data", "&Select", nullptr, "Select Projectile file", "Projectile file", "*.prj", "prj"},
+    {"&Target data", "Select", nullptr, "Select Target file", "Target file", "*.trg", "trg"},
+    {"&Model data", "Select", nullptr, "Select Model file", "Model file", "*.mdl", "mdl"},
+    {"&Run data", "Select", nullptr, "Select Run file", "Run file", "*.run", "run"},
+    {"&Impact data", "Select", nullptr, "Select Impact file", "Impact parameter file", "*.imp", "imp"},
+    {"I&nelastic data", "Select", nullptr, "Select Inelastic file", "Inelastic parameters file", "*.inl", "inl"},
 };
 
-constexpr InputRowSpec InputRows[TFileDialog::RowCount] = {
-    {"&Projectile data", "Select Projectile file", "Projectile file", "*.prj", "prj", &InputFileSet::Projectile},
-    {"&Target data", "Select Target file", "Target file", "*.trg", "trg", &InputFileSet::Target},
-    {"&Model data", "Select Model file", "Model file", "*.mdl", "mdl", &InputFileSet::Model},
-    {"&Run data", "Select Run file", "Run file", "*.run", "run", &InputFileSet::Run},
-    {"&Impact data", "Select Impact file", "Impact parameter file", "*.imp", "imp", &InputFileSet::Impact},
-    {"I&nelastic data", "Select Inelastic file", "Inelastic parameters file", "*.inl", "inl",
-     &InputFileSet::Inelastic},
+// The fields of the set in the order of the rows.
+constexpr std::string InputFileSet::*InputFields[] = {&InputFileSet::Projectile, &InputFileSet::Target,
+                                                      &InputFileSet::Model,      &InputFileSet::Run,
+                                                      &InputFileSet::Impact,     &InputFileSet::Inelastic};
+
+const FileDialogSpec InputDialog{"FileDialog",
+                                 "Specify input files",
+                                 "Input files",
+                                 "(Inelastic data file is optional)",
+                                 "OK",
+                                 TFileDialog::HelpContext,
+                                 FileRequest::Kind::OpenExisting,
+                                 true,
+                                 InputRows};
+
+constexpr const char* OutputHint = "Set name of this output file";
+constexpr const char* OutputTitle = "Specify name of output file";
+
+constexpr FileRowSpec OutputRows[] = {
+    {"Initial conditions", "Select", OutputHint, OutputTitle, "Initial conditions vosk file", "*.vsk", "vsk"},
+    {"Dynamical variables", "Select", OutputHint, OutputTitle, "Initial conditions vosk file", "*.vsk", "vsk"},
+    {"Inelastic events", "Select", OutputHint, OutputTitle, "Ascii data file", "*.dat", "dat"},
 };
 
-struct OutputRowSpec {
-    const char* Label;
-    const char* FilterName;
-    const char* Pattern;
-    const char* Extension;
-    std::string OutputFileSet::*Name;
-};
+constexpr std::string OutputFileSet::*OutputFields[] = {
+    &OutputFileSet::InitialConditions, &OutputFileSet::DynamicalVariables, &OutputFileSet::InelasticEvents};
 
-constexpr OutputRowSpec OutputRows[TOutfileDlg::RowCount] = {
-    {"Initial conditions", "Initial conditions vosk file", "*.vsk", "vsk", &OutputFileSet::InitialConditions},
-    {"Dynamical variables", "Initial conditions vosk file", "*.vsk", "vsk", &OutputFileSet::DynamicalVariables},
-    {"Inelastic events", "Ascii data file", "*.dat", "dat", &OutputFileSet::InelasticEvents},
-};
-
-QString QtFilter(const char* name, const char* pattern) {
-    return QString::fromLatin1(name) + QStringLiteral(" (") + QString::fromLatin1(pattern) + QLatin1Char(')');
-}
+const FileDialogSpec OutputDialog{"OutfileDlg",
+                                  "Specify output files",
+                                  "Output data files",
+                                  nullptr,
+                                  "Ok",
+                                  TOutfileDlg::HelpContext,
+                                  FileRequest::Kind::Save,
+                                  false,
+                                  OutputRows};
 
 // The folder of a name already chosen, so the chooser opens where the user was.
 QString FolderOf(const QString& name) {
@@ -66,6 +73,20 @@ QString FolderOf(const QString& name) {
 }
 
 bool ExistingFile(const QString& name) { return IsExistingPlainFile(FromQt(name)); }
+
+template <typename Set, std::size_t N>
+std::vector<std::string> NamesOf(const Set& set, std::string Set::* const (&fields)[N]) {
+    std::vector<std::string> names;
+    for (std::string Set::*field : fields) names.push_back(set.*field);
+    return names;
+}
+
+template <typename Set, std::size_t N>
+Set SetOf(const std::vector<std::string>& names, std::string Set::* const (&fields)[N]) {
+    Set set;
+    for (std::size_t row = 0; row < N && row < names.size(); ++row) set.*fields[row] = names[row];
+    return set;
+}
 
 }  // namespace
 
@@ -90,84 +111,106 @@ QString WithExtension(const QString& name, const QString& extension) {
 
 // ---------------------------------------------------------------------------
 
-TFileDialog::TFileDialog(InputFileSet& files, const SimulationOptions& options, QWidget* parent)
-    : QDialog(parent), files_(files), options_(options) {
-    setWindowTitle(QStringLiteral("Specify input files"));
-    setObjectName(QStringLiteral("FileDialog"));
+FileNamesDialog::FileNamesDialog(const FileDialogSpec& spec, QWidget* parent) : QDialog(parent), spec_(spec) {
+    setWindowTitle(QString::fromLatin1(spec.Caption));
+    setObjectName(QString::fromLatin1(spec.ObjectName));
 
-    auto* group = new QGroupBox(QStringLiteral("Input files"), this);
+    auto* group = new QGroupBox(QString::fromLatin1(spec.GroupCaption), this);
     auto* grid = new QGridLayout(group);
     grid->setHorizontalSpacing(8);
-    for (int row = 0; row < RowCount; ++row) {
-        RowLabel[row] = new QLabel(QString::fromLatin1(InputRows[row].Label), group);
-        SelectButton[row] = new QPushButton(row == 0 ? QStringLiteral("&Select") : QStringLiteral("Select"), group);
-        SelectButton[row]->setAutoDefault(false);
-        FileField[row] = MakeFileNameField(group);
+    for (int row = 0; row < RowCount(); ++row) {
+        const FileRowSpec& r = spec.Rows[static_cast<std::size_t>(row)];
+        auto* label = new QLabel(QString::fromLatin1(r.Label), group);
+        label->setObjectName(QStringLiteral("RowLabel%1").arg(row));
+        auto* button = new QPushButton(QString::fromLatin1(r.ButtonText), group);
+        button->setObjectName(QStringLiteral("SelectButton%1").arg(row));
+        button->setAutoDefault(false);
+        if (r.ButtonHint) button->setToolTip(QString::fromLatin1(r.ButtonHint));
+        QLineEdit* field = MakeFileNameField(group);
+        field->setObjectName(QStringLiteral("FileField%1").arg(row));
         // The label's accelerator moves the focus to the row's button.
-        RowLabel[row]->setBuddy(SelectButton[row]);
-        grid->addWidget(RowLabel[row], row, 0);
-        grid->addWidget(SelectButton[row], row, 1);
-        grid->addWidget(FileField[row], row, 2);
-        connect(SelectButton[row], &QPushButton::clicked, this, [this, row] { SelectClick(row); });
+        if (label->text().contains(QLatin1Char('&'))) label->setBuddy(button);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(button, row, 1);
+        grid->addWidget(field, row, 2);
+        connect(button, &QPushButton::clicked, this, [this, row] { SelectClick(row); });
+        labels_.push_back(label);
+        buttons_.push_back(button);
+        fields_.push_back(field);
     }
     grid->setColumnStretch(2, 1);
 
-    OptionalNote = new QLabel(QStringLiteral("(Inelastic data file is optional)"), this);
-    OkButton = new QPushButton(QStringLiteral("OK"), this);
-    OkButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    HelpButton = new QPushButton(QStringLiteral("Help"), this);
-    connect(OkButton, &QPushButton::clicked, this, &TFileDialog::OkClick);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(HelpButton, &QPushButton::clicked, this, [this] { services_.Help(HelpContext); });
+    auto* ok = new QPushButton(QString::fromLatin1(spec.OkText), this);
+    ok->setObjectName(QStringLiteral("OkButton"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("CancelButton"));
+    auto* help = new QPushButton(QStringLiteral("Help"), this);
+    help->setObjectName(QStringLiteral("HelpButton"));
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(help, &QPushButton::clicked, this, [this] { services_.Help(spec_.HelpContext); });
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(OptionalNote);
+    if (spec.Note) {
+        auto* note = new QLabel(QString::fromLatin1(spec.Note), this);
+        note->setObjectName(QStringLiteral("Note"));
+        buttons->addWidget(note);
+    }
     buttons->addStretch(1);
-    buttons->addWidget(OkButton);
-    buttons->addWidget(CancelButton);
-    buttons->addWidget(HelpButton);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addWidget(help);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
     layout->addLayout(buttons);
-    LoadFields();
 }
 
-void TFileDialog::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) LoadFields();
-    QDialog::showEvent(event);
+void FileNamesDialog::SetNames(const std::vector<std::string>& names) {
+    for (int row = 0; row < RowCount() && row < static_cast<int>(names.size()); ++row)
+        fields_[static_cast<std::size_t>(row)]->setText(ToQt(names[static_cast<std::size_t>(row)]));
 }
 
-void TFileDialog::LoadFields() {
-    for (int row = 0; row < RowCount; ++row) FileField[row]->setText(ToQt(files_.*InputRows[row].Name));
-    // The inelastic file is only needed while an inelastic model is in use;
-    // the row keeps its name either way.
-    const bool inelastic = InelasticModelsInUse(options_);
-    RowLabel[InelasticRow]->setEnabled(inelastic);
-    SelectButton[InelasticRow]->setEnabled(inelastic);
-    FileField[InelasticRow]->setEnabled(inelastic);
+std::vector<std::string> FileNamesDialog::Names() const {
+    std::vector<std::string> names;
+    for (const QLineEdit* field : fields_) names.push_back(CutText(FromQt(field->text()), ShortTextLimit));
+    return names;
 }
 
-FileRequest TFileDialog::RequestFor(int row) const {
-    const InputRowSpec& spec = InputRows[row];
+void FileNamesDialog::SetRowEnabled(int row, bool enabled) {
+    if (row < 0 || row >= RowCount()) return;
+    const auto at = static_cast<std::size_t>(row);
+    labels_[at]->setEnabled(enabled);
+    buttons_[at]->setEnabled(enabled);
+    fields_[at]->setEnabled(enabled);
+}
+
+FileRequest FileNamesDialog::RequestFor(int row) const {
+    const FileRowSpec& spec = spec_.Rows[static_cast<std::size_t>(row)];
+    const QString current = fields_[static_cast<std::size_t>(row)]->text();
     FileRequest request;
-    request.Mode = FileRequest::Kind::OpenExisting;
-    request.Title = QString::fromLatin1(spec.Title);
-    request.Filter = QtFilter(spec.FilterName, spec.Pattern);
+    request.Mode = spec_.Mode;
+    request.Title = QString::fromLatin1(spec.ChooserTitle);
+    request.Filter = QString::fromLatin1(spec.FilterName) + QStringLiteral(" (") + QString::fromLatin1(spec.Pattern) +
+                     QLatin1Char(')');
     request.DefaultSuffix = QString::fromLatin1(spec.Extension);
-    request.InitialName = QString::fromLatin1(spec.Pattern);
-    request.Directory = FolderOf(FileField[row]->text());
-    if (request.Directory.isEmpty()) request.Directory = FolderOf(FileField[ProjectileRow]->text());
+    request.Directory = FolderOf(current);
+    if (spec_.Mode == FileRequest::Kind::OpenExisting) {
+        request.InitialName = QString::fromLatin1(spec.Pattern);
+        if (request.Directory.isEmpty()) request.Directory = FolderOf(fields_.front()->text());
+    } else {
+        request.InitialName = current;
+    }
     return request;
 }
 
-void TFileDialog::SelectClick(int row) {
-    if (row < 0 || row >= RowCount || !services_.ChooseFile) return;
+void FileNamesDialog::SelectClick(int row) {
+    if (row < 0 || row >= RowCount() || !services_.ChooseFile) return;
     const QString chosen = services_.ChooseFile(this, RequestFor(row));
     if (chosen.isEmpty()) return;
-    FileField[row]->setText(chosen);
-    if (row != ProjectileRow) return;
+    fields_[static_cast<std::size_t>(row)]->setText(chosen);
+    if (row != 0 || !spec_.FindCompanions) return;
     if (!ExistingFile(chosen)) {
         if (services_.ShowMessage)
             services_.ShowMessage(this, MessageKind::Error, QStringLiteral("File not found: ") + chosen);
@@ -176,97 +219,33 @@ void TFileDialog::SelectClick(int row) {
     FindCompanionFiles(chosen);
 }
 
-void TFileDialog::FindCompanionFiles(const QString& projectileFile) {
-    // The rows below the projectile, by extension.  A name written in capitals
-    // (CU.PRJ) looks for capital companions too, which matters on file
-    // systems that tell case apart.
-    for (int row = TargetRow; row < RowCount; ++row) {
-        const QString extension = QLatin1Char('.') + QString::fromLatin1(InputRows[row].Extension);
-        QString candidate = WithExtension(projectileFile, extension);
-        if (!ExistingFile(candidate)) candidate = WithExtension(projectileFile, extension.toUpper());
-        if (ExistingFile(candidate)) FileField[row]->setText(candidate);
+void FileNamesDialog::FindCompanionFiles(const QString& firstFile) {
+    // A name written in capitals (CU.PRJ) looks for capital companions too,
+    // which matters on file systems that tell case apart.
+    for (int row = 1; row < RowCount(); ++row) {
+        const QString extension =
+            QLatin1Char('.') + QString::fromLatin1(spec_.Rows[static_cast<std::size_t>(row)].Extension);
+        QString candidate = WithExtension(firstFile, extension);
+        if (!ExistingFile(candidate)) candidate = WithExtension(firstFile, extension.toUpper());
+        if (ExistingFile(candidate)) fields_[static_cast<std::size_t>(row)]->setText(candidate);
     }
-}
-
-void TFileDialog::OkClick() {
-    for (int row = 0; row < RowCount; ++row)
-        files_.*InputRows[row].Name = CutText(FromQt(FileField[row]->text()), ShortTextLimit);
-    accept();
 }
 
 // ---------------------------------------------------------------------------
 
-TOutfileDlg::TOutfileDlg(OutputFileSet& files, QWidget* parent) : QDialog(parent), files_(files) {
-    setWindowTitle(QStringLiteral("Specify output files"));
-    setObjectName(QStringLiteral("OutfileDlg"));
+TFileDialog::TFileDialog(QWidget* parent) : FileNamesDialog(InputDialog, parent) { Load(InputFileSet{}, false); }
 
-    auto* group = new QGroupBox(QStringLiteral("Output data files"), this);
-    auto* grid = new QGridLayout(group);
-    grid->setHorizontalSpacing(8);
-    for (int row = 0; row < RowCount; ++row) {
-        RowLabel[row] = new QLabel(QString::fromLatin1(OutputRows[row].Label), group);
-        SelectButton[row] = new QPushButton(QStringLiteral("Select"), group);
-        SelectButton[row]->setAutoDefault(false);
-        SelectButton[row]->setToolTip(QStringLiteral("Set name of this output file"));
-        FileField[row] = MakeFileNameField(group);
-        grid->addWidget(RowLabel[row], row, 0);
-        grid->addWidget(SelectButton[row], row, 1);
-        grid->addWidget(FileField[row], row, 2);
-        connect(SelectButton[row], &QPushButton::clicked, this, [this, row] { SelectClick(row); });
-    }
-    grid->setColumnStretch(2, 1);
-
-    OkButton = new QPushButton(QStringLiteral("Ok"), this);
-    OkButton->setDefault(true);
-    CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    HelpButton = new QPushButton(QStringLiteral("Help"), this);
-    connect(OkButton, &QPushButton::clicked, this, &TOutfileDlg::OkClick);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(HelpButton, &QPushButton::clicked, this, [this] { services_.Help(HelpContext); });
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(OkButton);
-    buttons->addWidget(CancelButton);
-    buttons->addWidget(HelpButton);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(group);
-    layout->addLayout(buttons);
-    LoadFields();
+void TFileDialog::Load(const InputFileSet& files, bool inelasticInUse) {
+    SetNames(NamesOf(files, InputFields));
+    SetRowEnabled(InelasticRow, inelasticInUse);
 }
 
-void TOutfileDlg::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) LoadFields();
-    QDialog::showEvent(event);
-}
+InputFileSet TFileDialog::Files() const { return SetOf<InputFileSet>(Names(), InputFields); }
 
-void TOutfileDlg::LoadFields() {
-    for (int row = 0; row < RowCount; ++row) FileField[row]->setText(ToQt(files_.*OutputRows[row].Name));
-}
+TOutfileDlg::TOutfileDlg(QWidget* parent) : FileNamesDialog(OutputDialog, parent) { Load(OutputFileSet{}); }
 
-FileRequest TOutfileDlg::RequestFor(int row) const {
-    const OutputRowSpec& spec = OutputRows[row];
-    FileRequest request;
-    request.Mode = FileRequest::Kind::Save;
-    request.Title = QStringLiteral("Specify name of output file");
-    request.Filter = QtFilter(spec.FilterName, spec.Pattern);
-    request.DefaultSuffix = QString::fromLatin1(spec.Extension);
-    request.InitialName = FileField[row]->text();
-    request.Directory = FolderOf(FileField[row]->text());
-    return request;
-}
+void TOutfileDlg::Load(const OutputFileSet& files) { SetNames(NamesOf(files, OutputFields)); }
 
-void TOutfileDlg::SelectClick(int row) {
-    if (row < 0 || row >= RowCount || !services_.ChooseFile) return;
-    const QString chosen = services_.ChooseFile(this, RequestFor(row));
-    if (!chosen.isEmpty()) FileField[row]->setText(chosen);
-}
-
-void TOutfileDlg::OkClick() {
-    for (int row = 0; row < RowCount; ++row)
-        files_.*OutputRows[row].Name = CutText(FromQt(FileField[row]->text()), ShortTextLimit);
-    accept();
-}
+OutputFileSet TOutfileDlg::Files() const { return SetOf<OutputFileSet>(Names(), OutputFields); }
 
 }  // namespace vantrel

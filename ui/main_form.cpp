@@ -6,43 +6,35 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QColorDialog>
-#include <QDir>
-#include <QFileInfo>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProcess>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "job/batch.h"
-#include "job/log.h"
 #include "core/number_text.h"
-#include "job/run_driver.h"
 #include "core/options.h"
+#include "job/log.h"
 #include "ui/expression_error.h"
 #include "ui/file_dialogs.h"
 #include "ui/graph_window.h"
 #include "ui/help_browser.h"
 #include "ui/log_view.h"
-#include "ui/memory_use.h"
 #include "ui/options_dialog.h"
 #include "ui/pictures.h"
 #include "ui/project_tree.h"
 #include "ui/splash_about.h"
-#include "job/options_file.h"
-#include "io/file_names.h"
 
 namespace vantrel {
 
@@ -50,54 +42,15 @@ namespace {
 
 const char* const HelpTopicProperty = "helpTopic";
 
-// The open-file chooser of tree nodes 0-5: one filter entry per input file,
-// in the order of the nodes.
-struct InputNodeChoice {
-    const char* Title;
-    const char* Filter;  // entry of the shared filter list
-    const char* Pattern;
-};
-
-constexpr InputNodeChoice InputNodeChoices[] = {
-    {"Select Projectile file", "Projectile file (*.prj)", "*.prj"},
-    {"Select Target file", "Target file (*.trg)", "*.trg"},
-    {"Select Run file", "Run file  (*.run)", "*.run"},
-    {"Select Model file", "Model file (*.mdl)", "*.mdl"},
-    {"Select Impact file", "Impact file (*.imp)", "*.imp"},
-    {"Select Inelastic file", "Inelastic file (*.inl)", "*.inl"},
-};
-
-QString InputNodeFilter() {
-    QStringList entries;
-    for (const InputNodeChoice& choice : InputNodeChoices) entries << QString::fromLatin1(choice.Filter);
-    return entries.join(QStringLiteral(";;"));
-}
-
-const QString OutputFilterVsk = QStringLiteral("Vantrel output file (*.vsk)");
-const QString OutputFilterDat = QStringLiteral("Inelastic data file (*.dat)");
-
-std::string CutName(const QString& name) { return CutText(FromQt(name), ShortTextLimit); }
-
-QString FileNamePart(const std::string& path) { return QFileInfo(ToQt(path)).fileName(); }
+// The tree's tool tip of each file, in the order of the nodes.
+constexpr const char* NodeRoles[FileRoleCount] = {
+    "Projectile file",          "Target file",        "Run file",            "Model file",      "Impact file",
+    "Inelastic parameter file", "Initial conditions", "Dynamical variables", "Inelastic events"};
 
 }  // namespace
 
 // ---------------------------------------------------------------------------
 // Desktop services
-
-QString BoxText(std::string_view text) {
-    QString out = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    out.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return out;
-}
-
-QString LineText(std::string_view text) {
-    QString out = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    for (QChar& c : out)
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) c = QLatin1Char(' ');
-    return out;
-}
 
 bool AskQuestionBox(QWidget* parent, QuestionBox box, const QString& text) {
     QMessageBox message(parent);
@@ -151,11 +104,88 @@ MainFormServices DesktopServices() {
         QPrintDialog dialog(&printer, parent);
         return dialog.exec() == QDialog::Accepted;
     };
-    services.StartProgram = [](const QString& program) {
-        return QProcess::startDetached(program, {}, QDir::currentPath());
-    };
-    services.AllocatedBytes = [] { return AllocatedBytes(); };
     return services;
+}
+
+// ---------------------------------------------------------------------------
+// The command table
+
+const std::array<TMainForm::Command, TMainForm::CommandCount>& TMainForm::Commands() {
+    using A = Availability;
+    constexpr std::nullopt_t Menu = std::nullopt;
+    static constexpr std::array<Command, CommandCount> table{{
+        // Tool bar.
+        {SpeedButton1, "SpeedButton1", "Begin simulation", "", 0, Place::ToolBar, false,
+         CommandIcon::Begin, "Begin simulation", A::Begin, &TMainForm::SpeedButton1Click},
+        {CancelButton, "CancelButton", "Cancel", "", 0, Place::ToolBar, false, CommandIcon::Cancel,
+         CancelHint, A::WhenRunning, &TMainForm::CancelClick},
+        {InputFilesButton, "InputFilesButton", "Specify input files", "", 0, Place::ToolBar, true,
+         CommandIcon::InputFiles, "Specify input files", A::WhenIdle, &TMainForm::InputFilesClick},
+        {GraphButton, "GraphButton", "Show graph window", "", 0, Place::ToolBar, false,
+         CommandIcon::Graph, "Show graph window", A::GraphButton, &TMainForm::ShowGraphClick},
+        {ClearLogButton, "ClearLogButton", "Clear log", "", 0, Place::ToolBar, false,
+         CommandIcon::ClearLog, "Clear log", A::Always, &TMainForm::ClearLogClick},
+        {StepButton, "StepButton", "Step", "", 0, Place::ToolBar, false, CommandIcon::Step,
+         "Step (abandon this run, start next)", A::Step, &TMainForm::StepClick},
+        {OutputFilesButton, "OutputFilesButton", "Specify output files", "", 0, Place::ToolBar, false,
+         CommandIcon::OutputFiles, "Specify output files", A::WhenIdle,
+         &TMainForm::OutputFilesClick},
+        // "&File".
+        {InputFilesItem, "InputFilesItem", "Specify &input files", "Ctrl+I", 110, Place::FileMenu, false, Menu,
+         nullptr, A::WhenIdle, &TMainForm::InputFilesClick},
+        {OutputFilesItem, "OutputFilesItem", "Specify &output files", "Ctrl+O", 120, Place::FileMenu, false, Menu,
+         nullptr, A::WhenIdle, &TMainForm::OutputFilesClick},
+        {Run1, "Run1", "&Run", "Ctrl+R", 130, Place::FileMenu, true, Menu, nullptr, A::Run, &TMainForm::Run1Click},
+        {BatchRunItem, "BatchRunItem", "&Batch run", "Ctrl+B", 140, Place::FileMenu, false, Menu, nullptr, A::WhenIdle,
+         &TMainForm::BatchRunClick},
+        {SaveLogItem, "SaveLogItem", "S&ave log to file", "", 150, Place::FileMenu, true, Menu, nullptr, A::WhenIdle,
+         &TMainForm::SaveLogClick},
+        {LoadLogItem, "LoadLogItem", "&Load file into log", "", 160, Place::FileMenu, false, Menu, nullptr,
+         A::WhenIdle, &TMainForm::LoadLogClick},
+        {PrintLogItem, "PrintLogItem", "&Print log", "", 170, Place::FileMenu, false, Menu, nullptr, A::WhenIdle,
+         &TMainForm::PrintLogClick},
+        {GraphItem, "GraphItem", "&Graph window", "Ctrl+G", 180, Place::FileMenu, true, Menu, nullptr, A::GraphItem,
+         &TMainForm::ShowGraphClick},
+        {KestrinItem, "KestrinItem", "&Kestrin", "Ctrl+S", 194, Place::FileMenu, true, Menu, nullptr, A::WhenIdle,
+         &TMainForm::KestrinClick},
+        {BrackleItem, "BrackleItem", "&Brackle", "Ctrl+W", 195, Place::FileMenu, false, Menu, nullptr, A::WhenIdle,
+         &TMainForm::BrackleClick},
+        // "&Edit".
+        {UndoItem, "UndoItem", "&Undo", "", 200, Place::EditMenu, false, Menu, nullptr, A::Always,
+         &TMainForm::UndoClick},
+        {CutItem, "CutItem", "Cu&t", "Ctrl+X", 200, Place::EditMenu, true, Menu, nullptr, A::Selection,
+         &TMainForm::CutClick},
+        {CopyItem, "CopyItem", "&Copy", "Ctrl+C", 200, Place::EditMenu, false, Menu, nullptr, A::Selection,
+         &TMainForm::CopyClick},
+        {PasteItem, "PasteItem", "&Paste", "Ctrl+V", 200, Place::EditMenu, false, Menu, nullptr, A::Always,
+         &TMainForm::PasteClick},
+        {DeleteItem, "DeleteItem", "&Delete", "Ctrl+Del", 200, Place::EditMenu, false, Menu, nullptr, A::Selection,
+         &TMainForm::DeleteClick},
+        {SelectAllItem, "SelectAllItem", "&Select All", "", 200, Place::EditMenu, true, Menu, nullptr, A::Always,
+         &TMainForm::SelectAllClick},
+        // "&Options".
+        {SimulationItem, "SimulationItem", "&Simulation", "Ctrl+Q", 310, Place::OptionsMenu, false, Menu, nullptr,
+         A::WhenIdle, &TMainForm::SimulationClick},
+        {ShowMemoryItem, "ShowMemoryItem", "Show &memory use", "Ctrl+M", 317, Place::OptionsMenu, false, Menu, nullptr,
+         A::Always, &TMainForm::ShowMemoryClick},
+        {FontItem, "FontItem", "&Font", "", 350, Place::OptionsMenu, true, Menu, nullptr, A::Always,
+         &TMainForm::FontClick},
+        {PageColourItem, "PageColourItem", "&Page colour", "", 360, Place::OptionsMenu, false, Menu, nullptr,
+         A::Always, &TMainForm::PageColourClick},
+        // "&Help".
+        {IntroductionItem, "IntroductionItem", "&Introduction", "", 1, Place::HelpMenu, false, Menu, nullptr,
+         A::Always, &TMainForm::IntroductionClick},
+        {AboutItem, "AboutItem", "&About", "", 0, Place::HelpMenu, false, Menu, nullptr, A::WhenIdle,
+         &TMainForm::AboutClick},
+    }};
+    static_assert(
+        [] {
+            for (std::size_t row = 0; row < table.size(); ++row)
+                if (table[row].Id != static_cast<CommandId>(row)) return false;
+            return true;
+        }(),
+        "the rows follow CommandId");
+    return table;
 }
 
 // ---------------------------------------------------------------------------
@@ -167,70 +197,61 @@ TMainForm::TMainForm(QWidget* splash) : QMainWindow(nullptr), splash_(splash) {
     setWindowIcon(ProgramIcon());
     services_ = DesktopServices();
     FillMissingServices();
+    // The configuration file, the companion tools and the output names.
+    controller_ = std::make_unique<JobController>(static_cast<JobPrompts&>(*this));
 
-    BuildActions();
-    BuildMenus();
+    BuildCommands();
     BuildToolBar();
     BuildPages();
     BuildStatusBar();
+    ConnectController();
 
-    // 1. The memory display, off, refreshed whenever the event loop is about to wait.
-    memoryDisplayOn_ = false;
+    // The memory display, off, refreshed whenever the event loop is about to wait.
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance())
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TMainForm::IdleRefresh);
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, controller_.get(), &JobController::IdleRefresh);
 
-    // 2. The splash window goes 1600 ms after this window's creation.
-    SplashTimer = new QTimer(this);
-    SplashTimer->setSingleShot(true);
-    SplashTimer->setInterval(SplashDelayMs);
-    connect(SplashTimer, &QTimer::timeout, this, [this] {
+    // The splash window goes 1600 ms after this window's creation.
+    splashTimer_ = new QTimer(this);
+    splashTimer_->setObjectName(QStringLiteral("SplashTimer"));
+    splashTimer_->setSingleShot(true);
+    splashTimer_->setInterval(SplashDelayMs);
+    connect(splashTimer_, &QTimer::timeout, this, [this] {
         if (splash_) splash_->close();
-        SplashTimer->stop();
+        splashTimer_->stop();
     });
-    SplashTimer->start();
+    splashTimer_->start();
 
-    // 3. The configuration file, when it asks to be loaded.
-    LoadOptionsAtStartUp(Program);
-
-    // 4. Help and the companion tools, beside the program.
-    helpFolder_ = HelpFolder();
-    kestrinPath_ = ToQt(ProgramDirFile("kestrin22.exe"));
-    bracklePath_ = ToQt(ProgramDirFile("brackle22.exe"));
-
-    // 5. Panel colours.  The palette says it; the style sheet makes every
+    // Panel colours.  The palette says it; the style sheet makes every
     // style paint it, tool bars included.
-    for (QWidget* panel : {static_cast<QWidget*>(EnableStepping), static_cast<QWidget*>(MemoryLabel)}) {
+    for (QWidget* panel : {static_cast<QWidget*>(enableStepping_), static_cast<QWidget*>(memoryLabel_)}) {
         QPalette palette = panel->palette();
         palette.setColor(QPalette::Window, ToQColor(PanelColour));
         panel->setPalette(palette);
         panel->setAutoFillBackground(true);
     }
-    EnableStepping->setStyleSheet(
+    enableStepping_->setStyleSheet(
         QStringLiteral("QCheckBox { background-color: %1; padding: 2px 6px; }").arg(ToQColor(PanelColour).name()));
-    MemoryLabel->setStyleSheet(QStringLiteral("QLabel { background-color: %1; border: 1px inset gray; padding: 2px 6px; }")
-                                   .arg(ToQColor(PanelColour).name()));
+    memoryLabel_->setStyleSheet(QStringLiteral("QLabel { background-color: %1; border: 1px inset gray; padding: 2px 6px; }")
+                                    .arg(ToQColor(PanelColour).name()));
 
-    // 6. Files dropped on the project tree.
-    connect(Tree, &ProjectTree::FilesDropped, this, &TMainForm::DropFiles);
-    connect(Tree, &ProjectTree::NodeDoubleClicked, this, &TMainForm::TreeDoubleClick);
-    SetAcceptingFiles(true);
+    // Files dropped on the project tree, double clicks on its nodes.
+    connect(tree_, &ProjectTree::FilesDropped, controller_.get(), &JobController::DropFiles);
+    connect(tree_, &ProjectTree::NodeDoubleClicked, this, [this](int node) {
+        if (node >= 0 && node < FileRoleCount) controller_->ChooseFileOf(static_cast<FileRole>(node));
+    });
 
-    // 7. Output names as full paths.
-    for (std::string* name : {&Outputs.InitialConditions, &Outputs.DynamicalVariables, &Outputs.InelasticEvents})
-        *name = CutName(QFileInfo(ToQt(*name)).absoluteFilePath());
-    ShowInputNames();
-    ShowOutputNames();
-
-    // 8. Icons that follow the options.
-    RefreshTreeIcons();
-
-    ApplyCommandStates();
+    ShowProject();
+    ShowState(JobState::Idle);
     // Ctrl-Break and F1 are seen before the controls see them.
     qApp->installEventFilter(this);
     resize(760, 560);
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    // The controller's signals reach this window's controls; none may come
+    // while they are being destroyed.
+    controller_->disconnect(this);
+}
 
 void TMainForm::FillMissingServices() {
     const MainFormServices desktop = DesktopServices();
@@ -244,8 +265,6 @@ void TMainForm::FillMissingServices() {
     if (!services_.ChooseFont) services_.ChooseFont = desktop.ChooseFont;
     if (!services_.ChooseColour) services_.ChooseColour = desktop.ChooseColour;
     if (!services_.SetUpPrinter) services_.SetUpPrinter = desktop.SetUpPrinter;
-    if (!services_.StartProgram) services_.StartProgram = desktop.StartProgram;
-    if (!services_.AllocatedBytes) services_.AllocatedBytes = desktop.AllocatedBytes;
 }
 
 void TMainForm::SetServices(const MainFormServices& services) {
@@ -267,502 +286,237 @@ void TMainForm::AttachWindows(TAboutForm* about, TFileDialog* inputFiles, TGraph
     SetServices(services_);
 }
 
-void TMainForm::BuildActions() {
-    const auto item = [this](const char* text, const QKeySequence& shortcut, int topic) {
-        auto* action = new QAction(QString::fromLatin1(text), this);
-        if (!shortcut.isEmpty()) action->setShortcut(shortcut);
-        if (topic != 0) action->setProperty(HelpTopicProperty, topic);
-        return action;
-    };
-    InputFilesItem = item("Specify &input files", QKeySequence(Qt::CTRL | Qt::Key_I), 110);
-    OutputFilesItem = item("Specify &output files", QKeySequence(Qt::CTRL | Qt::Key_O), 120);
-    RunItem = item("&Run", QKeySequence(Qt::CTRL | Qt::Key_R), 130);
-    BatchRunItem = item("&Batch run", QKeySequence(Qt::CTRL | Qt::Key_B), 140);
-    SaveLogItem = item("S&ave log to file", {}, 150);
-    LoadLogItem = item("&Load file into log", {}, 160);
-    PrintLogItem = item("&Print log", {}, 170);
-    GraphItem = item("&Graph window", QKeySequence(Qt::CTRL | Qt::Key_G), 180);
-    KestrinItem = item("&Kestrin", QKeySequence(Qt::CTRL | Qt::Key_S), 194);
-    BrackleItem = item("&Brackle", QKeySequence(Qt::CTRL | Qt::Key_W), 195);
-    UndoItem = item("&Undo", {}, 200);
-    CutItem = item("Cu&t", QKeySequence(Qt::CTRL | Qt::Key_X), 200);
-    CopyItem = item("&Copy", QKeySequence(Qt::CTRL | Qt::Key_C), 200);
-    PasteItem = item("&Paste", QKeySequence(Qt::CTRL | Qt::Key_V), 200);
-    DeleteItem = item("&Delete", QKeySequence(Qt::CTRL | Qt::Key_Delete), 200);
-    SelectAllItem = item("&Select All", {}, 200);
-    SimulationItem = item("&Simulation", QKeySequence(Qt::CTRL | Qt::Key_Q), 310);
-    ShowMemoryItem = item("Show &memory use", QKeySequence(Qt::CTRL | Qt::Key_M), 317);
-    ShowMemoryItem->setCheckable(true);
-    FontItem = item("&Font", {}, 350);
-    PageColourItem = item("&Page colour", {}, 360);
-    IntroductionItem = item("&Introduction", {}, 1);
-    AboutItem = item("&About", {}, 0);
-
-    connect(InputFilesItem, &QAction::triggered, this, [this] { CheckInputFiles(true); });
-    connect(OutputFilesItem, &QAction::triggered, this, &TMainForm::OutputFilesClick);
-    connect(RunItem, &QAction::triggered, this, &TMainForm::Run1Click);
-    connect(BatchRunItem, &QAction::triggered, this, &TMainForm::BatchRunClick);
-    connect(SaveLogItem, &QAction::triggered, this, &TMainForm::SaveLogClick);
-    connect(LoadLogItem, &QAction::triggered, this, &TMainForm::LoadLogClick);
-    connect(PrintLogItem, &QAction::triggered, this, &TMainForm::PrintLogClick);
-    connect(GraphItem, &QAction::triggered, this, &TMainForm::ShowGraphClick);
-    connect(KestrinItem, &QAction::triggered, this, &TMainForm::KestrinClick);
-    connect(BrackleItem, &QAction::triggered, this, &TMainForm::BrackleClick);
-    connect(UndoItem, &QAction::triggered, this, [this] { Log->undo(); });
-    connect(CutItem, &QAction::triggered, this, [this] { Log->cut(); });
-    connect(CopyItem, &QAction::triggered, this, [this] { Log->copy(); });
-    connect(PasteItem, &QAction::triggered, this, [this] { Log->paste(); });
-    connect(DeleteItem, &QAction::triggered, this, [this] {
-        QTextCursor cursor = Log->textCursor();
-        cursor.removeSelectedText();
-        Log->setTextCursor(cursor);
-    });
-    connect(SelectAllItem, &QAction::triggered, this, [this] { Log->selectAll(); });
-    connect(SimulationItem, &QAction::triggered, this, &TMainForm::SimulationClick);
-    connect(ShowMemoryItem, &QAction::triggered, this, &TMainForm::ShowMemoryClick);
-    connect(FontItem, &QAction::triggered, this, &TMainForm::FontClick);
-    connect(PageColourItem, &QAction::triggered, this, &TMainForm::PageColourClick);
-    connect(IntroductionItem, &QAction::triggered, this, &TMainForm::IntroductionClick);
-    connect(AboutItem, &QAction::triggered, this, &TMainForm::AboutClick);
-
-    const auto button = [this](CommandIcon icon, const char* text, const char* hint) {
-        auto* action = new QAction(CommandBarIcon(icon), QString::fromLatin1(text), this);
-        action->setToolTip(QString::fromLatin1(hint));
-        return action;
-    };
-    BeginButton = button(CommandIcon::Begin, "Begin simulation", "Begin simulation");
-    CancelButton = button(CommandIcon::Cancel, "Cancel", CancelHint);
-    InputFilesButton = button(CommandIcon::InputFiles, "Specify input files", "Specify input files");
-    GraphButton = button(CommandIcon::Graph, "Show graph window", "Show graph window");
-    ClearLogButton = button(CommandIcon::ClearLog, "Clear log", "Clear log");
-    StepButton = button(CommandIcon::Step, "Step", "Step (abandon this run, start next)");
-    OutputFilesButton = button(CommandIcon::OutputFiles, "Specify output files", "Specify output files");
-    connect(BeginButton, &QAction::triggered, this, &TMainForm::SpeedButton1Click);
-    connect(CancelButton, &QAction::triggered, this, &TMainForm::CancelClick);
-    connect(InputFilesButton, &QAction::triggered, this, [this] { CheckInputFiles(true); });
-    connect(GraphButton, &QAction::triggered, this, &TMainForm::ShowGraphClick);
-    connect(ClearLogButton, &QAction::triggered, this, &TMainForm::ClearLogClick);
-    connect(StepButton, &QAction::triggered, this, &TMainForm::StepClick);
-    connect(OutputFilesButton, &QAction::triggered, this, &TMainForm::OutputFilesClick);
-}
-
-void TMainForm::BuildMenus() {
-    FileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-    FileMenu->addAction(InputFilesItem);
-    FileMenu->addAction(OutputFilesItem);
-    FileMenu->addSeparator();
-    FileMenu->addAction(RunItem);
-    FileMenu->addAction(BatchRunItem);
-    FileMenu->addSeparator();
-    FileMenu->addAction(SaveLogItem);
-    FileMenu->addAction(LoadLogItem);
-    FileMenu->addAction(PrintLogItem);
-    FileMenu->addSeparator();
-    FileMenu->addAction(GraphItem);
-    FileMenu->addSeparator();
-    FileMenu->addAction(KestrinItem);
-    FileMenu->addAction(BrackleItem);
-
-    EditMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
-    EditMenu->menuAction()->setProperty(HelpTopicProperty, 200);
-    EditMenu->addAction(UndoItem);
-    EditMenu->addSeparator();
-    EditMenu->addAction(CutItem);
-    EditMenu->addAction(CopyItem);
-    EditMenu->addAction(PasteItem);
-    EditMenu->addAction(DeleteItem);
-    EditMenu->addSeparator();
-    EditMenu->addAction(SelectAllItem);
-    connect(EditMenu, &QMenu::aboutToShow, this, &TMainForm::EditMenuOpening);
-
-    OptionsMenu = menuBar()->addMenu(QStringLiteral("&Options"));
-    OptionsMenu->menuAction()->setProperty(HelpTopicProperty, 300);
-    OptionsMenu->addAction(SimulationItem);
-    OptionsMenu->addAction(ShowMemoryItem);
-    OptionsMenu->addSeparator();
-    OptionsMenu->addAction(FontItem);
-    OptionsMenu->addAction(PageColourItem);
-
-    HelpMenu = menuBar()->addMenu(QStringLiteral("&Help"));
-    HelpMenu->menuAction()->setProperty(HelpTopicProperty, 1);
-    HelpMenu->addAction(IntroductionItem);
-    HelpMenu->addAction(AboutItem);
+void TMainForm::BuildCommands() {
+    const struct {
+        Place Where;
+        const char* Name;
+        const char* Caption;
+        int HelpTopic;  // 0: none
+        QMenu** Menu;
+    } menus[] = {{Place::FileMenu, "FileMenu", "&File", 0, &fileMenu_},
+                 {Place::EditMenu, "EditMenu", "&Edit", 200, &editMenu_},
+                 {Place::OptionsMenu, "OptionsMenu", "&Options", 300, &optionsMenu_},
+                 {Place::HelpMenu, "HelpMenu", "&Help", 1, &helpMenu_}};
+    for (const auto& m : menus) {
+        *m.Menu = menuBar()->addMenu(QString::fromLatin1(m.Caption));
+        (*m.Menu)->setObjectName(QString::fromLatin1(m.Name));
+        if (m.HelpTopic != 0) (*m.Menu)->menuAction()->setProperty(HelpTopicProperty, m.HelpTopic);
+    }
+    for (const Command& command : Commands()) {
+        QAction* action = nullptr;
+        if (command.Icon) {
+            action = new QAction(CommandBarIcon(*command.Icon), QString::fromLatin1(command.Caption), this);
+            action->setToolTip(QString::fromLatin1(command.Hint));
+        } else {
+            action = new QAction(QString::fromLatin1(command.Caption), this);
+        }
+        action->setObjectName(QString::fromLatin1(command.Name));
+        if (*command.Shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(command.Shortcut)));
+        if (command.HelpTopic != 0) action->setProperty(HelpTopicProperty, command.HelpTopic);
+        connect(action, &QAction::triggered, this, command.Handler);
+        actions_[command.Id] = action;
+        for (const auto& m : menus) {
+            if (m.Where != command.Where) continue;
+            if (command.SeparatorBefore) (*m.Menu)->addSeparator();
+            (*m.Menu)->addAction(action);
+        }
+    }
+    actions_[ShowMemoryItem]->setCheckable(true);
+    connect(editMenu_, &QMenu::aboutToShow, this, &TMainForm::EditMenuOpening);
 }
 
 void TMainForm::BuildToolBar() {
-    Tools = addToolBar(QStringLiteral("Commands"));
-    Tools->setObjectName(QStringLiteral("Commands"));
-    Tools->setMovable(false);
-    Tools->setIconSize(QSize(24, 24));
-    Tools->addAction(BeginButton);
-    Tools->addAction(CancelButton);
-    Tools->addSeparator();
-    Tools->addAction(InputFilesButton);
-    Tools->addAction(GraphButton);
-    Tools->addAction(ClearLogButton);
-    Tools->addAction(StepButton);
-    Tools->addAction(OutputFilesButton);
-    Tools->addSeparator();
+    tools_ = addToolBar(QStringLiteral("Commands"));
+    tools_->setObjectName(QStringLiteral("Commands"));
+    tools_->setMovable(false);
+    tools_->setIconSize(QSize(24, 24));
+    for (const Command& command : Commands()) {
+        if (command.Where != Place::ToolBar) continue;
+        if (command.SeparatorBefore) tools_->addSeparator();
+        tools_->addAction(actions_[command.Id]);
+    }
+    tools_->addSeparator();
 
-    auto* panel = new QWidget(Tools);
+    auto* panel = new QWidget(tools_);
     auto* layout = new QHBoxLayout(panel);
     layout->setContentsMargins(4, 0, 4, 0);
     layout->setSpacing(8);
-    EnableStepping = new QCheckBox(QStringLiteral("Enable stepping"), panel);
-    EnableStepping->setObjectName(QStringLiteral("EnableStepping"));
-    MemoryLabel = new QLabel(panel);
-    MemoryLabel->setObjectName(QStringLiteral("MemoryLabel"));
-    MemoryLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    MemoryLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    MemoryLabel->setMinimumWidth(MemoryLabel->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 8);
-    MemoryLabel->setToolTip(QStringLiteral("Bytes allocated"));
-    MemoryLabel->hide();
-    layout->addWidget(EnableStepping);
-    layout->addWidget(MemoryLabel);
-    Tools->addWidget(panel);
+    enableStepping_ = new QCheckBox(QStringLiteral("Enable stepping"), panel);
+    enableStepping_->setObjectName(QStringLiteral("EnableStepping"));
+    memoryLabel_ = new QLabel(panel);
+    memoryLabel_->setObjectName(QStringLiteral("MemoryLabel"));
+    memoryLabel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    memoryLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    memoryLabel_->setMinimumWidth(memoryLabel_->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 8);
+    memoryLabel_->setToolTip(QStringLiteral("Bytes allocated"));
+    memoryLabel_->hide();
+    layout->addWidget(enableStepping_);
+    layout->addWidget(memoryLabel_);
+    tools_->addWidget(panel);
 }
 
 void TMainForm::BuildPages() {
-    Pages = new QTabWidget(this);
-    Pages->setObjectName(QStringLiteral("Pages"));
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QStringLiteral("Pages"));
 
-    ProjectPage = new QWidget(Pages);
-    Tree = new ProjectTree(ProjectPage);
-    Tree->setHeaderLabel(QStringLiteral("   Files in project"));
-    for (int node = 0; node < NodeCount; ++node) new QTreeWidgetItem(Tree);
-    auto* projectLayout = new QVBoxLayout(ProjectPage);
+    projectPage_ = new QWidget(pages_);
+    projectPage_->setObjectName(QStringLiteral("ProjectPage"));
+    tree_ = new ProjectTree(projectPage_);
+    tree_->setObjectName(QStringLiteral("Tree"));
+    tree_->setHeaderLabel(QStringLiteral("   Files in project"));
+    for (int node = 0; node < FileRoleCount; ++node) new QTreeWidgetItem(tree_);
+    auto* projectLayout = new QVBoxLayout(projectPage_);
     projectLayout->setContentsMargins(4, 4, 4, 4);
-    projectLayout->addWidget(Tree);
+    projectLayout->addWidget(tree_);
 
-    LogPage = new QWidget(Pages);
-    Log = new LogView(LogPage);
-    auto* logLayout = new QVBoxLayout(LogPage);
+    logPage_ = new QWidget(pages_);
+    logPage_->setObjectName(QStringLiteral("LogPage"));
+    log_ = new LogView(logPage_);
+    log_->setObjectName(QStringLiteral("Log"));
+    auto* logLayout = new QVBoxLayout(logPage_);
     logLayout->setContentsMargins(0, 0, 0, 0);
-    logLayout->addWidget(Log);
-    connect(Log, &QTextEdit::copyAvailable, this, [this](bool) { EditMenuOpening(); });
+    logLayout->addWidget(log_);
+    connect(log_, &QTextEdit::copyAvailable, this, [this](bool) { EditMenuOpening(); });
 
-    Pages->addTab(ProjectPage, QStringLiteral("Project"));
-    Pages->addTab(LogPage, QStringLiteral("Log"));
-    Pages->setCurrentWidget(ProjectPage);
-    setCentralWidget(Pages);
-    EditMenuOpening();
+    pages_->addTab(projectPage_, QStringLiteral("Project"));
+    pages_->addTab(logPage_, QStringLiteral("Log"));
+    pages_->setCurrentWidget(projectPage_);
+    setCentralWidget(pages_);
 }
 
 void TMainForm::BuildStatusBar() {
-    StatusField = new QLabel(QString::fromLatin1(SpecifyInputsStatusText), this);
-    StatusField->setObjectName(QStringLiteral("StatusField"));
-    statusBar()->addWidget(StatusField, 1);
+    statusField_ = new QLabel(QString::fromLatin1(SpecifyInputsStatusText), this);
+    statusField_->setObjectName(QStringLiteral("StatusField"));
+    statusBar()->addWidget(statusField_, 1);
+}
+
+void TMainForm::ConnectController() {
+    JobController* c = controller_.get();
+    connect(c, &JobController::LogLineAppended, this, [this](const QString& text, LogColour colour) {
+        log_->AppendLine(text, colour, controller_->Program().Options.LogBufferLines);
+    });
+    connect(c, &JobController::FileListLogged, this, &TMainForm::AppendFileList);
+    connect(c, &JobController::StatusTextChanged, statusField_, &QLabel::setText);
+    connect(c, &JobController::CaptionChanged, this, &QWidget::setWindowTitle);
+    connect(c, &JobController::PlotUpdated, this, [this](const PlotSnapshot& snapshot) {
+        if (graph_) graph_->PlotUpdate(snapshot);
+    });
+    connect(c, &JobController::PlotResetRequested, this, [this] {
+        if (graph_) graph_->PlotReset();
+    });
+    connect(c, &JobController::StateChanged, this, &TMainForm::ShowState);
+    connect(c, &JobController::CommandsChanged, this, &TMainForm::ApplyCommandStates);
+    connect(c, &JobController::ProjectChanged, this, &TMainForm::ShowProject);
+    connect(c, &JobController::MemoryDisplayToggled, this, &TMainForm::ShowMemoryDisplay);
+    connect(c, &JobController::MemoryFigureChanged, memoryLabel_, &QLabel::setText);
+    connect(c, &JobController::CloseNow, this, &QWidget::close);
 }
 
 // ---------------------------------------------------------------------------
-// The notifications of a job
+// What the controller shows
 
-void TMainForm::AppendLogLine(std::string_view text, LogColour colour) {
-    Log->AppendLine(LineText(text), colour, Program.Options.LogBufferLines);
+void TMainForm::ApplyCommandStates() {
+    CommandFacts facts;
+    facts.State = controller_->State();
+    facts.Permits = controller_->Permits();
+    facts.Stepping = enableStepping_->isChecked();
+    facts.Selection = log_->textCursor().hasSelection();
+    for (const Command& command : Commands()) actions_[command.Id]->setEnabled(CommandEnabled(command.Enabled, facts));
+    // The whole File menu is off while a job runs; its commands are switched
+    // off one by one as well, since their shortcuts would work without the menu.
+    fileMenu_->menuAction()->setEnabled(CommandEnabled(Availability::WhenIdle, facts));
+    enableStepping_->setEnabled(CommandEnabled(Availability::WhenIdle, facts));
 }
 
-void TMainForm::SetStatusText(std::string_view text) { StatusField->setText(LineText(text)); }
-
-void TMainForm::PlotUpdate(const PlotSnapshot& snapshot) {
-    if (graph_) graph_->PlotUpdate(snapshot);
+void TMainForm::ShowState(JobState state) {
+    tree_->SetAcceptingFiles(state == JobState::Idle);
+    QAction* cancel = actions_[CancelButton];
+    if (state == JobState::Running) {
+        pages_->setCurrentWidget(logPage_);
+        log_->setFocus();
+    } else if (state == JobState::BatchItem) {
+        cancel->setToolTip(QString::fromLatin1(BatchCancelHint));
+        pages_->setCurrentWidget(logPage_);
+    } else if (shownState_ == JobState::BatchItem) {
+        // After a batch item the button keeps this hint.
+        cancel->setToolTip(QString::fromLatin1(HaltHint));
+    }
+    shownState_ = state;
+    ApplyCommandStates();
 }
 
-void TMainForm::PlotReset() {
-    if (graph_) graph_->PlotReset();
+void TMainForm::ShowProject() {
+    for (int node = 0; node < FileRoleCount; ++node) {
+        const auto role = static_cast<FileRole>(node);
+        const bool inUse = controller_->FileInUse(role);
+        QTreeWidgetItem* item = tree_->topLevelItem(node);
+        item->setText(0, ToQt(controller_->FileName(role)));
+        item->setIcon(0, ProjectFileIcon(inUse));
+        item->setData(0, Qt::UserRole, inUse);
+        item->setToolTip(0, QString::fromLatin1(NodeRoles[node]) + (inUse ? QString() : QStringLiteral(" (not in use)")));
+    }
 }
 
-void TMainForm::ErrorBox(std::string_view text) {
-    services_.Ui.ShowMessage(this, MessageKind::Error, BoxText(text));
+void TMainForm::ShowMemoryDisplay(bool on) {
+    actions_[ShowMemoryItem]->setChecked(on);
+    memoryLabel_->setVisible(on);
 }
 
-void TMainForm::WarningBox(std::string_view text) {
-    services_.Ui.ShowMessage(this, MessageKind::Warning, BoxText(text));
+void TMainForm::AppendFileList(const QStringList& lines) {
+    for (const QString& line : lines) log_->AppendLineUnlimited(line, ColourDarkGreen);
 }
 
-bool TMainForm::AskYesNo(std::string_view text, QuestionKind kind) {
-    QuestionBox box = QuestionBox::Confirmation;
-    if (kind == QuestionKind::Warning) box = QuestionBox::Warning;
-    if (kind == QuestionKind::ConfirmationTopLeft) box = QuestionBox::ConfirmationTopLeft;
-    return Ask(box, BoxText(text));
-}
-
-void TMainForm::ProcessPendingEvents() {
-    if (services_.DuringEvents) services_.DuringEvents();
-    QCoreApplication::processEvents();
-}
-
-void TMainForm::Beep() { services_.Ui.Beep(); }
-
-void TMainForm::ExpressionError(std::string_view message) { services_.ShowExpressionError(this, BoxText(message)); }
-
-void TMainForm::RefreshMemoryDisplay() { IdleRefresh(); }
+// ---------------------------------------------------------------------------
+// JobPrompts
 
 bool TMainForm::Ask(QuestionBox box, const QString& text) { return services_.Ask(this, box, text); }
+
+void TMainForm::Tell(MessageKind kind, const QString& text) { services_.Ui.ShowMessage(this, kind, text); }
+
+QString TMainForm::ChooseFile(const FileRequest& request) { return services_.Ui.ChooseFile(this, request); }
+
+void TMainForm::ShowExpressionError(const QString& message) { services_.ShowExpressionError(this, message); }
+
+void TMainForm::Beep() { services_.Ui.Beep(); }
 
 int TMainForm::RunModal(QDialog& dialog) { return services_.RunDialog(dialog); }
 
 // ---------------------------------------------------------------------------
-// Running and idle states
+// Jobs, files and options
 
-void TMainForm::ApplyCommandStates() {
-    const bool idle = !jobRunning_;
-    BeginButton->setEnabled(idle && beginAllowed_);
-    CancelButton->setEnabled(jobRunning_);
-    StepButton->setEnabled(jobRunning_ && EnableStepping->isChecked());
-    InputFilesButton->setEnabled(idle);
-    OutputFilesButton->setEnabled(idle);
-    EnableStepping->setEnabled(idle);
-    GraphButton->setEnabled(graphAllowed_);
-    // The whole File menu is off while a job runs; its commands are switched
-    // off one by one as well, since their shortcuts would work without the menu.
-    FileMenu->menuAction()->setEnabled(idle);
-    RunItem->setEnabled(idle && runAllowed_);
-    GraphItem->setEnabled(idle && graphItemAllowed_);
-    for (QAction* action : {InputFilesItem, OutputFilesItem, BatchRunItem, SaveLogItem, LoadLogItem, PrintLogItem,
-                            KestrinItem, BrackleItem})
-        action->setEnabled(idle);
-    AboutItem->setEnabled(idle);
-    SimulationItem->setEnabled(idle);
-}
+void TMainForm::SpeedButton1Click() { controller_->BeginSimulation(); }
 
-void TMainForm::EnterRunningState() {
-    jobRunning_ = true;
-    ApplyCommandStates();
-}
+void TMainForm::Run1Click() { controller_->BeginSimulation(); }
 
-void TMainForm::ReturnToIdleState() {
-    jobRunning_ = false;
-    beginAllowed_ = true;  // returning from a job enables it whatever the files
-    ApplyCommandStates();
-}
+void TMainForm::CancelClick() { controller_->RequestAbort(); }
 
-void TMainForm::SetAcceptingFiles(bool accepting) { Tree->SetAcceptingFiles(accepting); }
+void TMainForm::StepClick() { controller_->StepRun(); }
 
-// ---------------------------------------------------------------------------
-// Jobs and batches
+void TMainForm::BatchRunClick() { controller_->BatchRun(); }
 
-void TMainForm::SpeedButton1Click() { BeginSimulation(); }
-
-void TMainForm::Run1Click() { BeginSimulation(); }
-
-void TMainForm::BeginSimulation() {
-    if (Running()) return;
-    ShowStatusText(*this, LoadingStatusText);
-    EnterRunningState();
-    SetAcceptingFiles(false);
-    Pages->setCurrentWidget(LogPage);
-    Log->setFocus();
-    RunJob(Program, Inputs, Outputs, false);
-    SetAcceptingFiles(true);
-    ReturnToIdleState();
-    ShowStatusText(*this, IdleStatusText);
-    FinishPendingClose();
-}
-
-void TMainForm::CancelClick() { Program.AbortRequested = true; }
-
-void TMainForm::StepClick() { Program.AbortNow = true; }
-
-void TMainForm::BatchRunClick() {
-    if (Running()) return;
-    FileRequest request;
-    request.Mode = FileRequest::Kind::OpenExisting;
-    request.Title = QStringLiteral("Batch definition file");
-    request.Filter = QStringLiteral("Batch definition file (*.bdf);;Any file (*)");
-    request.InitialName = QStringLiteral("*.bdf");
-    const QString chosen = services_.Ui.ChooseFile(this, request);
-    if (chosen.isEmpty()) return;
-    const std::string path = FromQt(chosen);
-    if (!CheckBatchFileExists(*this, path)) return;
-    if (!AskYesNo("Proceed with batch jobs?", QuestionKind::Confirmation)) return;
-
-    BatchHooks hooks;
-    hooks.BatchStarting = [this] {
-        graphAllowed_ = true;
-        ApplyCommandStates();
-        SetAcceptingFiles(false);
-    };
-    hooks.ItemChosen = [this](const BatchItem& item) {
-        Inputs = item.Inputs;
-        Outputs = item.Outputs;
-        ShowInputNames();
-        ShowOutputNames();
-    };
-    hooks.ItemStarting = [this](std::int32_t counter, const BatchItem& item) {
-        EnterRunningState();
-        CancelButton->setToolTip(QString::fromLatin1(BatchCancelHint));
-        setWindowTitle(ToQt(BatchItemCaption(counter, item.Title)));
-        Pages->setCurrentWidget(LogPage);
-    };
-    hooks.ItemFinished = [this](const BatchItem&, JobOutcome) {
-        CancelButton->setToolTip(QString::fromLatin1(HaltHint));
-        ReturnToIdleState();
-    };
-    hooks.BatchFinished = [this] {
-        SetAcceptingFiles(true);
-        setWindowTitle(QString::fromLatin1(ApplicationTitle));
-    };
-    batchRunning_ = true;
-    RunBatch(Program, path, hooks);
-    batchRunning_ = false;
-    FinishPendingClose();
-}
-
-// ---------------------------------------------------------------------------
-// Files
-
-void TMainForm::SetNode(int node, const std::string& name) {
-    if (QTreeWidgetItem* item = Tree->topLevelItem(node)) item->setText(0, ToQt(name));
-}
-
-QString TMainForm::NodeText(int node) const {
-    const QTreeWidgetItem* item = Tree->topLevelItem(node);
-    return item ? item->text(0) : QString();
-}
-
-void TMainForm::ShowInputNames() {
-    SetNode(ProjectileNode, Inputs.Projectile);
-    SetNode(TargetNode, Inputs.Target);
-    SetNode(RunNode, Inputs.Run);
-    SetNode(ModelNode, Inputs.Model);
-    SetNode(ImpactNode, Inputs.Impact);
-    SetNode(InelasticNode, Inputs.Inelastic);
-}
-
-void TMainForm::ShowOutputNames() {
-    SetNode(InitialNode, Outputs.InitialConditions);
-    SetNode(DynamicalNode, Outputs.DynamicalVariables);
-    SetNode(EventsNode, Outputs.InelasticEvents);
-}
-
-void TMainForm::RefreshTreeIcons() {
-    const SimulationOptions& o = Program.Options;
-    for (int node = 0; node < NodeCount; ++node) {
-        bool inUse = true;
-        // The inelastic file is read whenever any inelastic model is on,
-        // the image potential included.
-        if (node == InelasticNode) inUse = InelasticModelsInUse(o);
-        if (node == InitialNode) inUse = o.StoreInitial;
-        if (node == EventsNode) inUse = o.StoreInelastic;
-        static const char* const roles[NodeCount] = {
-            "Projectile file", "Target file",         "Run file",           "Model file",      "Impact file",
-            "Inelastic parameter file", "Initial conditions", "Dynamical variables", "Inelastic events"};
-        QTreeWidgetItem* item = Tree->topLevelItem(node);
-        item->setIcon(0, ProjectFileIcon(inUse));
-        item->setData(0, Qt::UserRole, inUse);
-        item->setToolTip(0, QString::fromLatin1(roles[node]) + (inUse ? QString() : QStringLiteral(" (not in use)")));
+void TMainForm::InputFilesClick() {
+    if (controller_->Busy()) return;
+    if (inputFiles_) {
+        inputFiles_->Load(controller_->Inputs(), InelasticModelsInUse(controller_->Program().Options));
+        if (RunModal(*inputFiles_) == QDialog::Accepted) controller_->SetInputs(inputFiles_->Files());
     }
-}
-
-void TMainForm::LogFileList(std::initializer_list<const std::string*> names) {
-    for (const std::string* name : names) Log->AppendLineUnlimited(ToQt("  " + *name), ColourDarkGreen);
-    Log->AppendLineUnlimited(QString(), ColourDarkGreen);
-}
-
-void TMainForm::CheckInputFiles(bool showDialog) {
-    if (showDialog) {
-        if (Running()) return;
-        if (inputFiles_) RunModal(*inputFiles_);
-    }
-    const InputFileSet& in = Inputs;
-    const bool inelastic = InelasticModelsInUse(Program.Options);
-    const bool complete = IsExistingPlainFile(in.Projectile) && IsExistingPlainFile(in.Impact) &&
-                          IsExistingPlainFile(in.Run) && IsExistingPlainFile(in.Target) &&
-                          IsExistingPlainFile(in.Model) && (!inelastic || IsExistingPlainFile(in.Inelastic));
-    // The tree shows the current names whether or not they make a job.
-    ShowInputNames();
-    if (complete) {
-        runAllowed_ = beginAllowed_ = graphAllowed_ = graphItemAllowed_ = true;
-        ApplyCommandStates();
-        setWindowTitle(QStringLiteral("%1 (%2...)").arg(QString::fromLatin1(ApplicationTitle), FileNamePart(in.Target)));
-        ShowStatusText(*this, IdleStatusText);
-        if (inelastic) {
-            LogFileList({&in.Projectile, &in.Target, &in.Run, &in.Model, &in.Impact, &in.Inelastic});
-        } else {
-            LogFileList({&in.Projectile, &in.Target, &in.Run, &in.Model, &in.Impact});
-        }
-    } else {
-        runAllowed_ = beginAllowed_ = false;
-        ApplyCommandStates();
-        setWindowTitle(QString::fromLatin1(ApplicationTitle));
-        ShowStatusText(*this, SpecifyInputsStatusText);
-    }
+    controller_->CheckInputFiles();
 }
 
 void TMainForm::OutputFilesClick() {
-    if (Running()) return;
-    if (outputFiles_) RunModal(*outputFiles_);
-    ShowOutputNames();
-    LogFileList({&Outputs.InitialConditions, &Outputs.DynamicalVariables, &Outputs.InelasticEvents});
+    if (controller_->Busy()) return;
+    if (outputFiles_) {
+        outputFiles_->Load(controller_->Outputs());
+        if (RunModal(*outputFiles_) == QDialog::Accepted) controller_->SetOutputs(outputFiles_->Files());
+    }
+    controller_->ListOutputFiles();
 }
 
 void TMainForm::SimulationClick() {
-    if (Running()) return;
-    if (options_ && RunModal(*options_) == QDialog::Accepted && options_->SaveOptionsChecked())
-        SaveOptionsFile(Program);
-    // The options decide whether the inelastic file is needed and which outputs are written.
-    CheckInputFiles(false);
-    RefreshTreeIcons();
+    if (controller_->Busy()) return;
+    const bool save = options_ && RunModal(*options_) == QDialog::Accepted && options_->SaveOptionsChecked();
+    controller_->OptionsClosed(save);
 }
-
-void TMainForm::TreeDoubleClick(int node) {
-    if (Running() || node < 0 || node >= NodeCount) return;
-    FileRequest request;
-    std::string* name = nullptr;
-    if (node <= InelasticNode) {
-        std::string* names[] = {&Inputs.Projectile, &Inputs.Target, &Inputs.Run,
-                                &Inputs.Model,      &Inputs.Impact, &Inputs.Inelastic};
-        name = names[node];
-        const InputNodeChoice& choice = InputNodeChoices[node];
-        request.Mode = FileRequest::Kind::OpenExisting;
-        request.Title = QString::fromLatin1(choice.Title);
-        request.Filter = InputNodeFilter();
-        request.SelectedFilter = QString::fromLatin1(choice.Filter);
-        request.InitialName = QString::fromLatin1(choice.Pattern);
-    } else {
-        std::string* names[] = {&Outputs.InitialConditions, &Outputs.DynamicalVariables, &Outputs.InelasticEvents};
-        name = names[node - InitialNode];
-        const bool events = node == EventsNode;
-        request.Mode = FileRequest::Kind::Save;
-        request.Title = QStringLiteral("Specify name of output file");
-        request.Filter = OutputFilterVsk + QStringLiteral(";;") + OutputFilterDat;
-        request.SelectedFilter = events ? OutputFilterDat : OutputFilterVsk;
-        // A name typed without extension takes that of the filter shown.
-        request.DefaultSuffix = events ? QStringLiteral("dat") : QStringLiteral("vsk");
-        request.InitialName = ToQt(*name);
-    }
-    const QString chosen = services_.Ui.ChooseFile(this, request);
-    if (!chosen.isEmpty()) {
-        *name = CutName(chosen);
-        SetNode(node, *name);
-    }
-    CheckInputFiles(false);
-}
-
-void TMainForm::DropFiles(const QStringList& files) {
-    if (!Tree->AcceptingFiles() || files.isEmpty()) return;
-    const QString file = files.first();
-    const QString extension = QFileInfo(file).suffix().toUpper();
-    const struct {
-        const char* Extension;
-        std::string* Name;
-        Node Where;
-    } roles[] = {
-        {"PRJ", &Inputs.Projectile, ProjectileNode}, {"TRG", &Inputs.Target, TargetNode},
-        {"RUN", &Inputs.Run, RunNode},               {"MDL", &Inputs.Model, ModelNode},
-        {"IMP", &Inputs.Impact, ImpactNode},         {"INL", &Inputs.Inelastic, InelasticNode},
-    };
-    for (const auto& role : roles) {
-        if (extension != QLatin1String(role.Extension)) continue;
-        *role.Name = CutName(file);
-        SetNode(role.Where, *role.Name);
-        break;
-    }
-    CheckInputFiles(false);
-}
-
-// ---------------------------------------------------------------------------
-// Log commands
 
 void TMainForm::ShowGraphClick() {
     if (!graph_) return;
@@ -771,13 +525,38 @@ void TMainForm::ShowGraphClick() {
     graph_->activateWindow();
 }
 
-void TMainForm::ClearLogClick() { Log->ClearLog(); }
+void TMainForm::KestrinClick() { controller_->StartKestrin(); }
+
+void TMainForm::BrackleClick() { controller_->StartBrackle(); }
+
+void TMainForm::ShowMemoryClick() { controller_->ToggleMemoryDisplay(); }
+
+// ---------------------------------------------------------------------------
+// Log commands
+
+void TMainForm::ClearLogClick() { log_->ClearLog(); }
+
+void TMainForm::UndoClick() { log_->undo(); }
+
+void TMainForm::CutClick() { log_->cut(); }
+
+void TMainForm::CopyClick() { log_->copy(); }
+
+void TMainForm::PasteClick() { log_->paste(); }
+
+void TMainForm::DeleteClick() {
+    QTextCursor cursor = log_->textCursor();
+    cursor.removeSelectedText();
+    log_->setTextCursor(cursor);
+}
+
+void TMainForm::SelectAllClick() { log_->selectAll(); }
 
 void TMainForm::EditMenuOpening() {
-    const bool selection = Log->textCursor().hasSelection();
-    CutItem->setEnabled(selection);
-    CopyItem->setEnabled(selection);
-    DeleteItem->setEnabled(selection);
+    CommandFacts facts;
+    facts.Selection = log_->textCursor().hasSelection();
+    for (CommandId id : {CutItem, CopyItem, DeleteItem})
+        actions_[id]->setEnabled(CommandEnabled(Commands()[id].Enabled, facts));
 }
 
 void TMainForm::SaveLogClick() {
@@ -787,10 +566,10 @@ void TMainForm::SaveLogClick() {
     request.Filter = QStringLiteral("Rich text format file (*.rtf);;Text file (*.txt);;Any file (*)");
     request.DefaultSuffix = QStringLiteral("rtf");
     request.InitialName = QStringLiteral("*.rtf");
-    const QString chosen = services_.Ui.ChooseFile(this, request);
+    const QString chosen = ChooseFile(request);
     if (chosen.isEmpty()) return;
     QString error;
-    if (!Log->SaveToFile(chosen, error)) services_.Ui.ShowMessage(this, MessageKind::Error, error);
+    if (!log_->SaveToFile(chosen, error)) Tell(MessageKind::Error, error);
 }
 
 void TMainForm::LoadLogClick() {
@@ -799,144 +578,64 @@ void TMainForm::LoadLogClick() {
     request.Title = QStringLiteral("Open File in Editor");
     request.Filter = QStringLiteral("Any file (*)");
     request.InitialName = QStringLiteral("*.*");
-    const QString chosen = services_.Ui.ChooseFile(this, request);
+    const QString chosen = ChooseFile(request);
     if (chosen.isEmpty()) return;
     QString error;
     bool truncated = false;
-    if (!Log->LoadFromFile(chosen, error, truncated)) {
-        services_.Ui.ShowMessage(this, MessageKind::Error, error);
+    if (!log_->LoadFromFile(chosen, error, truncated)) {
+        Tell(MessageKind::Error, error);
         return;
     }
     if (truncated)
-        services_.Ui.ShowMessage(this, MessageKind::Warning,
-                                 QStringLiteral("%1 is longer than the log can hold: only its first %2 characters "
-                                                "are shown.")
-                                     .arg(chosen, QLocale::c().toString(LogView::MaxCharacters)));
+        Tell(MessageKind::Warning, QStringLiteral("%1 is longer than the log can hold: only its first %2 characters "
+                                                  "are shown.")
+                                       .arg(chosen, QLocale::c().toString(LogView::MaxCharacters)));
 }
 
 void TMainForm::PrintLogClick() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QString());
     if (!services_.SetUpPrinter(this, printer)) return;
-    Log->document()->print(&printer);
-    if (printer.printerState() == QPrinter::Error)
-        services_.Ui.ShowMessage(this, MessageKind::Error, QStringLiteral("Error printing the log."));
+    log_->document()->print(&printer);
+    if (printer.printerState() == QPrinter::Error) Tell(MessageKind::Error, QStringLiteral("Error printing the log."));
 }
 
 void TMainForm::FontClick() {
-    if (const std::optional<QFont> font = services_.ChooseFont(this, Log->font())) Log->setFont(*font);
+    if (const std::optional<QFont> font = services_.ChooseFont(this, log_->font())) log_->setFont(*font);
 }
 
 void TMainForm::PageColourClick() {
-    QPalette palette = Log->palette();
+    QPalette palette = log_->palette();
     if (const std::optional<QColor> colour = services_.ChooseColour(this, palette.color(QPalette::Base))) {
         palette.setColor(QPalette::Base, *colour);
-        Log->setPalette(palette);
+        log_->setPalette(palette);
     }
 }
 
 // ---------------------------------------------------------------------------
-// Memory display
-
-void TMainForm::ShowMemoryClick() {
-    memoryDisplayOn_ = !memoryDisplayOn_;
-    ShowMemoryItem->setChecked(memoryDisplayOn_);
-    MemoryLabel->setVisible(memoryDisplayOn_);
-}
-
-void TMainForm::IdleRefresh() {
-    if (!memoryDisplayOn_) return;
-    const std::size_t bytes = services_.AllocatedBytes();
-    if (memoryShown_ == bytes) return;
-    MemoryLabel->setText(QString::number(bytes));
-    memoryShown_ = bytes;
-}
-
-// ---------------------------------------------------------------------------
-// Companion tools, help, about
-
-bool TMainForm::StartFirstOf(const QStringList& candidates) {
-    for (const QString& program : candidates)
-        if (services_.StartProgram(program)) return true;
-    return false;
-}
-
-void TMainForm::StartCompanionTool(const QString& path) {
-    const QFileInfo tool(path);
-    const QString bare = tool.fileName();
-    // On systems without ".exe" programs the tool may carry the bare name.
-    QStringList names{bare};
-    if (bare.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive)) names << bare.chopped(4);
-
-    QStringList beside;
-    for (const QString& name : names) {
-        const QString candidate = tool.absolutePath() + QLatin1Char('/') + name;
-        if (QFileInfo(candidate).isFile()) beside << candidate;
-    }
-    if (StartFirstOf(beside)) return;
-    QStringList onPath;
-    for (const QString& name : names) {
-        const QString found = QStandardPaths::findExecutable(name);
-        if (!found.isEmpty()) onPath << found;
-    }
-    if (StartFirstOf(onPath)) return;
-    ShowError(*this, FromQt(bare) + " was not found.");
-
-    FileRequest request;
-    request.Mode = FileRequest::Kind::OpenExisting;
-    request.Title = QStringLiteral("Execute Program");
-    request.Filter = QStringLiteral("Executable files (*.EXE *.exe);;Any file (*)");
-    request.InitialName = QStringLiteral("*.EXE");
-#ifdef _WIN32
-    request.DefaultSuffix = QStringLiteral("EXE");
-#endif
-    const QString chosen = services_.Ui.ChooseFile(this, request);
-    if (chosen.isEmpty()) return;
-    // Started where the user found it: the chooser does not move the current directory.
-    if (!services_.StartProgram(chosen)) ShowError(*this, FromQt(QFileInfo(chosen).fileName()) + "was not found on your path.");
-}
-
-void TMainForm::KestrinClick() { StartCompanionTool(kestrinPath_); }
-
-void TMainForm::BrackleClick() { StartCompanionTool(bracklePath_); }
+// Help, about
 
 void TMainForm::ShowHelpTopic(int topic) { services_.Ui.Help(topic); }
 
 void TMainForm::OpenHelpBrowser(int topic) {
     if (!help_) help_ = new HelpBrowser(this);
     if (!help_->ShowTopic(topic))
-        ShowError(*this, "Help topic " + IntegerText(topic) + " is not available: the help pages were not found.");
+        ShowError(*controller_, "Help topic " + IntegerText(topic) + " is not available: the help pages were not found.");
 }
 
 void TMainForm::IntroductionClick() { ShowHelpTopic(1); }
 
 void TMainForm::AboutClick() {
-    if (about_ && !Running()) RunModal(*about_);
+    if (about_ && !controller_->Busy()) RunModal(*about_);
 }
 
 // ---------------------------------------------------------------------------
 // Closing, keys
 
-void TMainForm::FinishPendingClose() {
-    if (!closeAfterJob_ || Running()) return;
-    closeAfterJob_ = false;
-    closeConfirmed_ = true;
-    close();
-}
-
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (!closeConfirmed_) {
-        if (Running()) {
-            // The job, or the batch with its remaining items, finishes first.
-            if (Ask(QuestionBox::OkCancel, QString::fromLatin1(CloseWhileRunningText))) closeAfterJob_ = true;
-            event->ignore();
-            return;
-        }
-        if (!Ask(QuestionBox::OkCancel, QString::fromLatin1(CloseText))) {
-            event->ignore();
-            return;
-        }
-        closeConfirmed_ = true;
+    if (!controller_->CloseRequested()) {
+        event->ignore();
+        return;
     }
     event->accept();
     if (graph_) graph_->hide();
@@ -953,7 +652,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (key->key() == Qt::Key_F1) {
         // Context help: the command under the cursor of an open menu, else the introduction.
         auto* menu = qobject_cast<QMenu*>(widget);
-        if (menu == FileMenu || menu == EditMenu || menu == OptionsMenu || menu == HelpMenu) {
+        if (menu == fileMenu_ || menu == editMenu_ || menu == optionsMenu_ || menu == helpMenu_) {
             QVariant topic = menu->activeAction() ? menu->activeAction()->property(HelpTopicProperty) : QVariant();
             if (!topic.isValid()) topic = menu->menuAction()->property(HelpTopicProperty);
             menu->close();

@@ -1,30 +1,30 @@
 // TMainForm, the main window: toolbar, the project tree of the nine current
-// files, the log, the status bar and the menus.  It starts jobs and batches,
-// carries the abort controls into the running simulation, and is the
-// UserInterface every job reports through, so a job started here runs
-// exactly the code the headless runner runs.
+// files, the log, the status bar and the menus.  It shows what its
+// JobController emits and forwards its commands to it; the controller owns
+// the job, the file names and the running state.
 //
-// One thread: a job runs inside the Run command's handler, and the window
-// reacts to the user only while the job processes pending events (at every
-// partner-list rebuild and the end of every run).  Meanwhile the running
-// state keeps every command disabled that could start a second job or
-// change the files; Cancel, Ctrl-Break and Step only set the abort flags.
+// Every menu command and tool button comes from one command table (object
+// name, caption, shortcut, help topic, where it sits, when it is enabled,
+// handler); the controller's JobState and permits decide the enabling
+// through CommandEnabled.  Controls are private and carry object names
+// ("SpeedButton1", "Run1", "EnableStepping", "Log", "Tree", ...) by which
+// tests and the screenshot programs find them.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
-#include <string>
 
 #include <QColor>
 #include <QFont>
 #include <QMainWindow>
 #include <QPointer>
 
-#include "job/program.h"
-#include "job/state.h"
-#include "job/user_interface.h"
+#include "output/log_colour.h"
+#include "ui/job_controller.h"
+#include "ui/pictures.h"
 #include "ui/ui_services.h"
 
 class QAction;
@@ -47,26 +47,11 @@ class TGraph;
 class TOptionsDlg;
 class TOutfileDlg;
 
-inline constexpr const char* ApplicationTitle = "Vantrel 1.0";
-inline constexpr const char* SpecifyInputsStatusText = "Specify input files";
-inline constexpr const char* LoadingStatusText = "Loading data, swapping memory...";
 inline constexpr const char* CancelHint = "Abort simulation (Ctrl-Break)";
 inline constexpr const char* BatchCancelHint = "Abort current batch job.";
 inline constexpr const char* HaltHint = "Halt simulation.";
-inline constexpr const char* CloseWhileRunningText =
-    "Vantrel will shut down at the end of the simulation currently running.\n"
-    "(Hint: use Ctrl-Break to abort the simulation now.)";
-inline constexpr const char* CloseText = "This will shut down Vantrel now.";
 // Background of "Enable stepping" and of the memory figure.
 inline constexpr LogColour PanelColour{72, 219, 145};
-
-// How a box with a question looks.  Any answer but Yes (or OK) declines.
-enum class QuestionBox {
-    Confirmation,         // Yes and No
-    Warning,              // Yes and No, warning kind
-    ConfirmationTopLeft,  // Yes and No, placed at the screen's top-left corner
-    OkCancel,             // OK and Cancel
-};
 
 // Everything the main window asks of the desktop beyond its own controls.
 // Each is replaceable, so the offscreen tests answer boxes and choosers
@@ -81,37 +66,21 @@ struct MainFormServices {
     std::function<std::optional<QColor>(QWidget* parent, const QColor& current)> ChooseColour;
     // Lets the user set up the printer; false when cancelled.
     std::function<bool(QWidget* parent, QPrinter& printer)> SetUpPrinter;
-    // Starts a program detached, in the current directory; false when it could not start.
-    std::function<bool(const QString& program)> StartProgram;
-    // The memory manager's total of allocated bytes.
-    std::function<std::size_t()> AllocatedBytes;
-    // Called whenever a job lets the window process its events (tests act "during" a job here).
-    std::function<void()> DuringEvents;
 };
 
 // The real desktop versions.
 MainFormServices DesktopServices();
 bool AskQuestionBox(QWidget* parent, QuestionBox box, const QString& text);
-// A box text with its carriage returns as line breaks.
-QString BoxText(std::string_view text);
-// A log line or status text: one line, whatever line ends it holds.
-QString LineText(std::string_view text);
 
-class TMainForm : public QMainWindow, public UserInterface {
+class TMainForm : public QMainWindow, private JobPrompts {
     Q_OBJECT
 
 public:
-    // Tree nodes, in the order the tree shows them.
-    enum Node {
-        ProjectileNode, TargetNode, RunNode, ModelNode, ImpactNode, InelasticNode,
-        InitialNode, DynamicalNode, EventsNode, NodeCount
-    };
     static constexpr int SplashDelayMs = 1600;
 
-    // Creating the window: memory display off with its idle handler, the
-    // splash timer, the configuration file, the companion-tool and help
-    // paths, the panel colours, dropped files accepted, the output names
-    // expanded against the current directory, the tree icons.
+    // Creating the window: the controller (configuration file, companion
+    // tools, output names), the memory display's idle handler, the splash
+    // timer, the panel colours, dropped files accepted, the tree.
     explicit TMainForm(QWidget* splash = nullptr);
     ~TMainForm() override;
 
@@ -121,110 +90,10 @@ public:
     void SetServices(const MainFormServices& services);
     const MainFormServices& Services() const { return services_; }
 
-    // The program's process-wide values and current files.
-    ProgramContext Program{*this};
-    InputFileSet Inputs;
-    OutputFileSet Outputs;
+    JobController& Controller() { return *controller_; }
 
-    // UserInterface: how jobs reach the window.
-    void AppendLogLine(std::string_view text, LogColour colour) override;
-    void SetStatusText(std::string_view text) override;
-    void PlotUpdate(const PlotSnapshot& snapshot) override;
-    void PlotReset() override;
-    void ErrorBox(std::string_view text) override;
-    void WarningBox(std::string_view text) override;
-    bool AskYesNo(std::string_view text, QuestionKind kind) override;
-    void ProcessPendingEvents() override;
-    void Beep() override;
-    void ExpressionError(std::string_view message) override;
-    void RefreshMemoryDisplay() override;
-
-    // Commands.
-    void SpeedButton1Click();  // "Begin simulation"
-    void Run1Click();          // "&Run": the same
-    void CancelClick();        // and Ctrl-Break
-    void StepClick();
-    void CheckInputFiles(bool showDialog);
-    void OutputFilesClick();
-    void SimulationClick();
-    void TreeDoubleClick(int node);
-    void DropFiles(const QStringList& files);
-    void ShowGraphClick();
-    void ClearLogClick();
-    void EditMenuOpening();
-    void SaveLogClick();
-    void LoadLogClick();
-    void PrintLogClick();
-    void FontClick();
-    void PageColourClick();
-    void ShowMemoryClick();
-    void KestrinClick();
-    void BrackleClick();
-    void BatchRunClick();
-    void IntroductionClick();
-    void AboutClick();
+    // The help viewer's page for topic, or the services' replacement.
     void ShowHelpTopic(int topic);
-
-    // The memory display's idle work: shows the allocator's total when the
-    // display is on and the total has changed.
-    void IdleRefresh();
-
-    // A job or a batch is in progress.
-    bool Running() const { return jobRunning_ || batchRunning_; }
-    bool MemoryDisplayOn() const { return memoryDisplayOn_; }
-    bool ClosePending() const { return closeAfterJob_; }
-    QString NodeText(int node) const;
-    QString KestrinPath() const { return kestrinPath_; }
-    QString BracklePath() const { return bracklePath_; }
-
-    // Toolbar.
-    QToolBar* Tools = nullptr;
-    QAction* BeginButton = nullptr;
-    QAction* CancelButton = nullptr;
-    QAction* InputFilesButton = nullptr;
-    QAction* GraphButton = nullptr;
-    QAction* ClearLogButton = nullptr;
-    QAction* StepButton = nullptr;
-    QAction* OutputFilesButton = nullptr;
-    QCheckBox* EnableStepping = nullptr;
-    QLabel* MemoryLabel = nullptr;
-
-    // Pages and status bar.
-    QTabWidget* Pages = nullptr;
-    QWidget* ProjectPage = nullptr;
-    QWidget* LogPage = nullptr;
-    ProjectTree* Tree = nullptr;
-    LogView* Log = nullptr;
-    QLabel* StatusField = nullptr;
-    QTimer* SplashTimer = nullptr;
-
-    // Menus.
-    QMenu* FileMenu = nullptr;
-    QAction* InputFilesItem = nullptr;
-    QAction* OutputFilesItem = nullptr;
-    QAction* RunItem = nullptr;
-    QAction* BatchRunItem = nullptr;
-    QAction* SaveLogItem = nullptr;
-    QAction* LoadLogItem = nullptr;
-    QAction* PrintLogItem = nullptr;
-    QAction* GraphItem = nullptr;
-    QAction* KestrinItem = nullptr;
-    QAction* BrackleItem = nullptr;
-    QMenu* EditMenu = nullptr;
-    QAction* UndoItem = nullptr;
-    QAction* CutItem = nullptr;
-    QAction* CopyItem = nullptr;
-    QAction* PasteItem = nullptr;
-    QAction* DeleteItem = nullptr;
-    QAction* SelectAllItem = nullptr;
-    QMenu* OptionsMenu = nullptr;
-    QAction* SimulationItem = nullptr;
-    QAction* ShowMemoryItem = nullptr;
-    QAction* FontItem = nullptr;
-    QAction* PageColourItem = nullptr;
-    QMenu* HelpMenu = nullptr;
-    QAction* IntroductionItem = nullptr;
-    QAction* AboutItem = nullptr;
 
 signals:
     // The window has closed for good: the program ends when control is back
@@ -236,32 +105,82 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildActions();
-    void BuildMenus();
+    // The command table: one row per menu command and tool button.
+    enum CommandId {
+        SpeedButton1, CancelButton, InputFilesButton, GraphButton, ClearLogButton, StepButton, OutputFilesButton,
+        InputFilesItem, OutputFilesItem, Run1, BatchRunItem, SaveLogItem, LoadLogItem, PrintLogItem, GraphItem,
+        KestrinItem, BrackleItem, UndoItem, CutItem, CopyItem, PasteItem, DeleteItem, SelectAllItem,
+        SimulationItem, ShowMemoryItem, FontItem, PageColourItem, IntroductionItem, AboutItem, CommandCount
+    };
+    enum class Place { ToolBar, FileMenu, EditMenu, OptionsMenu, HelpMenu };
+    struct Command {
+        CommandId Id;
+        const char* Name;      // object name of the action
+        const char* Caption;
+        const char* Shortcut;  // portable text, "" for none
+        int HelpTopic;         // 0: none (F1 then opens the menu's topic)
+        Place Where;
+        bool SeparatorBefore;
+        std::optional<CommandIcon> Icon;  // tool buttons only
+        const char* Hint;      // tool tip of a tool button
+        Availability Enabled;
+        void (TMainForm::*Handler)();
+    };
+    static const std::array<Command, CommandCount>& Commands();
+
+    // JobPrompts: the questions of the controller, answered by boxes.
+    bool Ask(QuestionBox box, const QString& text) override;
+    void Tell(MessageKind kind, const QString& text) override;
+    QString ChooseFile(const FileRequest& request) override;
+    void ShowExpressionError(const QString& message) override;
+    void Beep() override;
+
+    void BuildCommands();
     void BuildToolBar();
     void BuildPages();
     void BuildStatusBar();
-
-    void BeginSimulation();
-    void EnterRunningState();
-    void ReturnToIdleState();
-    void ApplyCommandStates();
-    void SetAcceptingFiles(bool accepting);
-    void FinishPendingClose();
-
-    void ShowInputNames();
-    void ShowOutputNames();
-    void RefreshTreeIcons();
-    void SetNode(int node, const std::string& name);
-    void LogFileList(std::initializer_list<const std::string*> names);
-    void StartCompanionTool(const QString& path);
-    void OpenHelpBrowser(int topic);
+    void ConnectController();
     void FillMissingServices();
-    bool StartFirstOf(const QStringList& candidates);
-    bool Ask(QuestionBox box, const QString& text);
+
+    void ApplyCommandStates();
+    void ShowState(JobState state);
+    void ShowProject();
+    void ShowMemoryDisplay(bool on);
+    void AppendFileList(const QStringList& lines);
+    void OpenHelpBrowser(int topic);
     int RunModal(QDialog& dialog);
 
+    // Command handlers.
+    void SpeedButton1Click();  // "Begin simulation"
+    void Run1Click();          // "&Run": the same
+    void CancelClick();        // and Ctrl-Break
+    void StepClick();
+    void InputFilesClick();    // the input-file check with the dialog
+    void OutputFilesClick();
+    void BatchRunClick();
+    void SaveLogClick();
+    void LoadLogClick();
+    void PrintLogClick();
+    void ShowGraphClick();
+    void KestrinClick();
+    void BrackleClick();
+    void UndoClick();
+    void CutClick();
+    void CopyClick();
+    void PasteClick();
+    void DeleteClick();
+    void SelectAllClick();
+    void SimulationClick();
+    void ShowMemoryClick();
+    void FontClick();
+    void PageColourClick();
+    void IntroductionClick();
+    void AboutClick();
+    void ClearLogClick();
+    void EditMenuOpening();
+
     MainFormServices services_;
+    std::unique_ptr<JobController> controller_;
     QPointer<QWidget> splash_;
     QPointer<TAboutForm> about_;
     QPointer<TFileDialog> inputFiles_;
@@ -270,20 +189,22 @@ private:
     QPointer<TOutfileDlg> outputFiles_;
     QPointer<HelpBrowser> help_;
 
-    QString kestrinPath_;
-    QString bracklePath_;
-    QString helpFolder_;
-
-    bool jobRunning_ = false;    // the running state (a job or a batch item)
-    bool batchRunning_ = false;  // a batch, items and the pauses between them
-    bool runAllowed_ = false;    // "&Run": the input files are complete
-    bool beginAllowed_ = false;  // "Begin simulation" outside a job
-    bool graphAllowed_ = false;  // "Show graph window" button
-    bool graphItemAllowed_ = false;  // "&Graph window" menu command
-    bool memoryDisplayOn_ = false;
-    std::optional<std::size_t> memoryShown_;
-    bool closeAfterJob_ = false;
-    bool closeConfirmed_ = false;
+    std::array<QAction*, CommandCount> actions_{};
+    QToolBar* tools_ = nullptr;
+    QCheckBox* enableStepping_ = nullptr;
+    QLabel* memoryLabel_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QMenu* optionsMenu_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    QTabWidget* pages_ = nullptr;
+    QWidget* projectPage_ = nullptr;
+    QWidget* logPage_ = nullptr;
+    ProjectTree* tree_ = nullptr;
+    LogView* log_ = nullptr;
+    QLabel* statusField_ = nullptr;
+    QTimer* splashTimer_ = nullptr;
+    JobState shownState_ = JobState::Idle;
 };
 
 }  // namespace vantrel

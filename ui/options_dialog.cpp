@@ -201,7 +201,51 @@ TOptionsDlg::TOptionsDlg(ProgramContext& program, QWidget* parent) : QDialog(par
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    NameControls();
     LoadControls();
+}
+
+void TOptionsDlg::NameControls() {
+    const std::pair<QObject*, const char*> controls[] = {
+        {AlgorithmGroup, "AlgorithmGroup"},
+        {AlgorithmButtons, "AlgorithmButtons"},
+        {NeighbourSearchGroup, "NeighbourSearchGroup"},
+        {NeighbourSearchButtons, "NeighbourSearchButtons"},
+        {PlotTypeGroup, "PlotTypeGroup"},
+        {PlotTypeButtons, "PlotTypeButtons"},
+        {VerboseOption, "VerboseOption"},
+        {ReportEnergyOption, "ReportEnergyOption"},
+        {ReportInelasticOption, "ReportInelasticOption"},
+        {LatticeEnergyOption, "LatticeEnergyOption"},
+        {LatticeSiteIndexLabel, "LatticeSiteIndexLabel"},
+        {LatticeSiteIndexEdit, "LatticeSiteIndexEdit"},
+        {LogBufferLabel, "LogBufferLabel"},
+        {LogBufferEdit, "LogBufferEdit"},
+        {ElementalTargetOption, "ElementalTargetOption"},
+        {StoreInitialOption, "StoreInitialOption"},
+        {StoreInelasticOption, "StoreInelasticOption"},
+        {FixedTimestepOption, "FixedTimestepOption"},
+        {HotTargetOption, "HotTargetOption"},
+        {NoYVibrationOption, "NoYVibrationOption"},
+        {IgnoreTargetForcesOption, "IgnoreTargetForcesOption"},
+        {SelfBombardOption, "SelfBombardOption"},
+        {LssOption, "LssOption"},
+        {OrOption, "OrOption"},
+        {StOption, "StOption"},
+        {CoolingOption, "CoolingOption"},
+        {ImagePotentialOption, "ImagePotentialOption"},
+        {RandomSeedLabel, "RandomSeedLabel"},
+        {RandomSeedEdit, "RandomSeedEdit"},
+        {RunOffsetLabel, "RunOffsetLabel"},
+        {RunOffsetEdit, "RunOffsetEdit"},
+        {SaveOptionsBox, "SaveOptionsBox"},
+        {LoadAtStartOption, "LoadAtStartOption"},
+        {LoadOptionsButton, "LoadOptionsButton"},
+        {OkButton, "OkButton"},
+        {CancelButton, "CancelButton"},
+        {HelpButton, "HelpButton"},
+    };
+    for (const auto& [control, name] : controls) control->setObjectName(QString::fromLatin1(name));
 }
 
 void TOptionsDlg::SetServices(const UiServices& services) {

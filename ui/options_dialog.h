@@ -4,6 +4,9 @@
 // stores nothing, "Load options" replaces the block from a configuration
 // file and closes as Cancel.  Saving the block to disk after OK is the main
 // window's job (SaveOptionsChecked tells it whether to).
+//
+// Controls are private; each carries its member's name as object name
+// ("VerboseOption", "LogBufferEdit", "OkButton", ...) for the tests.
 #pragma once
 
 #include <array>
@@ -37,9 +40,24 @@ public:
     // True when "Save options to disk" is checked (it keeps its state between openings).
     bool SaveOptionsChecked() const;
 
-    // Button handlers, public so the main window's tests can press them directly.
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    struct BoolControl {
+        QCheckBox* Box;
+        bool SimulationOptions::*Field;
+    };
+
     void OkClick();
     void LoadOptionsClick();
+    void LoadControls();
+    void ApplyEnablingRule();
+    void NameControls();
+    std::array<BoolControl, 18> BoolControls() const;
+
+    ProgramContext& program_;
+    UiServices services_;
 
     QGroupBox* AlgorithmGroup = nullptr;
     QButtonGroup* AlgorithmButtons = nullptr;
@@ -83,22 +101,6 @@ public:
     QPushButton* OkButton = nullptr;
     QPushButton* CancelButton = nullptr;
     QPushButton* HelpButton = nullptr;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-
-private:
-    struct BoolControl {
-        QCheckBox* Box;
-        bool SimulationOptions::*Field;
-    };
-
-    void LoadControls();
-    void ApplyEnablingRule();
-    std::array<BoolControl, 18> BoolControls() const;
-
-    ProgramContext& program_;
-    UiServices services_;
 };
 
 }  // namespace vantrel

@@ -15,10 +15,10 @@ ProgramWindows::ProgramWindows(QWidget* splash) {
     MainForm = std::make_unique<TMainForm>(splash);
     TMainForm& main = *MainForm;
     AboutForm = std::make_unique<TAboutForm>(&main);
-    FileDialog = std::make_unique<TFileDialog>(main.Inputs, main.Program.Options, &main);
-    Graph = std::make_unique<TGraph>(main.Program, &main);
-    OptionsDlg = std::make_unique<TOptionsDlg>(main.Program, &main);
-    OutfileDlg = std::make_unique<TOutfileDlg>(main.Outputs, &main);
+    FileDialog = std::make_unique<TFileDialog>(&main);
+    Graph = std::make_unique<TGraph>(main.Controller().Program(), &main);
+    OptionsDlg = std::make_unique<TOptionsDlg>(main.Controller().Program(), &main);
+    OutfileDlg = std::make_unique<TOutfileDlg>(&main);
     main.AttachWindows(AboutForm.get(), FileDialog.get(), Graph.get(), OptionsDlg.get(), OutfileDlg.get());
 }
 

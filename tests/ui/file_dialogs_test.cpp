@@ -1,3 +1,5 @@
+// The input- and output-file dialogs: one FileNamesDialog each, found by the
+// object names of their controls.
 #include "ui/file_dialogs.h"
 
 #include <QLabel>
@@ -17,54 +19,50 @@ using testing::TempDir;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-struct InputFixture {
-    InputFixture() : dialog(files, options) { dialog.SetServices(recorder.Services()); }
-    void Open() {
-        dialog.hide();
-        dialog.show();
+template <typename Dialog>
+struct DialogFixture {
+    DialogFixture() { dialog.SetServices(recorder.Services()); }
+    template <typename T>
+    T* Control(const QString& name) {
+        T* control = dialog.template findChild<T*>(name);
+        if (control == nullptr) ADD_FAILURE() << name.toStdString();
+        return control;
     }
-    QString Field(int row) const { return dialog.FileField[row]->text(); }
-    InputFileSet files;
-    SimulationOptions options;
-    TFileDialog dialog;
+    QLabel* Label(int row) { return Control<QLabel>(QStringLiteral("RowLabel%1").arg(row)); }
+    QPushButton* Select(int row) { return Control<QPushButton>(QStringLiteral("SelectButton%1").arg(row)); }
+    QLineEdit* FieldEdit(int row) { return Control<QLineEdit>(QStringLiteral("FileField%1").arg(row)); }
+    QString Field(int row) { return FieldEdit(row)->text(); }
+    QPushButton* Button(const char* name) { return Control<QPushButton>(QString::fromLatin1(name)); }
+    Dialog dialog;
     ServiceRecorder recorder;
 };
 
-TEST(TFileDialog, ProjectileFindsTheCompanionsThatExistAndLeavesTheOthers) {
-    InputFixture f;
-    TempDir dir;
-    const std::string prj = dir.Write("cu.prj", "");
-    const std::string trg = dir.Write("cu.trg", "");
-    const std::string run = dir.Write("cu.run", "");
-    dir.Write("other.mdl", "");
-    f.Open();
-    f.recorder.ChooserAnswers.push_back(Q(prj));
-    f.dialog.SelectClick(TFileDialog::ProjectileRow);
-    EXPECT_EQ(f.Field(TFileDialog::ProjectileRow), Q(prj));
-    EXPECT_EQ(f.Field(TFileDialog::TargetRow), Q(trg));
-    EXPECT_EQ(f.Field(TFileDialog::RunRow), Q(run));
-    EXPECT_EQ(f.Field(TFileDialog::ModelRow), QStringLiteral("*.mdl"));
-    EXPECT_EQ(f.Field(TFileDialog::ImpactRow), QStringLiteral("*.imp"));
-    EXPECT_EQ(f.Field(TFileDialog::InelasticRow), QStringLiteral("*.inl"));
-    EXPECT_TRUE(f.recorder.Messages.empty());
-    // Nothing reaches the set before OK.
-    EXPECT_EQ(f.files.Target, "*.trg");
-}
+using InputFixture = DialogFixture<TFileDialog>;
+using OutputFixture = DialogFixture<TOutfileDlg>;
 
-TEST(TFileDialog, EveryCompanionFillsItsRowInCapitalsToo) {
-    InputFixture f;
-    TempDir dir;
-    const std::string prj = dir.Write("NI.PRJ", "");
-    std::vector<std::string> companions;
-    for (const char* ext : {".TRG", ".MDL", ".RUN", ".IMP", ".INL"}) companions.push_back(dir.Write(std::string("NI") + ext, ""));
-    f.Open();
-    f.recorder.ChooserAnswers.push_back(Q(prj));
-    f.dialog.SelectClick(TFileDialog::ProjectileRow);
-    EXPECT_EQ(f.Field(TFileDialog::TargetRow), Q(companions[0]));
-    EXPECT_EQ(f.Field(TFileDialog::ModelRow), Q(companions[1]));
-    EXPECT_EQ(f.Field(TFileDialog::RunRow), Q(companions[2]));
-    EXPECT_EQ(f.Field(TFileDialog::ImpactRow), Q(companions[3]));
-    EXPECT_EQ(f.Field(TFileDialog::InelasticRow), Q(companions[4]));
+TEST(TFileDialog, ProjectileFillsTheCompanionsThatExistInEitherCase) {
+    const struct {
+        const char* Name;
+        std::vector<const char*> Present;   // beside the projectile
+        std::vector<const char*> Expected;  // target, model, run, impact, inelastic rows after
+    } cases[] = {
+        {"cu.prj", {"cu.trg", "cu.run", "other.mdl"}, {"cu.trg", "*.mdl", "cu.run", "*.imp", "*.inl"}},
+        {"NI.PRJ", {"NI.TRG", "NI.MDL", "NI.RUN", "NI.IMP", "NI.INL"}, {"NI.TRG", "NI.MDL", "NI.RUN", "NI.IMP", "NI.INL"}},
+    };
+    for (const auto& c : cases) {
+        InputFixture f;
+        TempDir dir;
+        const std::string prj = dir.Write(c.Name, "");
+        for (const char* name : c.Present) dir.Write(name, "");
+        f.recorder.ChooserAnswers.push_back(Q(prj));
+        f.Select(TFileDialog::ProjectileRow)->click();
+        EXPECT_EQ(f.Field(TFileDialog::ProjectileRow), Q(prj));
+        for (int row = 1; row < 6; ++row) {
+            const std::string name = c.Expected[static_cast<std::size_t>(row - 1)];
+            EXPECT_EQ(f.Field(row), name[0] == '*' ? Q(name) : Q(dir.File(name))) << c.Name << " row " << row;
+        }
+        EXPECT_TRUE(f.recorder.Messages.empty());
+    }
 }
 
 TEST(TFileDialog, MissingProjectileShowsFileNotFoundAndSearchesNothing) {
@@ -72,12 +70,10 @@ TEST(TFileDialog, MissingProjectileShowsFileNotFoundAndSearchesNothing) {
     TempDir dir;
     dir.Write("gone.trg", "");
     const std::string prj = dir.File("gone.prj");
-    f.Open();
     f.recorder.ChooserAnswers.push_back(Q(prj));
     f.dialog.SelectClick(TFileDialog::ProjectileRow);
     ASSERT_EQ(f.recorder.Messages.size(), 1u);
-    EXPECT_EQ(f.recorder.Messages[0].first, MessageKind::Error);
-    EXPECT_EQ(f.recorder.Messages[0].second, QStringLiteral("File not found: ") + Q(prj));
+    EXPECT_EQ(f.recorder.Messages[0], std::make_pair(MessageKind::Error, QStringLiteral("File not found: ") + Q(prj)));
     EXPECT_EQ(f.Field(TFileDialog::ProjectileRow), Q(prj));
     EXPECT_EQ(f.Field(TFileDialog::TargetRow), QStringLiteral("*.trg"));
 }
@@ -96,12 +92,11 @@ TEST(TFileDialog, EachRowAsksWithItsTitleFilterAndPattern) {
          "*.inl"},
     };
     InputFixture f;
-    f.options.UseCooling = true;
-    f.Open();
+    f.dialog.Load(InputFileSet{}, true);
     for (const auto& r : rows) {
         f.recorder.Requests.clear();
         f.recorder.ChooserAnswers.push_back(QStringLiteral("/nowhere/chosen.") + QString::fromLatin1(r.Suffix));
-        f.dialog.SelectButton[r.Row]->click();
+        f.Select(r.Row)->click();
         ASSERT_EQ(f.recorder.Requests.size(), 1u) << r.Title;
         const FileRequest& q = f.recorder.Requests[0];
         EXPECT_EQ(q.Mode, FileRequest::Kind::OpenExisting);
@@ -110,117 +105,58 @@ TEST(TFileDialog, EachRowAsksWithItsTitleFilterAndPattern) {
         EXPECT_EQ(q.DefaultSuffix, QString::fromLatin1(r.Suffix));
         EXPECT_EQ(q.InitialName, QString::fromLatin1(r.Pattern));
         EXPECT_EQ(f.Field(r.Row), QStringLiteral("/nowhere/chosen.") + QString::fromLatin1(r.Suffix));
-        EXPECT_EQ(f.dialog.RowLabel[r.Row]->text(), QString::fromLatin1(r.Label));
-        EXPECT_EQ(f.dialog.RowLabel[r.Row]->buddy(), f.dialog.SelectButton[r.Row]);
-        EXPECT_EQ(f.dialog.FileField[r.Row]->focusPolicy(), Qt::NoFocus);
-        EXPECT_TRUE(f.dialog.FileField[r.Row]->isReadOnly());
+        EXPECT_EQ(f.Label(r.Row)->text(), QString::fromLatin1(r.Label));
+        EXPECT_EQ(f.Label(r.Row)->buddy(), f.Select(r.Row));
+        EXPECT_EQ(f.FieldEdit(r.Row)->focusPolicy(), Qt::NoFocus);
+        EXPECT_TRUE(f.FieldEdit(r.Row)->isReadOnly());
     }
-    EXPECT_EQ(f.dialog.SelectButton[0]->text(), QStringLiteral("&Select"));
-    EXPECT_EQ(f.dialog.SelectButton[1]->text(), QStringLiteral("Select"));
+    EXPECT_EQ(f.Select(0)->text(), QStringLiteral("&Select"));
+    EXPECT_EQ(f.Select(1)->text(), QStringLiteral("Select"));
     EXPECT_EQ(f.dialog.windowTitle(), QStringLiteral("Specify input files"));
-    EXPECT_EQ(f.dialog.OptionalNote->text(), QStringLiteral("(Inelastic data file is optional)"));
+    EXPECT_EQ(f.Control<QLabel>("Note")->text(), QStringLiteral("(Inelastic data file is optional)"));
+    EXPECT_EQ(f.Button("OkButton")->text(), QStringLiteral("OK"));
+    f.Button("HelpButton")->click();
+    EXPECT_EQ(f.recorder.HelpTopics, std::vector<int>{110});
 }
 
-TEST(TFileDialog, CancelledChooserChangesNothing) {
+TEST(TFileDialog, InelasticRowIsEnabledOnlyWhileAModelIsInUseAndKeepsItsName) {
     InputFixture f;
-    f.Open();
-    f.dialog.SelectClick(TFileDialog::TargetRow);
-    EXPECT_EQ(f.recorder.Requests.size(), 1u);
-    EXPECT_EQ(f.Field(TFileDialog::TargetRow), QStringLiteral("*.trg"));
-}
-
-TEST(TFileDialog, InelasticRowIsEnabledOnlyWhileAModelIsInUse) {
-    InputFixture f;
-    f.files.Inelastic = "/data/cu.inl";
-    f.Open();
-    EXPECT_FALSE(f.dialog.RowLabel[TFileDialog::InelasticRow]->isEnabled());
-    EXPECT_FALSE(f.dialog.SelectButton[TFileDialog::InelasticRow]->isEnabled());
-    EXPECT_FALSE(f.dialog.FileField[TFileDialog::InelasticRow]->isEnabled());
-    EXPECT_EQ(f.Field(TFileDialog::InelasticRow), QStringLiteral("/data/cu.inl"));
-    EXPECT_TRUE(f.dialog.SelectButton[TFileDialog::TargetRow]->isEnabled());
-    for (bool SimulationOptions::*model : {&SimulationOptions::UseLSS, &SimulationOptions::UseOR, &SimulationOptions::UseST,
-                                           &SimulationOptions::UseCooling, &SimulationOptions::UseImagePotential}) {
-        f.options = SimulationOptions{};
-        f.options.*model = true;
-        f.Open();
-        EXPECT_TRUE(f.dialog.RowLabel[TFileDialog::InelasticRow]->isEnabled());
-        EXPECT_TRUE(f.dialog.SelectButton[TFileDialog::InelasticRow]->isEnabled());
-        EXPECT_TRUE(f.dialog.FileField[TFileDialog::InelasticRow]->isEnabled());
+    InputFileSet files;
+    files.Inelastic = "/data/cu.inl";
+    for (const bool inUse : {false, true}) {
+        f.dialog.Load(files, inUse);
+        EXPECT_EQ(f.Label(TFileDialog::InelasticRow)->isEnabled(), inUse);
+        EXPECT_EQ(f.Select(TFileDialog::InelasticRow)->isEnabled(), inUse);
+        EXPECT_EQ(f.FieldEdit(TFileDialog::InelasticRow)->isEnabled(), inUse);
+        EXPECT_EQ(f.Field(TFileDialog::InelasticRow), QStringLiteral("/data/cu.inl"));
+        EXPECT_TRUE(f.Select(TFileDialog::TargetRow)->isEnabled());
     }
 }
 
-TEST(TFileDialog, OkCopiesTheFieldsCutTo255AndCancelCopiesNothing) {
+TEST(TFileDialog, OkGivesTheFieldsCutTo255AndLoadingForgetsEarlierEdits) {
     InputFixture f;
-    f.Open();
     const QString longName = QStringLiteral("/") + QString(299, QLatin1Char('a'));
-    f.recorder.ChooserAnswers = {QStringLiteral("/jobs/x.mdl"), longName};
+    f.recorder.ChooserAnswers = {QStringLiteral("/jobs/x.mdl"), QString(), longName};
     f.dialog.SelectClick(TFileDialog::ModelRow);
+    f.dialog.SelectClick(TFileDialog::TargetRow);  // cancelled: nothing changes
     f.dialog.SelectClick(TFileDialog::ImpactRow);
-    f.dialog.CancelButton->click();
-    EXPECT_EQ(f.dialog.result(), QDialog::Rejected);
-    EXPECT_EQ(f.files.Model, "*.mdl");
-    f.Open();  // the next showing forgets the edits
-    EXPECT_EQ(f.Field(TFileDialog::ModelRow), QStringLiteral("*.mdl"));
-    f.recorder.ChooserAnswers = {QStringLiteral("/jobs/x.mdl"), longName};
-    f.dialog.SelectClick(TFileDialog::ModelRow);
-    f.dialog.SelectClick(TFileDialog::ImpactRow);
-    f.dialog.OkButton->click();
+    f.Button("OkButton")->click();
     EXPECT_EQ(f.dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(f.files.Model, "/jobs/x.mdl");
-    EXPECT_EQ(f.files.Impact, longName.left(255).toStdString());
-    EXPECT_EQ(f.files.Projectile, "*.prj");
-}
-
-TEST(TFileDialog, HelpShowsTopic110) {
-    InputFixture f;
-    f.dialog.HelpButton->click();
-    EXPECT_EQ(f.recorder.HelpTopics, std::vector<int>{110});
+    const InputFileSet chosen = f.dialog.Files();
+    EXPECT_EQ(chosen.Model, "/jobs/x.mdl");
+    EXPECT_EQ(chosen.Target, "*.trg");
+    EXPECT_EQ(chosen.Impact, longName.left(255).toStdString());
+    EXPECT_EQ(chosen.Projectile, "*.prj");
+    f.dialog.Load(InputFileSet{}, false);
+    EXPECT_EQ(f.Field(TFileDialog::ModelRow), QStringLiteral("*.mdl"));
+    f.Button("CancelButton")->click();
+    EXPECT_EQ(f.dialog.result(), QDialog::Rejected);
 }
 
 TEST(WithExtension, ReplacesOnlyTheFileNamesExtension) {
     EXPECT_EQ(WithExtension(QStringLiteral("/a/cu.prj"), QStringLiteral(".trg")), QStringLiteral("/a/cu.trg"));
     EXPECT_EQ(WithExtension(QStringLiteral("/a.b/cu"), QStringLiteral(".trg")), QStringLiteral("/a.b/cu.trg"));
     EXPECT_EQ(WithExtension(QStringLiteral("cu.x.prj"), QStringLiteral(".run")), QStringLiteral("cu.x.run"));
-}
-
-// ---------------------------------------------------------------------------
-
-struct OutputFixture {
-    OutputFixture() : dialog(files) { dialog.SetServices(recorder.Services()); }
-    void Open() {
-        dialog.hide();
-        dialog.show();
-    }
-    OutputFileSet files;
-    TOutfileDlg dialog;
-    ServiceRecorder recorder;
-};
-
-TEST(TOutfileDlg, CancelAfterSelectingKeepsTheOldNames) {
-    OutputFixture f;
-    f.files.DynamicalVariables = "/old/dynvars.vsk";
-    f.Open();
-    f.recorder.ChooserAnswers.push_back(QStringLiteral("/new/run7.vsk"));
-    f.dialog.SelectClick(TOutfileDlg::DynamicalRow);
-    EXPECT_EQ(f.dialog.FileField[TOutfileDlg::DynamicalRow]->text(), QStringLiteral("/new/run7.vsk"));
-    f.dialog.CancelButton->click();
-    EXPECT_EQ(f.files.DynamicalVariables, "/old/dynvars.vsk");
-    f.Open();
-    EXPECT_EQ(f.dialog.FileField[TOutfileDlg::DynamicalRow]->text(), QStringLiteral("/old/dynvars.vsk"));
-}
-
-TEST(TOutfileDlg, OkCopiesTheThreeNamesCutTo255) {
-    OutputFixture f;
-    f.Open();
-    const QString longName = QStringLiteral("/") + QString(300, QLatin1Char('e')) + QStringLiteral(".dat");
-    f.recorder.ChooserAnswers = {QStringLiteral("/new/ini.vsk"), longName};
-    f.dialog.SelectClick(TOutfileDlg::InitialRow);
-    f.dialog.SelectClick(TOutfileDlg::EventsRow);
-    f.dialog.OkButton->click();
-    EXPECT_EQ(f.dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(f.files.InitialConditions, "/new/ini.vsk");
-    EXPECT_EQ(f.files.DynamicalVariables, "dynvars.vsk");
-    EXPECT_EQ(f.files.InelasticEvents, longName.left(255).toStdString());
 }
 
 TEST(TOutfileDlg, SaveChooserUsesTheRowsFilterAndCurrentName) {
@@ -233,24 +169,39 @@ TEST(TOutfileDlg, SaveChooserUsesTheRowsFilterAndCurrentName) {
         {TOutfileDlg::EventsRow, "Inelastic events", "Ascii data file (*.dat)", "dat"},
     };
     OutputFixture f;
-    f.Open();
+    f.dialog.Load({"/j/ini.vsk", "/j/dyn.vsk", "/j/ev.dat"});
     for (const auto& r : rows) {
         f.recorder.Requests.clear();
-        f.dialog.SelectButton[r.Row]->click();
+        f.Select(r.Row)->click();
         ASSERT_EQ(f.recorder.Requests.size(), 1u);
         const FileRequest& q = f.recorder.Requests[0];
         EXPECT_EQ(q.Mode, FileRequest::Kind::Save);
         EXPECT_EQ(q.Title, QStringLiteral("Specify name of output file"));
         EXPECT_EQ(q.Filter, QString::fromLatin1(r.Filter));
         EXPECT_EQ(q.DefaultSuffix, QString::fromLatin1(r.Suffix));
-        EXPECT_EQ(q.InitialName, f.dialog.FileField[r.Row]->text());
-        EXPECT_EQ(f.dialog.RowLabel[r.Row]->text(), QString::fromLatin1(r.Label));
-        EXPECT_EQ(f.dialog.SelectButton[r.Row]->toolTip(), QStringLiteral("Set name of this output file"));
+        EXPECT_EQ(q.InitialName, f.Field(r.Row));
+        EXPECT_EQ(f.Label(r.Row)->text(), QString::fromLatin1(r.Label));
+        EXPECT_EQ(f.Select(r.Row)->toolTip(), QStringLiteral("Set name of this output file"));
     }
     EXPECT_EQ(f.dialog.windowTitle(), QStringLiteral("Specify output files"));
-    EXPECT_EQ(f.dialog.OkButton->text(), QStringLiteral("Ok"));
-    f.dialog.HelpButton->click();
+    EXPECT_EQ(f.Button("OkButton")->text(), QStringLiteral("Ok"));
+    EXPECT_EQ(f.dialog.findChild<QLabel*>("Note"), nullptr);
+    f.Button("HelpButton")->click();
     EXPECT_EQ(f.recorder.HelpTopics, std::vector<int>{120});
+}
+
+TEST(TOutfileDlg, OkGivesTheThreeNamesCutTo255) {
+    OutputFixture f;
+    const QString longName = QStringLiteral("/") + QString(300, QLatin1Char('e')) + QStringLiteral(".dat");
+    f.recorder.ChooserAnswers = {QStringLiteral("/new/ini.vsk"), longName};
+    f.dialog.SelectClick(TOutfileDlg::InitialRow);
+    f.dialog.SelectClick(TOutfileDlg::EventsRow);
+    f.Button("OkButton")->click();
+    EXPECT_EQ(f.dialog.result(), QDialog::Accepted);
+    const OutputFileSet chosen = f.dialog.Files();
+    EXPECT_EQ(chosen.InitialConditions, "/new/ini.vsk");
+    EXPECT_EQ(chosen.DynamicalVariables, "dynvars.vsk");
+    EXPECT_EQ(chosen.InelasticEvents, longName.left(255).toStdString());
 }
 
 }  // namespace

@@ -101,27 +101,6 @@ TEST(LogView, ALineThatWouldPassTheCharacterLimitClearsTheLogFirst) {
     EXPECT_LE(log.document()->characterCount(), LogView::MaxCharacters);
 }
 
-TEST(LogView, EngineLinesAreCutAtOneHundredCharacters) {
-    MainFormFixture f;
-    LogLine(f.Form(), std::string(130, 'm'), ColourMagenta);
-    EXPECT_EQ(f.ColouredLog().back(), "magenta|" + std::string(100, 'm'));
-}
-
-TEST(LogView, AnEngineLineWithLineEndsStaysOneLine) {
-    MainFormFixture f;
-    LogLine(f.Form(), "a\rb\nc", ColourRed);
-    EXPECT_EQ(f.ColouredLog(), (std::vector<std::string>{"black|   ", "red|a b c"}));
-    EXPECT_EQ(f.Form().Log->LineCount(), 2);
-}
-
-TEST(LogView, BufferRuleFollowsTheOptionsOfTheProgram) {
-    MainFormFixture f;
-    TMainForm& form = f.Form();
-    form.Program.Options.LogBufferLines = 2;
-    for (const char* text : {"1", "2", "3"}) LogLine(form, text, ColourBlack);
-    EXPECT_EQ(f.LogTexts(), (std::vector<std::string>{"3"})) << "three lines held, more than two: cleared";
-}
-
 std::vector<RichTextLine> ColouredSample() {
     std::vector<RichTextLine> lines;
     const std::pair<const char*, LogColour> sample[] = {
@@ -212,11 +191,10 @@ TEST(LogView, FailuresToSaveOrLoadKeepTheLog) {
 
 TEST(LogView, SaveAndLoadCommandsUseTheirChoosersAndReportErrors) {
     MainFormFixture f;
-    TMainForm& form = f.Form();
-    LogLine(form, "  red line", ColourRed);
+    LogLine(f.Controller(), "  red line", ColourRed);
     const std::string path = f.dir.File("saved.RTF");
     f.recorder.ChooserAnswers.push_back(ToQt(path));
-    form.SaveLogItem->trigger();
+    f.Action("SaveLogItem")->trigger();
     ASSERT_EQ(f.recorder.Requests.size(), 1u);
     const FileRequest save = f.recorder.Requests[0];
     EXPECT_EQ(save.Mode, FileRequest::Kind::Save);
@@ -225,9 +203,9 @@ TEST(LogView, SaveAndLoadCommandsUseTheirChoosersAndReportErrors) {
     EXPECT_EQ(save.DefaultSuffix, "rtf");
     EXPECT_EQ(save.InitialName, "*.rtf");
 
-    form.ClearLogButton->trigger();
+    f.Action("ClearLogButton")->trigger();
     f.recorder.ChooserAnswers.push_back(ToQt(path));
-    form.LoadLogItem->trigger();
+    f.Action("LoadLogItem")->trigger();
     const FileRequest load = f.recorder.Requests[1];
     EXPECT_EQ(load.Mode, FileRequest::Kind::OpenExisting);
     EXPECT_EQ(load.Title, "Open File in Editor");
@@ -235,7 +213,7 @@ TEST(LogView, SaveAndLoadCommandsUseTheirChoosersAndReportErrors) {
     EXPECT_EQ(f.ColouredLog(), (std::vector<std::string>{"black|   ", "red|  red line"}));
 
     f.recorder.ChooserAnswers.push_back(ToQt(f.dir.File("gone.txt")));
-    form.LoadLogItem->trigger();
+    f.Action("LoadLogItem")->trigger();
     ASSERT_EQ(f.recorder.Messages.size(), 1u);
     EXPECT_EQ(f.recorder.Messages[0].first, MessageKind::Error);
     EXPECT_EQ(f.ColouredLog().size(), 2u);

@@ -1,7 +1,10 @@
-// The main window at rest: its elements, menus, enabling, the input-file
-// check, the project tree, dropped files, the options and output commands,
-// the memory display and the companion tools.
+// The main window: its commands as the table builds them and the state
+// enables them, what it shows of its controller, the dialogs it opens, the
+// tree, the keys it sees first, the log commands and closing.  The job
+// logic itself is the controller's (job_controller_test.cpp).
 #include "ui/main_form.h"
+
+#include <cstdlib>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -9,6 +12,7 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -23,187 +27,142 @@
 
 #include <gtest/gtest.h>
 
-#include "job/log.h"
 #include "core/options.h"
-#include "tests/support/job_files.h"
+#include "job/log.h"
 #include "tests/ui/main_form_fixture.h"
 #include "ui/file_dialogs.h"
 #include "ui/graph_window.h"
 #include "ui/help_browser.h"
 #include "ui/options_dialog.h"
+#include "ui/project_tree.h"
 #include "ui/splash_about.h"
-#include "io/config_file.h"
 
 namespace vantrel {
 namespace {
 
-using testing::MainFormFixture;
 using testing::JobFiles;
+using testing::MainFormFixture;
 using testing::TempDir;
 
-// The enabling of every command the running and idle states name.
-struct CommandStates {
-    bool Begin, Cancel, InputFiles, OutputFiles, Stepping, Step, ClearLog, GraphButton;
-    bool FileMenu, RunItem, GraphItem, About, Simulation, EditMenu, OptionsMenu;
-    friend bool operator==(const CommandStates&, const CommandStates&) = default;
+JobFiles TwoRunJob() {
+    JobFiles job;
+    job.Impacts = {"0.3 0.4 3.0", "0.5 0.2 3.0"};
+    return job;
+}
+
+// Every command: where it sits, what it shows, and whether it is enabled at
+// start, once the input files are complete, and while a job runs with
+// "Enable stepping" off and on.
+struct CommandRow {
+    const char* Name;
+    const char* Container;  // the menu's or the tool bar's object name
+    const char* Caption;
+    const char* Shortcut;
+    int Topic;
+    const char* Hint;  // tool buttons only
+    bool AtStart, Ready, Running, RunningStepping;
 };
 
-CommandStates StatesOf(TMainForm& f) {
-    return {f.BeginButton->isEnabled(),     f.CancelButton->isEnabled(),      f.InputFilesButton->isEnabled(),
-            f.OutputFilesButton->isEnabled(), f.EnableStepping->isEnabled(),  f.StepButton->isEnabled(),
-            f.ClearLogButton->isEnabled(),  f.GraphButton->isEnabled(),       f.FileMenu->menuAction()->isEnabled(),
-            f.RunItem->isEnabled(),         f.GraphItem->isEnabled(),         f.AboutItem->isEnabled(),
-            f.SimulationItem->isEnabled(),  f.EditMenu->menuAction()->isEnabled(),
-            f.OptionsMenu->menuAction()->isEnabled()};
+const CommandRow CommandRows[] = {
+    {"SpeedButton1", "Commands", "Begin simulation", "", 0, "Begin simulation", false, true, false, false},
+    {"CancelButton", "Commands", "Cancel", "", 0, "Abort simulation (Ctrl-Break)", false, false, true, true},
+    {"InputFilesButton", "Commands", "Specify input files", "", 0, "Specify input files", true, true, false, false},
+    {"GraphButton", "Commands", "Show graph window", "", 0, "Show graph window", false, true, true, true},
+    {"ClearLogButton", "Commands", "Clear log", "", 0, "Clear log", true, true, true, true},
+    {"StepButton", "Commands", "Step", "", 0, "Step (abandon this run, start next)", false, false, false, true},
+    {"OutputFilesButton", "Commands", "Specify output files", "", 0, "Specify output files", true, true, false, false},
+    {"InputFilesItem", "FileMenu", "Specify &input files", "Ctrl+I", 110, nullptr, true, true, false, false},
+    {"OutputFilesItem", "FileMenu", "Specify &output files", "Ctrl+O", 120, nullptr, true, true, false, false},
+    {"Run1", "FileMenu", "&Run", "Ctrl+R", 130, nullptr, false, true, false, false},
+    {"BatchRunItem", "FileMenu", "&Batch run", "Ctrl+B", 140, nullptr, true, true, false, false},
+    {"SaveLogItem", "FileMenu", "S&ave log to file", "", 150, nullptr, true, true, false, false},
+    {"LoadLogItem", "FileMenu", "&Load file into log", "", 160, nullptr, true, true, false, false},
+    {"PrintLogItem", "FileMenu", "&Print log", "", 170, nullptr, true, true, false, false},
+    {"GraphItem", "FileMenu", "&Graph window", "Ctrl+G", 180, nullptr, false, true, false, false},
+    {"KestrinItem", "FileMenu", "&Kestrin", "Ctrl+S", 194, nullptr, true, true, false, false},
+    {"BrackleItem", "FileMenu", "&Brackle", "Ctrl+W", 195, nullptr, true, true, false, false},
+    {"UndoItem", "EditMenu", "&Undo", "", 200, nullptr, true, true, true, true},
+    {"CutItem", "EditMenu", "Cu&t", "Ctrl+X", 200, nullptr, false, false, false, false},
+    {"CopyItem", "EditMenu", "&Copy", "Ctrl+C", 200, nullptr, false, false, false, false},
+    {"PasteItem", "EditMenu", "&Paste", "Ctrl+V", 200, nullptr, true, true, true, true},
+    {"DeleteItem", "EditMenu", "&Delete", "Ctrl+Del", 200, nullptr, false, false, false, false},
+    {"SelectAllItem", "EditMenu", "&Select All", "", 200, nullptr, true, true, true, true},
+    {"SimulationItem", "OptionsMenu", "&Simulation", "Ctrl+Q", 310, nullptr, true, true, false, false},
+    {"ShowMemoryItem", "OptionsMenu", "Show &memory use", "Ctrl+M", 317, nullptr, true, true, true, true},
+    {"FontItem", "OptionsMenu", "&Font", "", 350, nullptr, true, true, true, true},
+    {"PageColourItem", "OptionsMenu", "&Page colour", "", 360, nullptr, true, true, true, true},
+    {"IntroductionItem", "HelpMenu", "&Introduction", "", 1, nullptr, true, true, true, true},
+    {"AboutItem", "HelpMenu", "&About", "", 0, nullptr, true, true, false, false},
+};
+
+// The enabling of every row, then of the File menu and "Enable stepping".
+std::vector<bool> Enabling(MainFormFixture& f) {
+    std::vector<bool> states;
+    for (const CommandRow& row : CommandRows) states.push_back(f.Action(row.Name)->isEnabled());
+    states.push_back(f.Find<QMenu>("FileMenu")->menuAction()->isEnabled());
+    states.push_back(f.Find<QCheckBox>("EnableStepping")->isEnabled());
+    return states;
 }
 
-std::ostream& operator<<(std::ostream& out, const CommandStates& s) {
-    return out << "Begin " << s.Begin << " Cancel " << s.Cancel << " Input " << s.InputFiles << " Output "
-               << s.OutputFiles << " Stepping " << s.Stepping << " Step " << s.Step << " Clear " << s.ClearLog
-               << " GraphButton " << s.GraphButton << " File " << s.FileMenu << " Run " << s.RunItem
-               << " GraphItem " << s.GraphItem << " About " << s.About << " Simulation " << s.Simulation
-               << " Edit " << s.EditMenu << " Options " << s.OptionsMenu;
+std::vector<bool> Expected(bool CommandRow::*column, bool idle) {
+    std::vector<bool> states;
+    for (const CommandRow& row : CommandRows) states.push_back(row.*column);
+    states.push_back(idle);
+    states.push_back(idle);
+    return states;
 }
 
-// A complete small job in the fixture's folder, made the current input files.
-InputFileSet WriteJob(MainFormFixture& f, const JobFiles& job = {}) {
-    InputFileSet files = job.Write(f.dir);
-    files.Inelastic = "*.inl";
-    f.Form().Inputs = files;
-    return files;
-}
-
-void Drop(TMainForm& form, const QStringList& files) {
-    QMimeData data;
-    QList<QUrl> urls;
-    for (const QString& file : files) urls << QUrl::fromLocalFile(file);
-    data.setUrls(urls);
-    // As a drag from a file manager: it enters the tree, then drops.
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.Tree->viewport(), &enter);
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.Tree->viewport(), &drop);
-}
-
-TEST(TMainForm, StartsWithItsCaptionsPagesTreeAndLog) {
+TEST(TMainForm, CommandTableBuildsEveryCommandWithItsPlaceCaptionShortcutTopicAndEnabling) {
     MainFormFixture f;
-    TMainForm& form = f.Form();
-    EXPECT_EQ(form.windowTitle(), "Vantrel 1.0");
-    EXPECT_EQ(form.StatusField->text(), "Specify input files");
-    ASSERT_EQ(form.Pages->count(), 2);
-    EXPECT_EQ(form.Pages->tabText(0), "Project");
-    EXPECT_EQ(form.Pages->tabText(1), "Log");
-    EXPECT_EQ(form.Pages->currentWidget(), form.ProjectPage);
-    EXPECT_EQ(form.Tree->headerItem()->text(0), "   Files in project");
-    EXPECT_EQ(form.Tree->editTriggers(), QAbstractItemView::NoEditTriggers);
-
-    const QString cwd = QDir::currentPath();
-    const QStringList expected = {"*.prj", "*.trg", "*.run", "*.mdl", "*.imp", "*.inl",
-                                  cwd + "/inivars.vsk", cwd + "/dynvars.vsk", cwd + "/inelast.dat"};
-    ASSERT_EQ(form.Tree->topLevelItemCount(), TMainForm::NodeCount);
-    for (int node = 0; node < TMainForm::NodeCount; ++node) EXPECT_EQ(form.NodeText(node), expected[node]) << node;
-    EXPECT_EQ(form.Outputs.InitialConditions, FromQt(cwd + "/inivars.vsk"));
-    EXPECT_EQ(form.Outputs.InelasticEvents, FromQt(cwd + "/inelast.dat"));
-
-    EXPECT_EQ(f.LogTexts(), std::vector<std::string>{"   "});
-    EXPECT_EQ(form.Log->lineWrapMode(), QTextEdit::NoWrap);
-    EXPECT_EQ(form.Log->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_EQ(form.Log->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_FALSE(form.Log->isReadOnly());
-}
-
-TEST(TMainForm, ToolbarCarriesItsHintsCheckBoxAndColouredMemoryLabel) {
-    MainFormFixture f;
-    TMainForm& form = f.Form();
-    const std::pair<QAction*, const char*> hints[] = {
-        {form.BeginButton, "Begin simulation"},
-        {form.CancelButton, "Abort simulation (Ctrl-Break)"},
-        {form.InputFilesButton, "Specify input files"},
-        {form.GraphButton, "Show graph window"},
-        {form.ClearLogButton, "Clear log"},
-        {form.StepButton, "Step (abandon this run, start next)"},
-        {form.OutputFilesButton, "Specify output files"},
-    };
-    const QList<QAction*> onBar = form.Tools->actions();
-    int previous = -1;
-    for (const auto& [button, hint] : hints) {
-        EXPECT_EQ(button->toolTip(), hint);
-        const int at = onBar.indexOf(button);
-        EXPECT_GT(at, previous) << hint << " is on the toolbar, in order";
-        previous = at;
-    }
-    EXPECT_EQ(form.EnableStepping->text(), "Enable stepping");
-    EXPECT_FALSE(form.EnableStepping->isChecked());
-    EXPECT_FALSE(form.MemoryLabel->isVisibleTo(&form));
-    EXPECT_NE(form.MemoryLabel->frameShape(), QFrame::NoFrame);
-    for (QWidget* panel : {static_cast<QWidget*>(form.EnableStepping), static_cast<QWidget*>(form.MemoryLabel)}) {
-        EXPECT_TRUE(panel->autoFillBackground());
-        EXPECT_EQ(panel->palette().color(QPalette::Window), QColor(72, 219, 145));
-    }
-}
-
-TEST(TMainForm, MenusHoldEveryCommandWithShortcutAndHelpTopic) {
-    MainFormFixture f;
-    TMainForm& form = f.Form();
-    const QList<QAction*> bar = form.menuBar()->actions();
+    QList<QAction*> bar = f.Form().menuBar()->actions();
     ASSERT_EQ(bar.size(), 4);
-    EXPECT_EQ(bar[0]->text(), "&File");
-    EXPECT_EQ(bar[1]->text(), "&Edit");
-    EXPECT_EQ(bar[2]->text(), "&Options");
-    EXPECT_EQ(bar[3]->text(), "&Help");
-    EXPECT_EQ(form.EditMenu->menuAction()->property("helpTopic").toInt(), 200);
-    EXPECT_EQ(form.OptionsMenu->menuAction()->property("helpTopic").toInt(), 300);
-
-    const struct {
-        QMenu* Menu;
-        QAction* Item;
-        const char* Text;
-        const char* Shortcut;
-        int Topic;
-    } items[] = {
-        {form.FileMenu, form.InputFilesItem, "Specify &input files", "Ctrl+I", 110},
-        {form.FileMenu, form.OutputFilesItem, "Specify &output files", "Ctrl+O", 120},
-        {form.FileMenu, form.RunItem, "&Run", "Ctrl+R", 130},
-        {form.FileMenu, form.BatchRunItem, "&Batch run", "Ctrl+B", 140},
-        {form.FileMenu, form.SaveLogItem, "S&ave log to file", "", 150},
-        {form.FileMenu, form.LoadLogItem, "&Load file into log", "", 160},
-        {form.FileMenu, form.PrintLogItem, "&Print log", "", 170},
-        {form.FileMenu, form.GraphItem, "&Graph window", "Ctrl+G", 180},
-        {form.FileMenu, form.KestrinItem, "&Kestrin", "Ctrl+S", 194},
-        {form.FileMenu, form.BrackleItem, "&Brackle", "Ctrl+W", 195},
-        {form.EditMenu, form.UndoItem, "&Undo", "", 200},
-        {form.EditMenu, form.CutItem, "Cu&t", "Ctrl+X", 200},
-        {form.EditMenu, form.CopyItem, "&Copy", "Ctrl+C", 200},
-        {form.EditMenu, form.PasteItem, "&Paste", "Ctrl+V", 200},
-        {form.EditMenu, form.DeleteItem, "&Delete", "Ctrl+Del", 200},
-        {form.EditMenu, form.SelectAllItem, "&Select All", "", 200},
-        {form.OptionsMenu, form.SimulationItem, "&Simulation", "Ctrl+Q", 310},
-        {form.OptionsMenu, form.ShowMemoryItem, "Show &memory use", "Ctrl+M", 317},
-        {form.OptionsMenu, form.FontItem, "&Font", "", 350},
-        {form.OptionsMenu, form.PageColourItem, "&Page colour", "", 360},
-        {form.HelpMenu, form.IntroductionItem, "&Introduction", "", 1},
-    };
-    QMenu* menu = nullptr;
-    int previous = -1;
-    for (const auto& item : items) {
-        if (item.Menu != menu) menu = item.Menu, previous = -1;
-        const int at = menu->actions().indexOf(item.Item);
-        EXPECT_GT(at, previous) << item.Text << " in its menu, in order";
-        previous = at;
-        EXPECT_EQ(item.Item->text(), item.Text);
-        EXPECT_EQ(item.Item->shortcut().toString(), item.Shortcut) << item.Text;
-        EXPECT_EQ(item.Item->property("helpTopic").toInt(), item.Topic) << item.Text;
-        // Every topic a command names has a page.
-        EXPECT_FALSE(HelpTopicFile(item.Topic).isEmpty()) << item.Topic;
+    const char* menus[][3] = {{"FileMenu", "&File", "0"}, {"EditMenu", "&Edit", "200"},
+                              {"OptionsMenu", "&Options", "300"}, {"HelpMenu", "&Help", "1"}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(bar[i], f.Find<QMenu>(menus[i][0])->menuAction());
+        EXPECT_EQ(bar[i]->text(), menus[i][1]);
+        EXPECT_EQ(bar[i]->property("helpTopic").toInt(), std::atoi(menus[i][2]));
     }
-    EXPECT_EQ(form.AboutItem->text(), "&About");
-    EXPECT_TRUE(form.HelpMenu->actions().contains(form.AboutItem));
-    EXPECT_TRUE(form.ShowMemoryItem->isCheckable());
+    const char* container = "";
+    int previous = -1;
+    for (const CommandRow& row : CommandRows) {
+        QAction* action = f.Action(row.Name);
+        ASSERT_NE(action, nullptr);
+        if (std::string(container) != row.Container) container = row.Container, previous = -1;
+        QWidget* holder = f.Find<QWidget>(row.Container);
+        const int at = holder->actions().indexOf(action);
+        EXPECT_GT(at, previous) << row.Name << " in " << row.Container << ", in order";
+        previous = at;
+        EXPECT_EQ(action->text(), row.Caption);
+        EXPECT_EQ(action->shortcut().toString(), row.Shortcut) << row.Name;
+        EXPECT_EQ(action->property("helpTopic").toInt(), row.Topic) << row.Name;
+        if (row.Hint) {
+            EXPECT_EQ(action->toolTip(), row.Hint);
+        }
+        if (row.Topic != 0) {
+            EXPECT_FALSE(HelpTopicFile(row.Topic).isEmpty()) << "page of topic " << row.Topic;
+        }
+    }
+    EXPECT_TRUE(f.Action("ShowMemoryItem")->isCheckable());
+
+    EXPECT_EQ(Enabling(f), Expected(&CommandRow::AtStart, true));
+    f.WriteJob(TwoRunJob());
+    EXPECT_EQ(Enabling(f), Expected(&CommandRow::Ready, true));
+    for (const bool stepping : {false, true}) {
+        f.Find<QCheckBox>("EnableStepping")->setChecked(stepping);
+        std::vector<bool> during;
+        f.During = [&] {
+            if (during.empty()) during = Enabling(f);
+        };
+        f.Action("SpeedButton1")->trigger();
+        EXPECT_EQ(during, Expected(stepping ? &CommandRow::RunningStepping : &CommandRow::Running, false));
+        EXPECT_EQ(Enabling(f), Expected(&CommandRow::Ready, true)) << "back to idle";
+    }
 }
 
-TEST(TMainForm, EveryHelpTopicOfTheWindowsHasAPage) {
-    for (int topic : {1, 110, 120, 130, 140, 150, 160, 170, 180, 194, 195, 200, 300, 310, 317, 350, 360,
-                      TFileDialog::HelpContext, TOutfileDlg::HelpContext, TOptionsDlg::HelpContext, TGraph::HelpContext}) {
+TEST(TMainForm, EveryHelpTopicOfTheDialogsHasAPage) {
+    for (int topic : {1, 300, TFileDialog::HelpContext, TOutfileDlg::HelpContext, TOptionsDlg::HelpContext,
+                      TGraph::HelpContext}) {
         const QString file = HelpTopicFile(topic);
         ASSERT_FALSE(file.isEmpty()) << topic;
         QFile page(file);
@@ -215,345 +174,257 @@ TEST(TMainForm, EveryHelpTopicOfTheWindowsHasAPage) {
     EXPECT_TRUE(HelpTopicFile(4242).isEmpty());
 }
 
-TEST(TMainForm, IdleStateAtStartEnablesExactlyTheListedCommands) {
-    MainFormFixture f;
-    const CommandStates idle{/*Begin*/ false, /*Cancel*/ false, /*InputFiles*/ true, /*OutputFiles*/ true,
-                             /*Stepping*/ true, /*Step*/ false, /*ClearLog*/ true, /*GraphButton*/ false,
-                             /*FileMenu*/ true, /*RunItem*/ false, /*GraphItem*/ false, /*About*/ true,
-                             /*Simulation*/ true, /*Edit*/ true, /*Options*/ true};
-    EXPECT_EQ(StatesOf(f.Form()), idle);
-}
-
-TEST(TMainForm, RunIsEnabledByTheFiveRequiredFilesWhileTheInelasticNameIsAPattern) {
+TEST(TMainForm, StartsWithItsCaptionsPagesTreeLogAndColouredPanel) {
     MainFormFixture f;
     TMainForm& form = f.Form();
-    const InputFileSet files = WriteJob(f);
-    form.CheckInputFiles(false);
-    EXPECT_TRUE(form.RunItem->isEnabled());
-    EXPECT_TRUE(form.BeginButton->isEnabled());
-    EXPECT_TRUE(form.GraphButton->isEnabled());
-    EXPECT_TRUE(form.GraphItem->isEnabled());
-    EXPECT_EQ(form.windowTitle(), "Vantrel 1.0 (job.trg...)");
-    EXPECT_EQ(form.StatusField->text(), "Ready to run");
-    EXPECT_EQ(form.NodeText(TMainForm::RunNode), ToQt(files.Run));
-    EXPECT_EQ(form.NodeText(TMainForm::InelasticNode), "*.inl");
-    // The file list in dark green, the inelastic file left out, then an empty line.
-    const std::vector<std::string> expected = {"black|   ",
-                                               "darkgreen|  " + files.Projectile,
-                                               "darkgreen|  " + files.Target,
-                                               "darkgreen|  " + files.Run,
-                                               "darkgreen|  " + files.Model,
-                                               "darkgreen|  " + files.Impact,
-                                               "black|"};
-    EXPECT_EQ(f.ColouredLog(), expected);
-}
-
-TEST(TMainForm, AnInelasticModelMakesTheInelasticFileRequired) {
-    const struct {
-        const char* Name;
-        bool SimulationOptions::*Model;
-    } models[] = {{"LSS", &SimulationOptions::UseLSS},
-                  {"cooling", &SimulationOptions::UseCooling},
-                  {"image potential", &SimulationOptions::UseImagePotential}};
-    for (const auto& model : models) {
-        MainFormFixture f;
-        TMainForm& form = f.Form();
-        WriteJob(f);
-        form.Program.Options.*model.Model = true;
-        form.CheckInputFiles(false);
-        EXPECT_FALSE(form.RunItem->isEnabled()) << model.Name;
-        EXPECT_FALSE(form.BeginButton->isEnabled()) << model.Name;
-        EXPECT_EQ(form.windowTitle(), "Vantrel 1.0") << model.Name;
-        EXPECT_EQ(form.StatusField->text(), "Specify input files") << model.Name;
-        EXPECT_EQ(f.LogTexts().size(), 1u) << model.Name << ": no file list without a complete set";
-
-        form.Inputs.Inelastic = f.dir.Write("job.inl", "any\n");
-        form.CheckInputFiles(false);
-        EXPECT_TRUE(form.RunItem->isEnabled()) << model.Name;
-        const std::vector<std::string> log = f.LogTexts();
-        ASSERT_EQ(log.size(), 8u) << model.Name;
-        EXPECT_EQ(log[6], "  " + form.Inputs.Inelastic) << model.Name;
-    }
-}
-
-TEST(TMainForm, AFileGoneMissingDisablesRunAgainButKeepsTheGraphWindowCommand) {
-    MainFormFixture f;
-    TMainForm& form = f.Form();
-    const InputFileSet files = WriteJob(f);
-    form.CheckInputFiles(false);
-    std::filesystem::remove(files.Impact);
-    form.CheckInputFiles(false);
-    EXPECT_FALSE(form.RunItem->isEnabled());
-    EXPECT_FALSE(form.BeginButton->isEnabled());
-    EXPECT_TRUE(form.GraphButton->isEnabled());
-    EXPECT_TRUE(form.GraphItem->isEnabled());
     EXPECT_EQ(form.windowTitle(), "Vantrel 1.0");
-    EXPECT_EQ(form.StatusField->text(), "Specify input files");
+    EXPECT_EQ(f.Find<QLabel>("StatusField")->text(), "Specify input files");
+    auto* pages = f.Find<QTabWidget>("Pages");
+    ASSERT_EQ(pages->count(), 2);
+    EXPECT_EQ(pages->tabText(0), "Project");
+    EXPECT_EQ(pages->tabText(1), "Log");
+    EXPECT_EQ(pages->currentWidget(), f.Find<QWidget>("ProjectPage"));
+    auto* tree = f.Find<ProjectTree>("Tree");
+    EXPECT_EQ(tree->headerItem()->text(0), "   Files in project");
+    EXPECT_EQ(tree->editTriggers(), QAbstractItemView::NoEditTriggers);
+    ASSERT_EQ(tree->topLevelItemCount(), FileRoleCount);
+    for (int node = 0; node < FileRoleCount; ++node)
+        EXPECT_EQ(tree->topLevelItem(node)->text(0), ToQt(f.Controller().FileName(static_cast<FileRole>(node))));
+    EXPECT_TRUE(tree->AcceptingFiles());
+
+    EXPECT_EQ(f.LogTexts(), std::vector<std::string>{"   "});
+    EXPECT_EQ(f.Log().lineWrapMode(), QTextEdit::NoWrap);
+    EXPECT_EQ(f.Log().horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_EQ(f.Log().verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    EXPECT_FALSE(f.Log().isReadOnly());
+
+    auto* stepping = f.Find<QCheckBox>("EnableStepping");
+    auto* memory = f.Find<QLabel>("MemoryLabel");
+    EXPECT_EQ(stepping->text(), "Enable stepping");
+    EXPECT_FALSE(stepping->isChecked());
+    EXPECT_FALSE(memory->isVisibleTo(&form));
+    EXPECT_NE(memory->frameShape(), QFrame::NoFrame);
+    for (QWidget* panel : {static_cast<QWidget*>(stepping), static_cast<QWidget*>(memory)}) {
+        EXPECT_TRUE(panel->autoFillBackground());
+        EXPECT_EQ(panel->palette().color(QPalette::Window), QColor(72, 219, 145));
+    }
 }
 
-TEST(TMainForm, InputFileCommandShowsTheDialogFirstThenChecks) {
+TEST(TMainForm, ShowsTheControllersCaptionStatusTreeIconsAndFileLists) {
     MainFormFixture f;
-    TMainForm& form = f.Form();
-    JobFiles job;
-    const InputFileSet files = job.Write(f.dir);
-    f.OnDialog = [&](QDialog& dialog) {
-        auto* input = qobject_cast<TFileDialog*>(&dialog);
-        EXPECT_NE(input, nullptr);
-        if (input == nullptr) return static_cast<int>(QDialog::Rejected);
-        // What the dialog's rows and OK would have done.
-        form.Inputs.Projectile = files.Projectile;
-        form.Inputs.Target = files.Target;
-        form.Inputs.Run = files.Run;
-        form.Inputs.Model = files.Model;
-        form.Inputs.Impact = files.Impact;
-        return static_cast<int>(QDialog::Accepted);
-    };
-    form.InputFilesButton->trigger();
-    ASSERT_EQ(f.ModalDialogs.size(), 1u);
-    EXPECT_EQ(f.ModalDialogs[0], f.windows.FileDialog.get());
-    EXPECT_TRUE(form.RunItem->isEnabled());
-    EXPECT_EQ(form.NodeText(TMainForm::ProjectileNode), ToQt(files.Projectile));
-    form.InputFilesItem->trigger();
-    EXPECT_EQ(f.ModalDialogs.size(), 2u);
+    const InputFileSet files = f.WriteJob();
+    EXPECT_EQ(f.Form().windowTitle(), "Vantrel 1.0 (job.trg...)");
+    EXPECT_EQ(f.Find<QLabel>("StatusField")->text(), "Ready to run");
+    auto* tree = f.Find<ProjectTree>("Tree");
+    EXPECT_EQ(tree->topLevelItem(2)->text(0), ToQt(files.Run));
+    EXPECT_EQ(tree->topLevelItem(7)->text(0), ToQt(f.Controller().Outputs().DynamicalVariables));
+    EXPECT_EQ(f.ColouredLog(), (std::vector<std::string>{"black|   ", "darkgreen|  " + files.Projectile,
+                                                         "darkgreen|  " + files.Target, "darkgreen|  " + files.Run,
+                                                         "darkgreen|  " + files.Model, "darkgreen|  " + files.Impact,
+                                                         "black|"}));
+    // The buffer rule of the engine's lines takes its limit from the options;
+    // the file lists are outside it.
+    f.Controller().Program().Options.LogBufferLines = 2;
+    LogLine(f.Controller(), "next", ColourBlue);
+    EXPECT_EQ(f.ColouredLog(), std::vector<std::string>{"blue|next"});
+
+    const bool inUse[] = {true, true, true, true, true, false, false, true, false};
+    for (int node = 0; node < FileRoleCount; ++node)
+        EXPECT_EQ(tree->topLevelItem(node)->data(0, Qt::UserRole).toBool(), inUse[node]) << node;
+    EXPECT_EQ(tree->topLevelItem(6)->toolTip(0), "Initial conditions (not in use)");
+    EXPECT_EQ(tree->topLevelItem(7)->toolTip(0), "Dynamical variables");
 }
 
-TEST(TMainForm, DroppedFileTakesItsRoleFromTheExtensionInAnyCase) {
-    const struct {
-        const char* Name;
-        std::string InputFileSet::*Role;
-        int Node;
-    } drops[] = {
-        {"beam.Prj", &InputFileSet::Projectile, TMainForm::ProjectileNode},
-        {"slab.TRG", &InputFileSet::Target, TMainForm::TargetNode},
-        {"fast.run", &InputFileSet::Run, TMainForm::RunNode},
-        {"cu.mDl", &InputFileSet::Model, TMainForm::ModelNode},
-        {"grid.IMP", &InputFileSet::Impact, TMainForm::ImpactNode},
-        {"losses.Inl", &InputFileSet::Inelastic, TMainForm::InelasticNode},
-    };
-    for (const auto& drop : drops) {
+TEST(TMainForm, InputFileDialogShowsTheCurrentNamesAndOnlyOkTakesItsChoice) {
+    for (const bool ok : {true, false}) {
         MainFormFixture f;
-        TMainForm& form = f.Form();
-        const std::string file = f.dir.Write(drop.Name, "x\n");
-        Drop(form, {ToQt(file), ToQt(f.dir.Write("second.trg", "x\n"))});
-        EXPECT_EQ(form.Inputs.*drop.Role, file) << drop.Name;
-        EXPECT_EQ(form.NodeText(drop.Node), ToQt(file)) << drop.Name;
-        // Only the first dropped file counts.
-        if (drop.Role != &InputFileSet::Target) {
-            EXPECT_EQ(form.Inputs.Target, "*.trg") << drop.Name;
-        }
+        const InputFileSet files = JobFiles{}.Write(f.dir);
+        f.OnDialog = [&](QDialog& dialog) {
+            EXPECT_EQ(&dialog, f.windows.FileDialog.get());
+            if (f.ModalDialogs.size() == 1) {
+                EXPECT_EQ(dialog.findChild<QLineEdit*>("FileField1")->text(), "*.trg") << "the current names";
+            }
+            EXPECT_FALSE(dialog.findChild<QPushButton*>("SelectButton5")->isEnabled()) << "no inelastic model";
+            f.recorder.ChooserAnswers.push_back(ToQt(files.Projectile));
+            dialog.findChild<QPushButton*>("SelectButton0")->click();  // fills in the companions
+            dialog.findChild<QPushButton*>(ok ? "OkButton" : "CancelButton")->click();
+            return dialog.result();
+        };
+        f.Action("InputFilesButton")->trigger();
+        ASSERT_EQ(f.ModalDialogs.size(), 1u);
+        EXPECT_EQ(f.Controller().Inputs().Model, ok ? files.Model : "*.mdl");
+        EXPECT_EQ(f.Action("Run1")->isEnabled(), ok) << "checked after the dialog";
+        EXPECT_EQ(f.Find<QLabel>("StatusField")->text(), ok ? "Ready to run" : "Specify input files");
+        f.Action("InputFilesItem")->trigger();
+        EXPECT_EQ(f.ModalDialogs.size(), 2u);
     }
 }
 
-TEST(TMainForm, DroppedFileOfAnotherKindChangesNothingButChecksAgain) {
-    MainFormFixture f;
-    TMainForm& form = f.Form();
-    const InputFileSet files = WriteJob(f);
-    form.CheckInputFiles(false);
-    const std::size_t linesBefore = f.LogTexts().size();
-    const InputFileSet before = form.Inputs;
-    Drop(form, {ToQt(f.dir.Write("notes.txt", "x\n"))});
-    EXPECT_EQ(form.Inputs.Projectile, before.Projectile);
-    EXPECT_EQ(form.Inputs.Target, before.Target);
-    EXPECT_EQ(form.Inputs.Inelastic, before.Inelastic);
-    // The check ran again: a second file list.
-    EXPECT_EQ(f.LogTexts().size(), linesBefore + 6);
-    EXPECT_EQ(f.LogTexts().back(), "");
-
-    // With a file gone, the re-check after an ignored drop disables Run.
-    std::filesystem::remove(files.Model);
-    Drop(form, {ToQt(f.dir.Write("more.txt", "x\n"))});
-    EXPECT_FALSE(form.RunItem->isEnabled());
-    EXPECT_EQ(form.StatusField->text(), "Specify input files");
-}
-
-TEST(TMainForm, TreeDoubleClickOnAnInputNodeOpensTheInputChooser) {
-    MainFormFixture f;
-    TMainForm& form = f.Form();
-    const std::string chosen = f.dir.Write("other.run", "x\n");
-    f.recorder.ChooserAnswers.push_back(ToQt(chosen));
-    form.TreeDoubleClick(TMainForm::RunNode);
-    ASSERT_EQ(f.recorder.Requests.size(), 1u);
-    const FileRequest& request = f.recorder.Requests[0];
-    EXPECT_EQ(request.Mode, FileRequest::Kind::OpenExisting);
-    EXPECT_EQ(request.Filter, "Projectile file (*.prj);;Target file (*.trg);;Run file  (*.run);;"
-                              "Model file (*.mdl);;Impact file (*.imp);;Inelastic file (*.inl)");
-    EXPECT_EQ(request.SelectedFilter, "Run file  (*.run)");
-    EXPECT_EQ(request.InitialName, "*.run");
-    EXPECT_EQ(form.Inputs.Run, chosen);
-    EXPECT_EQ(form.NodeText(TMainForm::RunNode), ToQt(chosen));
-
-    const char* patterns[] = {"*.prj", "*.trg", "*.run", "*.mdl", "*.imp", "*.inl"};
-    for (int node = 0; node < 6; ++node) {
-        form.TreeDoubleClick(node);  // cancelled: nothing changes
-        EXPECT_EQ(f.recorder.Requests.back().InitialName, patterns[node]);
-        EXPECT_TRUE(f.recorder.Requests.back().Filter.split(";;").at(node) == f.recorder.Requests.back().SelectedFilter);
+TEST(TMainForm, OutputFileDialogListsTheNamesWhateverItsResult) {
+    for (const bool ok : {true, false}) {
+        MainFormFixture f;
+        const OutputFileSet before = f.Controller().Outputs();
+        f.OnDialog = [&](QDialog& dialog) {
+            EXPECT_EQ(&dialog, f.windows.OutfileDlg.get());
+            f.recorder.ChooserAnswers.push_back("/data/run7/dyn.vsk");
+            dialog.findChild<QPushButton*>("SelectButton1")->click();
+            dialog.findChild<QPushButton*>(ok ? "OkButton" : "CancelButton")->click();
+            return dialog.result();
+        };
+        f.Action("OutputFilesButton")->trigger();
+        const std::string dynamical = ok ? "/data/run7/dyn.vsk" : before.DynamicalVariables;
+        EXPECT_EQ(f.Controller().Outputs().DynamicalVariables, dynamical);
+        EXPECT_EQ(f.Find<ProjectTree>("Tree")->topLevelItem(7)->text(0), ToQt(dynamical));
+        EXPECT_EQ(f.ColouredLog(),
+                  (std::vector<std::string>{"black|   ", "darkgreen|  " + before.InitialConditions,
+                                            "darkgreen|  " + dynamical, "darkgreen|  " + before.InelasticEvents,
+                                            "black|"}));
     }
-    EXPECT_EQ(form.Inputs.Run, chosen);
 }
 
-TEST(TMainForm, TreeDoubleClickOnAnOutputNodeOpensTheSaveChooser) {
-    MainFormFixture f;
-    TMainForm& form = f.Form();
-    const std::string oldEvents = form.Outputs.InelasticEvents;
-    const std::string chosen = f.dir.File("events.dat");
-    f.recorder.ChooserAnswers.push_back(ToQt(chosen));
-    form.TreeDoubleClick(TMainForm::EventsNode);
-    ASSERT_EQ(f.recorder.Requests.size(), 1u);
-    FileRequest request = f.recorder.Requests[0];
-    EXPECT_EQ(request.Mode, FileRequest::Kind::Save);
-    EXPECT_EQ(request.Filter, "Vantrel output file (*.vsk);;Inelastic data file (*.dat)");
-    EXPECT_EQ(request.SelectedFilter, "Inelastic data file (*.dat)");
-    EXPECT_EQ(request.InitialName, ToQt(oldEvents));
-    EXPECT_EQ(form.Outputs.InelasticEvents, chosen);
-    EXPECT_EQ(form.NodeText(TMainForm::EventsNode), ToQt(chosen));
-
-    form.TreeDoubleClick(TMainForm::InitialNode);
-    request = f.recorder.Requests.back();
-    EXPECT_EQ(request.SelectedFilter, "Vantrel output file (*.vsk)");
-    EXPECT_EQ(request.DefaultSuffix, "vsk");
-    EXPECT_EQ(request.InitialName, ToQt(form.Outputs.InitialConditions));
-}
-
-TEST(TMainForm, OutputFileCommandShowsTheDialogAndListsTheNames) {
-    MainFormFixture f;
-    TMainForm& form = f.Form();
-    f.OnDialog = [&](QDialog& dialog) {
-        EXPECT_EQ(&dialog, f.windows.OutfileDlg.get());
-        form.Outputs.DynamicalVariables = "/data/run7/dyn.vsk";
-        return static_cast<int>(QDialog::Accepted);
-    };
-    form.OutputFilesButton->trigger();
-    EXPECT_EQ(form.NodeText(TMainForm::DynamicalNode), "/data/run7/dyn.vsk");
-    const std::vector<std::string> log = f.ColouredLog();
-    ASSERT_EQ(log.size(), 5u);
-    EXPECT_EQ(log[1], "darkgreen|  " + form.Outputs.InitialConditions);
-    EXPECT_EQ(log[2], "darkgreen|  /data/run7/dyn.vsk");
-    EXPECT_EQ(log[3], "darkgreen|  " + form.Outputs.InelasticEvents);
-    EXPECT_EQ(log[4], "black|");
-}
-
-TEST(TMainForm, OptionsAreSavedOnlyAfterOkWithSaveChecked) {
+TEST(TMainForm, OptionsAreSavedOnlyAfterOkWithSaveCheckedAndTheIconsFollow) {
     const struct {
         const char* Name;
-        bool Ok;
-        bool Save;
-        bool Written;
+        bool Ok, Save, Written;
     } cases[] = {{"OK and save", true, true, true}, {"OK only", true, false, false}, {"Cancel and save", false, true, false}};
     for (const auto& c : cases) {
         MainFormFixture f;
-        TMainForm& form = f.Form();
         f.OnDialog = [&](QDialog& dialog) {
             auto* options = qobject_cast<TOptionsDlg*>(&dialog);
             EXPECT_NE(options, nullptr);
             if (!options) return static_cast<int>(QDialog::Rejected);
             dialog.show();
-            options->SaveOptionsBox->setChecked(c.Save);
-            options->StoreInitialOption->setChecked(true);
-            options->StOption->setChecked(true);
-            if (c.Ok) {
-                options->OkClick();
-            } else {
-                dialog.reject();
-            }
+            dialog.findChild<QCheckBox*>("SaveOptionsBox")->setChecked(c.Save);
+            dialog.findChild<QCheckBox*>("StoreInitialOption")->setChecked(true);
+            dialog.findChild<QCheckBox*>("StOption")->setChecked(true);
+            dialog.findChild<QPushButton*>(c.Ok ? "OkButton" : "CancelButton")->click();
             return dialog.result();
         };
-        form.SimulationItem->trigger();
-        const std::string config = f.dir.File("vantrel.cfg");
-        EXPECT_EQ(std::filesystem::exists(config), c.Written) << c.Name;
-        if (c.Written) {
-            EXPECT_EQ(std::filesystem::file_size(config), 40u) << c.Name;
-        }
-        // The icons follow the options whatever the dialog's result.
-        const bool inUse = c.Ok;
-        EXPECT_EQ(form.Tree->topLevelItem(TMainForm::InitialNode)->data(0, Qt::UserRole).toBool(), inUse) << c.Name;
-        EXPECT_EQ(form.Tree->topLevelItem(TMainForm::InelasticNode)->data(0, Qt::UserRole).toBool(), inUse) << c.Name;
-        EXPECT_FALSE(form.Tree->topLevelItem(TMainForm::EventsNode)->data(0, Qt::UserRole).toBool()) << c.Name;
+        f.Action("SimulationItem")->trigger();
+        EXPECT_EQ(std::filesystem::exists(f.dir.File("vantrel.cfg")), c.Written) << c.Name;
+        auto* tree = f.Find<ProjectTree>("Tree");
+        EXPECT_EQ(tree->topLevelItem(6)->data(0, Qt::UserRole).toBool(), c.Ok) << c.Name;
+        EXPECT_EQ(tree->topLevelItem(5)->data(0, Qt::UserRole).toBool(), c.Ok) << c.Name;
     }
 }
 
-TEST(TMainForm, SavedErrorOfTheOptionsFileIsShown) {
-    MainFormFixture f;
-    TMainForm& form = f.Form();
-    form.Program.ConfigFilePath = f.dir.File("no/such/folder/vantrel.cfg");
-    f.OnDialog = [&](QDialog& dialog) {
-        auto* options = qobject_cast<TOptionsDlg*>(&dialog);
-        dialog.show();
-        options->SaveOptionsBox->setChecked(true);
-        options->OkClick();
-        return dialog.result();
-    };
-    form.SimulationItem->trigger();
-    ASSERT_EQ(f.recorder.Messages.size(), 1u);
-    EXPECT_EQ(f.recorder.Messages[0].first, MessageKind::Error);
-    EXPECT_EQ(f.recorder.Messages[0].second, ToQt("Error writing options to " + form.Program.ConfigFilePath + "."));
+void Drop(ProjectTree& tree, const QStringList& files) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& file : files) urls << QUrl::fromLocalFile(file);
+    data.setUrls(urls);
+    // As a drag from a file manager: it enters the tree, then drops.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(tree.viewport(), &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(tree.viewport(), &drop);
 }
 
-TEST(TMainForm, ConfigurationAtStartUpSetsOptionsAndTreeIcons) {
-    SimulationOptions saved;
-    saved.LoadOptionsAtStart = true;
-    saved.StoreInelastic = true;
-    saved.UseOR = true;
-    saved.LogBufferLines = 1234;
-    MainFormFixture f([&](const TempDir& dir) {
-        const OptionsRecord record = EncodeOptions(saved);
-        dir.Write("vantrel.cfg", std::string(record.begin(), record.end()));
-    });
-    TMainForm& form = f.Form();
-    EXPECT_EQ(EncodeOptions(form.Program.Options), EncodeOptions(saved));
-    EXPECT_EQ(form.Program.ConfigFilePath, f.dir.File("vantrel.cfg"));
-    const bool expected[] = {true, true, true, true, true, true, false, true, true};
-    for (int node = 0; node < TMainForm::NodeCount; ++node)
-        EXPECT_EQ(form.Tree->topLevelItem(node)->data(0, Qt::UserRole).toBool(), expected[node]) << node;
+TEST(TMainForm, TreeTakesDropsAndDoubleClicksOnlyWhileIdle) {
+    MainFormFixture f;
+    auto* tree = f.Find<ProjectTree>("Tree");
+    const std::string beam = f.dir.Write("beam.Prj", "x\n");
+    Drop(*tree, {ToQt(beam)});
+    EXPECT_EQ(f.Controller().Inputs().Projectile, beam);
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), ToQt(beam));
+    emit tree->NodeDoubleClicked(3);
+    ASSERT_EQ(f.recorder.Requests.size(), 1u);
+    EXPECT_EQ(f.recorder.Requests[0].Title, "Select Model file");
 
-    EXPECT_EQ(form.Tree->topLevelItem(TMainForm::InitialNode)->toolTip(0), "Initial conditions (not in use)");
-    EXPECT_EQ(form.Tree->topLevelItem(TMainForm::EventsNode)->toolTip(0), "Inelastic events");
+    f.WriteJob();
+    bool tried = false;
+    f.During = [&] {
+        if (tried) return;
+        tried = true;
+        EXPECT_FALSE(tree->AcceptingFiles());
+        Drop(*tree, {ToQt(f.dir.Write("late.prj", "x\n"))});
+        emit tree->NodeDoubleClicked(0);
+    };
+    const std::string projectile = f.Controller().Inputs().Projectile;
+    f.Action("Run1")->trigger();
+    EXPECT_TRUE(tried);
+    EXPECT_EQ(f.Controller().Inputs().Projectile, projectile);
+    EXPECT_EQ(f.recorder.Requests.size(), 1u);
+    EXPECT_TRUE(tree->AcceptingFiles());
+}
 
-    MainFormFixture fresh;
-    const bool defaults[] = {true, true, true, true, true, false, false, true, false};
-    for (int node = 0; node < TMainForm::NodeCount; ++node)
-        EXPECT_EQ(fresh.Form().Tree->topLevelItem(node)->data(0, Qt::UserRole).toBool(), defaults[node]) << node;
+TEST(TMainForm, AJobBringsTheLogPageForwardAndABatchChangesTheCancelHint) {
+    MainFormFixture f;
+    const InputFileSet files = f.WriteJob();
+    auto* pages = f.Find<QTabWidget>("Pages");
+    f.Action("SpeedButton1")->trigger();
+    EXPECT_EQ(pages->currentWidget(), f.Find<QWidget>("LogPage"));
+    EXPECT_EQ(f.Find<QLabel>("StatusField")->text(), "Ready to run");
+    EXPECT_EQ(f.Action("CancelButton")->toolTip(), "Abort simulation (Ctrl-Break)") << "a single job keeps the hint";
+
+    const OutputFileSet outputs = JobFiles::Outputs(f.dir);
+    std::string item = "t\n" + files.Projectile + "\n" + files.Target + "\n" + files.Model + "\n" + files.Run + "\n" +
+                       files.Impact + "\n*.inl\n" + outputs.InitialConditions + "\n" + outputs.DynamicalVariables +
+                       "\n" + outputs.InelasticEvents + "\n";
+    f.recorder.ChooserAnswers.push_back(ToQt(f.dir.Write("one.bdf", item)));
+    QSignalSpy captions(&f.Form(), &QWidget::windowTitleChanged);
+    std::vector<QString> hints;
+    f.During = [&] { hints.push_back(f.Action("CancelButton")->toolTip()); };
+    pages->setCurrentIndex(0);
+    f.Action("BatchRunItem")->trigger();
+    ASSERT_FALSE(hints.empty());
+    for (const QString& hint : hints) EXPECT_EQ(hint, "Abort current batch job.");
+    EXPECT_EQ(f.Action("CancelButton")->toolTip(), "Halt simulation.");
+    EXPECT_EQ(pages->currentWidget(), f.Find<QWidget>("LogPage"));
+    ASSERT_EQ(captions.count(), 2);
+    EXPECT_EQ(captions[0].at(0).toString(), "Vantrel 1.0 (batch item #1 t)");
+    EXPECT_EQ(f.Form().windowTitle(), "Vantrel 1.0");
+}
+
+TEST(TMainForm, CtrlBreakSetsTheAbortRequestBeforeTheControlsSeeIt) {
+    MainFormFixture f;
+    const struct {
+        const char* Name;
+        int Key;
+        Qt::KeyboardModifiers Modifiers;
+        bool Aborts;
+    } keys[] = {{"Cancel key", Qt::Key_Cancel, Qt::NoModifier, true},
+                {"Ctrl+Pause", Qt::Key_Pause, Qt::ControlModifier, true},
+                {"Pause alone", Qt::Key_Pause, Qt::NoModifier, false},
+                {"Ctrl+C", Qt::Key_C, Qt::ControlModifier, false}};
+    for (const auto& k : keys) {
+        f.Controller().Program().AbortRequested = false;
+        QKeyEvent press(QEvent::KeyPress, k.Key, k.Modifiers);
+        QApplication::sendEvent(&f.Log(), &press);
+        EXPECT_EQ(f.Controller().Program().AbortRequested, k.Aborts) << k.Name;
+    }
+    EXPECT_EQ(f.Log().LineCount(), 1) << "the break key does not reach the log's text";
 }
 
 TEST(TMainForm, EditMenuEnablesCutCopyAndDeleteOnlyWithASelection) {
     MainFormFixture f;
-    TMainForm& form = f.Form();
-    form.Log->AppendLine("  some text", ColourBlue, 500);
-    emit form.EditMenu->aboutToShow();
-    EXPECT_FALSE(form.CutItem->isEnabled());
-    EXPECT_FALSE(form.CopyItem->isEnabled());
-    EXPECT_FALSE(form.DeleteItem->isEnabled());
-    EXPECT_TRUE(form.PasteItem->isEnabled());
-    EXPECT_TRUE(form.UndoItem->isEnabled());
-    EXPECT_TRUE(form.SelectAllItem->isEnabled());
+    LogView& log = f.Log();
+    log.AppendLine("  some text", ColourBlue, 500);
+    QMenu* edit = f.Find<QMenu>("EditMenu");
+    const auto selectionItems = [&] {
+        return std::vector<bool>{f.Action("CutItem")->isEnabled(), f.Action("CopyItem")->isEnabled(),
+                                 f.Action("DeleteItem")->isEnabled()};
+    };
+    emit edit->aboutToShow();
+    EXPECT_EQ(selectionItems(), (std::vector<bool>{false, false, false}));
 
-    QTextCursor cursor = form.Log->textCursor();
+    QTextCursor cursor = log.textCursor();
     cursor.movePosition(QTextCursor::Start);
     cursor.movePosition(QTextCursor::Down);
     cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    form.Log->setTextCursor(cursor);
-    emit form.EditMenu->aboutToShow();
-    EXPECT_TRUE(form.CutItem->isEnabled());
-    EXPECT_TRUE(form.CopyItem->isEnabled());
-    EXPECT_TRUE(form.DeleteItem->isEnabled());
+    log.setTextCursor(cursor);
+    emit edit->aboutToShow();
+    EXPECT_EQ(selectionItems(), (std::vector<bool>{true, true, true}));
 
-    form.DeleteItem->trigger();
+    f.Action("DeleteItem")->trigger();
     EXPECT_EQ(f.LogTexts(), (std::vector<std::string>{"   ", ""}));
-    form.UndoItem->trigger();
+    f.Action("UndoItem")->trigger();
     EXPECT_EQ(f.LogTexts(), (std::vector<std::string>{"   ", "  some text"}));
-    form.SelectAllItem->trigger();
-    emit form.EditMenu->aboutToShow();
-    EXPECT_TRUE(form.CopyItem->isEnabled());
-}
-
-TEST(TMainForm, ClearLogRemovesEveryLine) {
-    MainFormFixture f;
-    TMainForm& form = f.Form();
-    form.Log->AppendLine("a", ColourRed, 500);
-    form.ClearLogButton->trigger();
-    EXPECT_EQ(form.Log->LineCount(), 0);
-    EXPECT_TRUE(f.LogTexts().empty());
-    LogLine(form, "next", ColourBlue);
-    EXPECT_EQ(f.ColouredLog(), std::vector<std::string>{"blue|next"});
+    f.Action("SelectAllItem")->trigger();
+    emit edit->aboutToShow();
+    EXPECT_TRUE(f.Action("CopyItem")->isEnabled());
+    f.Action("ClearLogButton")->trigger();
+    EXPECT_EQ(log.LineCount(), 0);
 }
 
 // Runs the event loop until it has waited for events for a while: the
@@ -564,137 +435,53 @@ void IdleFor(int milliseconds) {
     loop.exec();
 }
 
-TEST(TMainForm, MemoryFigureChangesOnlyWhileShownAndIdle) {
+TEST(TMainForm, MemoryDisplayIsShownWhenSwitchedOnAndRefreshedWhenIdle) {
     MainFormFixture f;
-    TMainForm& form = f.Form();
-    form.show();
+    f.Form().show();
+    auto* label = f.Find<QLabel>("MemoryLabel");
     f.Bytes = 123456;
     IdleFor(20);
-    EXPECT_EQ(form.MemoryLabel->text(), "") << "display off: nothing read";
-
-    form.ShowMemoryItem->trigger();
-    EXPECT_TRUE(form.MemoryDisplayOn());
-    EXPECT_TRUE(form.ShowMemoryItem->isChecked());
-    EXPECT_TRUE(form.MemoryLabel->isVisible());
+    EXPECT_EQ(label->text(), "") << "display off: nothing read";
+    f.Action("ShowMemoryItem")->trigger();
+    EXPECT_TRUE(f.Action("ShowMemoryItem")->isChecked());
+    EXPECT_TRUE(label->isVisible());
     IdleFor(20);
-    EXPECT_EQ(form.MemoryLabel->text(), "123456");
-
-    // Inside a job only the run driver's one refresh shows a new figure.
-    WriteJob(f);
-    form.CheckInputFiles(false);
-    std::vector<QString> shown;
-    f.During = [&] {
-        shown.push_back(form.MemoryLabel->text());
-        f.Bytes = 999;
-    };
-    f.Bytes = 777;
-    form.BeginButton->trigger();
-    ASSERT_GT(shown.size(), 2u);
-    for (const QString& text : shown) EXPECT_EQ(text, "777");
-    EXPECT_EQ(form.MemoryLabel->text(), "777");
-    IdleFor(20);
-    EXPECT_EQ(form.MemoryLabel->text(), "999");
-
-    form.ShowMemoryItem->trigger();
-    EXPECT_FALSE(form.MemoryLabel->isVisible());
-    EXPECT_FALSE(form.ShowMemoryItem->isChecked());
-    f.Bytes = 5;
-    IdleFor(20);
-    EXPECT_EQ(form.MemoryLabel->text(), "999");
-    form.hide();
+    EXPECT_EQ(label->text(), "123456");
+    f.Action("ShowMemoryItem")->trigger();
+    EXPECT_FALSE(label->isVisible());
+    EXPECT_FALSE(f.Action("ShowMemoryItem")->isChecked());
+    f.Form().hide();
 }
 
-// The PATH of the process, changed for one test.
-class SearchPath {
-public:
-    explicit SearchPath(const QString& path) : old_(qgetenv("PATH")) { qputenv("PATH", path.toLocal8Bit()); }
-    ~SearchPath() { qputenv("PATH", old_); }
-
-private:
-    QByteArray old_;
-};
-
-TEST(TMainForm, CompanionToolIsStartedFromTheSearchPathUnderEitherName) {
-    MainFormFixture f;
-    TMainForm& form = f.Form();
-    EXPECT_TRUE(form.KestrinPath().endsWith("/kestrin22.exe"));
-    EXPECT_TRUE(form.BracklePath().endsWith("/brackle22.exe"));
-    const std::string tool = f.dir.Write("kestrin22", "#!/bin/sh\n");
-    std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
-    const SearchPath path(ToQt(f.dir.Path().string()));
-    form.KestrinItem->trigger();
-    EXPECT_EQ(f.Started, QStringList{ToQt(tool)});
-    EXPECT_TRUE(f.recorder.Messages.empty());
-    EXPECT_TRUE(f.recorder.Requests.empty());
-}
-
-TEST(TMainForm, MissingCompanionToolIsReportedAndAnotherProgramOffered) {
-    MainFormFixture f;
-    TMainForm& form = f.Form();
-    const SearchPath path(ToQt(f.dir.File("empty")));
-    f.StartSucceeds = false;
-    const std::string other = f.dir.Write("tool.sh", "#!/bin/sh\n");
-    f.recorder.ChooserAnswers.push_back(ToQt(other));
-    form.BrackleItem->trigger();
-    ASSERT_EQ(f.recorder.Messages.size(), 2u);
-    EXPECT_EQ(f.recorder.Messages[0], std::make_pair(MessageKind::Error, QString("brackle22.exe was not found.")));
-    EXPECT_EQ(f.recorder.Messages[1], std::make_pair(MessageKind::Error, QString("tool.shwas not found on your path.")));
-    ASSERT_EQ(f.recorder.Requests.size(), 1u);
-    EXPECT_EQ(f.recorder.Requests[0].Title, "Execute Program");
-    EXPECT_EQ(f.recorder.Requests[0].InitialName, "*.EXE");
-    EXPECT_TRUE(f.recorder.Requests[0].Filter.startsWith("Executable files (*.EXE"));
-    EXPECT_EQ(f.Started, QStringList{ToQt(other)});
-
-    // A program chosen there that starts: no second message.
-    f.StartSucceeds = true;
-    f.recorder.Messages.clear();
-    f.recorder.ChooserAnswers.push_back(ToQt(other));
-    form.KestrinItem->trigger();
-    EXPECT_EQ(f.recorder.Messages.size(), 1u);
-    // Cancelled chooser: only the not-found message.
-    f.recorder.Messages.clear();
-    const int starts = f.Started.size();
-    form.KestrinItem->trigger();
-    EXPECT_EQ(f.recorder.Messages.size(), 1u);
-    EXPECT_EQ(f.Started.size(), starts);
-}
-
-TEST(TMainForm, HelpCommandsOpenTheirTopics) {
-    MainFormFixture f;
-    TMainForm& form = f.Form();
-    form.IntroductionItem->trigger();
-    form.ShowHelpTopic(317);
-    EXPECT_EQ(f.recorder.HelpTopics, (std::vector<int>{1, 317}));
-    // The dialogs' Help buttons reach the same viewer.
-    f.windows.FileDialog->HelpButton->click();
-    f.windows.OptionsDlg->HelpButton->click();
-    EXPECT_EQ(f.recorder.HelpTopics, (std::vector<int>{1, 317, 110, 310}));
-}
-
-TEST(TMainForm, F1InAnOpenMenuOpensTheTopicOfTheCommandUnderTheCursor) {
+TEST(TMainForm, HelpReachesTheViewerFromCommandsDialogsAndF1InAnOpenMenu) {
     MainFormFixture f;
     TMainForm& form = f.Form();
     form.show();
+    f.Action("IntroductionItem")->trigger();
+    f.windows.FileDialog->findChild<QPushButton*>("HelpButton")->click();
+    f.windows.OutfileDlg->findChild<QPushButton*>("HelpButton")->click();
+    f.windows.OptionsDlg->findChild<QPushButton*>("HelpButton")->click();
+    std::vector<int> expected{1, 110, 120, 310};
     const struct {
-        QMenu* Menu;
-        QAction* Active;
+        const char* Menu;
+        const char* Active;
         int Topic;
-    } cases[] = {{form.FileMenu, form.BatchRunItem, 140},
-                 {form.FileMenu, form.BrackleItem, 195},
-                 {form.OptionsMenu, form.ShowMemoryItem, 317},
-                 {form.EditMenu, form.CopyItem, 200},
-                 {form.OptionsMenu, nullptr, 300}};
-    std::vector<int> expected;
+    } cases[] = {{"FileMenu", "BatchRunItem", 140},
+                 {"FileMenu", "BrackleItem", 195},
+                 {"OptionsMenu", "ShowMemoryItem", 317},
+                 {"EditMenu", "CopyItem", 200},
+                 {"OptionsMenu", nullptr, 300}};
     for (const auto& c : cases) {
-        c.Menu->popup(form.mapToGlobal(QPoint(10, 10)));
-        if (c.Active) c.Menu->setActiveAction(c.Active);
+        QMenu* menu = f.Find<QMenu>(c.Menu);
+        menu->popup(form.mapToGlobal(QPoint(10, 10)));
+        if (c.Active) menu->setActiveAction(f.Action(c.Active));
         QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-        QApplication::sendEvent(c.Menu, &f1);
+        QApplication::sendEvent(menu, &f1);
         expected.push_back(c.Topic);
-        EXPECT_FALSE(c.Menu->isVisible());
+        EXPECT_FALSE(menu->isVisible());
     }
     QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-    QApplication::sendEvent(form.Tree, &f1);
+    QApplication::sendEvent(f.Find<ProjectTree>("Tree"), &f1);
     expected.push_back(1);
     EXPECT_EQ(f.recorder.HelpTopics, expected);
     form.hide();
@@ -702,65 +489,95 @@ TEST(TMainForm, F1InAnOpenMenuOpensTheTopicOfTheCommandUnderTheCursor) {
 
 TEST(TMainForm, AboutBoxIsShownModally) {
     MainFormFixture f;
-    f.Form().AboutItem->trigger();
+    f.Action("AboutItem")->trigger();
     ASSERT_EQ(f.ModalDialogs.size(), 1u);
     EXPECT_EQ(f.ModalDialogs[0], f.windows.AboutForm.get());
 }
 
-TEST(TMainForm, FontAndPageColourCommandsRestyleTheLog) {
+TEST(TMainForm, FontPageColourAndPrintCommandsWorkOnTheLog) {
     MainFormFixture f;
-    TMainForm& form = f.Form();
-    MainFormServices services = form.Services();
+    MainFormServices services = f.Form().Services();
     QFont offered;
-    QFont chosen = form.Log->font();
+    QFont chosen = f.Log().font();
     chosen.setPointSize(17);
-    chosen.setItalic(true);
-    services.ChooseFont = [&](QWidget*, const QFont& current) -> std::optional<QFont> {
+    std::optional<QFont> answer = chosen;
+    services.ChooseFont = [&](QWidget*, const QFont& current) {
         offered = current;
-        return chosen;
+        return answer;
     };
     services.ChooseColour = [](QWidget*, const QColor&) -> std::optional<QColor> { return QColor(250, 240, 200); };
-    form.SetServices(services);
-    const QFont before = form.Log->font();
-    form.FontItem->trigger();
-    EXPECT_EQ(offered, before);
-    EXPECT_EQ(form.Log->font().pointSize(), 17);
-    EXPECT_TRUE(form.Log->font().italic());
-    form.PageColourItem->trigger();
-    EXPECT_EQ(form.Log->palette().color(QPalette::Base), QColor(250, 240, 200));
-
-    services.ChooseFont = [](QWidget*, const QFont&) -> std::optional<QFont> { return std::nullopt; };
-    form.SetServices(services);
-    form.FontItem->trigger();
-    EXPECT_EQ(form.Log->font().pointSize(), 17) << "a cancelled dialog changes nothing";
-}
-
-TEST(TMainForm, PrintLogPrintsTheContentsWithAnEmptyJobTitle) {
-    MainFormFixture f;
-    TMainForm& form = f.Form();
-    LogLine(form, "  printed line", ColourRed);
     const std::string pdf = f.dir.File("log.pdf");
     QString title = "unset";
-    MainFormServices services = form.Services();
     services.SetUpPrinter = [&](QWidget*, QPrinter& printer) {
         title = printer.docName();
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(ToQt(pdf));
         return true;
     };
-    form.SetServices(services);
-    form.PrintLogItem->trigger();
-    EXPECT_EQ(title, "");
+    f.Form().SetServices(services);
+    const QFont before = f.Log().font();
+    f.Action("FontItem")->trigger();
+    EXPECT_EQ(offered, before);
+    EXPECT_EQ(f.Log().font().pointSize(), 17);
+    answer.reset();
+    f.Action("FontItem")->trigger();
+    EXPECT_EQ(f.Log().font().pointSize(), 17) << "a cancelled dialog changes nothing";
+    f.Action("PageColourItem")->trigger();
+    EXPECT_EQ(f.Log().palette().color(QPalette::Base), QColor(250, 240, 200));
+    f.Action("PrintLogItem")->trigger();
+    EXPECT_EQ(title, "") << "an empty job title";
     EXPECT_EQ(testing::ReadFileBytes(pdf).substr(0, 5), "%PDF-");
 }
 
-TEST(TMainForm, GraphWindowIsShownByButtonAndMenu) {
+TEST(TMainForm, SnapshotsReachTheGraphWindowOnlyWhileItIsShown) {
+    MainFormFixture f;
+    TGraph& graph = *f.windows.Graph;
+    std::vector<double> x{0.0, 2e-10}, y{0.0, 0.0}, z{-5e-10, 0.0};
+    std::vector<std::uint32_t> flags{0, 0};
+    const PlotSnapshot snapshot{x.data(), y.data(), z.data(), flags.data(), 1, 1e-14f};
+    const QImage blank = graph.Picture();
+    f.Controller().PlotUpdate(snapshot);
+    EXPECT_EQ(graph.Picture(), blank);
+    f.WriteJob();
+    f.Action("GraphItem")->trigger();
+    EXPECT_TRUE(graph.isVisible());
+    f.Controller().PlotReset();
+    const QImage reset = graph.Picture();
+    f.Controller().PlotUpdate(snapshot);
+    EXPECT_NE(graph.Picture(), reset);
+    graph.hide();
+}
+
+TEST(TMainForm, ClosingDuringAJobClosesTheWindowWhenItEnds) {
     MainFormFixture f;
     TMainForm& form = f.Form();
-    EXPECT_FALSE(f.windows.Graph->isVisible());
-    form.ShowGraphClick();
-    EXPECT_TRUE(f.windows.Graph->isVisible());
-    f.windows.Graph->hide();
+    f.WriteJob(TwoRunJob());
+    form.show();
+    QSignalSpy closed(&form, &TMainForm::Closed);
+    bool asked = false;
+    f.During = [&] {
+        if (asked) return;
+        asked = true;
+        form.close();
+        EXPECT_TRUE(form.isVisible()) << "the window stays while the job runs";
+        EXPECT_EQ(closed.count(), 0);
+    };
+    f.Action("SpeedButton1")->trigger();
+    EXPECT_EQ(f.Questions.back().Text, CloseWhileRunningText);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(closed.count(), 1);
+
+    MainFormFixture idle;
+    idle.Form().show();
+    QSignalSpy idleClosed(&idle.Form(), &TMainForm::Closed);
+    idle.DefaultAnswer = false;
+    idle.Form().close();
+    EXPECT_TRUE(idle.Form().isVisible());
+    idle.DefaultAnswer = true;
+    idle.Form().close();
+    EXPECT_FALSE(idle.Form().isVisible());
+    EXPECT_EQ(idleClosed.count(), 1);
+    EXPECT_EQ(idle.Questions.size(), 2u);
 }
 
 TEST(ProgramWindows, CreatesTheWindowsAroundTheMainWindowAndRemovesTheSplash) {
@@ -786,7 +603,8 @@ TEST(ProgramWindows, CreatesTheWindowsAroundTheMainWindowAndRemovesTheSplash) {
         if (qobject_cast<TOutfileDlg*>(child)) order.push_back("output files");
     }
     EXPECT_EQ(order, (std::vector<std::string>{"about", "input files", "graph", "options", "output files"}));
-    QTimer* timer = windows.MainForm->SplashTimer;
+    auto* timer = windows.MainForm->findChild<QTimer*>("SplashTimer");
+    ASSERT_NE(timer, nullptr);
     EXPECT_TRUE(timer->isSingleShot());
     EXPECT_EQ(timer->interval(), 1600);
     EXPECT_TRUE(timer->isActive());
@@ -794,7 +612,6 @@ TEST(ProgramWindows, CreatesTheWindowsAroundTheMainWindowAndRemovesTheSplash) {
     EXPECT_TRUE(splash.isVisible());
     QTest::qWait(700);
     EXPECT_FALSE(splash.isVisible());
-    EXPECT_FALSE(timer->isActive());
 }
 
 }  // namespace

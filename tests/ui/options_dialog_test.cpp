@@ -32,6 +32,13 @@ struct OptionsFixture {
         QApplication::processEvents();
     }
     void Close() { dialog.hide(); }
+    template <typename T>
+    T* C(const char* name) {
+        T* control = dialog.findChild<T*>(QString::fromLatin1(name));
+        if (control == nullptr) ADD_FAILURE() << "no control " << name;
+        return control;
+    }
+    void Ok() { C<QPushButton>("OkButton")->click(); }
     QCheckBox* Box(const char* caption) {
         for (QCheckBox* box : dialog.findChildren<QCheckBox*>())
             if (box->text() == QString::fromLatin1(caption)) return box;
@@ -90,7 +97,7 @@ TEST(TOptionsDlg, OkStoresTheShownBlockByteForByte) {
         f.program.Options = c.Block;
         f.Open();
         f.program.Options = Scrambled(c.Block);
-        f.dialog.OkClick();
+        f.Ok();
         EXPECT_EQ(f.dialog.result(), QDialog::Accepted) << c.Name;
         EXPECT_FALSE(f.dialog.isVisible()) << c.Name;
         EXPECT_EQ(EncodeOptions(f.program.Options), EncodeOptions(c.Block)) << c.Name;
@@ -128,7 +135,7 @@ TEST(TOptionsDlg, EachCheckBoxEditsItsOwnField) {
         QCheckBox* box = f.Box(c.Caption);
         ASSERT_NE(box, nullptr);
         box->click();
-        f.dialog.OkClick();
+        f.Ok();
         SimulationOptions expected;
         expected.*c.Field = !(SimulationOptions{}.*c.Field);
         EXPECT_EQ(EncodeOptions(f.program.Options), EncodeOptions(expected)) << c.Caption;
@@ -157,19 +164,19 @@ TEST(TOptionsDlg, ShowsGroupsRadioItemsAndButtonsWithTheirCaptions) {
         for (int id = 0; buttons->button(id); ++id) texts << buttons->button(id)->text();
         return texts;
     };
-    EXPECT_EQ(items(f.dialog.AlgorithmButtons), (QStringList{"HGE B", "Two-Step A", "Beeman", "Verlet"}));
-    EXPECT_EQ(items(f.dialog.NeighbourSearchButtons), (QStringList{"Brute force", "Cell-index (box)"}));
-    EXPECT_EQ(items(f.dialog.PlotTypeButtons),
+    EXPECT_EQ(items(f.C<QButtonGroup>("AlgorithmButtons")), (QStringList{"HGE B", "Two-Step A", "Beeman", "Verlet"}));
+    EXPECT_EQ(items(f.C<QButtonGroup>("NeighbourSearchButtons")), (QStringList{"Brute force", "Cell-index (box)"}));
+    EXPECT_EQ(items(f.C<QButtonGroup>("PlotTypeButtons")),
               (QStringList{"Spatial plot (1 px = 0.1 A)", "Velocity plot (1 px = 100 m/s)"}));
-    EXPECT_FALSE(f.dialog.AlgorithmGroup->isEnabled());
-    EXPECT_EQ(f.dialog.LoadOptionsButton->text(), QStringLiteral("&Load options"));
-    EXPECT_EQ(f.dialog.OkButton->text(), QStringLiteral("&OK"));
-    EXPECT_EQ(f.dialog.CancelButton->text(), QStringLiteral("&Cancel"));
-    EXPECT_EQ(f.dialog.HelpButton->text(), QStringLiteral("Help"));
-    EXPECT_EQ(f.dialog.RandomSeedLabel->text(), QStringLiteral("Random seed"));
-    EXPECT_EQ(f.dialog.RunOffsetLabel->text(), QStringLiteral("Run counter offset"));
-    EXPECT_EQ(f.dialog.LatticeSiteIndexLabel->text(), QStringLiteral("Lattice site index"));
-    EXPECT_EQ(f.dialog.LogBufferLabel->text(), QStringLiteral("Log buffer (lines)"));
+    EXPECT_FALSE(f.C<QGroupBox>("AlgorithmGroup")->isEnabled());
+    EXPECT_EQ(f.C<QPushButton>("LoadOptionsButton")->text(), QStringLiteral("&Load options"));
+    EXPECT_EQ(f.C<QPushButton>("OkButton")->text(), QStringLiteral("&OK"));
+    EXPECT_EQ(f.C<QPushButton>("CancelButton")->text(), QStringLiteral("&Cancel"));
+    EXPECT_EQ(f.C<QPushButton>("HelpButton")->text(), QStringLiteral("Help"));
+    EXPECT_EQ(f.C<QLabel>("RandomSeedLabel")->text(), QStringLiteral("Random seed"));
+    EXPECT_EQ(f.C<QLabel>("RunOffsetLabel")->text(), QStringLiteral("Run counter offset"));
+    EXPECT_EQ(f.C<QLabel>("LatticeSiteIndexLabel")->text(), QStringLiteral("Lattice site index"));
+    EXPECT_EQ(f.C<QLabel>("LogBufferLabel")->text(), QStringLiteral("Log buffer (lines)"));
     // The four integer fields: ranges and lengths.
     const struct {
         TIntegerEdit* Edit;
@@ -177,10 +184,10 @@ TEST(TOptionsDlg, ShowsGroupsRadioItemsAndButtonsWithTheirCaptions) {
         int Length;
         const char* Text;
     } fields[] = {
-        {f.dialog.LogBufferEdit, 0, 9000000, 7, "500"},
-        {f.dialog.LatticeSiteIndexEdit, 1, 30000, 7, "1"},
-        {f.dialog.RunOffsetEdit, -10000000, 10000000, 32767, "0"},
-        {f.dialog.RandomSeedEdit, -10000000, 10000000, 32767, "1"},
+        {f.C<TIntegerEdit>("LogBufferEdit"), 0, 9000000, 7, "500"},
+        {f.C<TIntegerEdit>("LatticeSiteIndexEdit"), 1, 30000, 7, "1"},
+        {f.C<TIntegerEdit>("RunOffsetEdit"), -10000000, 10000000, 32767, "0"},
+        {f.C<TIntegerEdit>("RandomSeedEdit"), -10000000, 10000000, 32767, "1"},
     };
     for (const auto& field : fields) {
         EXPECT_EQ(field.Edit->MinValue(), field.Min);
@@ -201,39 +208,39 @@ TEST(TOptionsDlg, OpensCentredOnTheScreenAtAFixedSize) {
 TEST(TOptionsDlg, CancelStoresNothingButTheSeedFieldKeepsItsText) {
     OptionsFixture f;
     f.Open();
-    f.dialog.RandomSeedEdit->setText(QStringLiteral("4711"));
-    f.dialog.RunOffsetEdit->setText(QStringLiteral("20"));
+    f.C<TIntegerEdit>("RandomSeedEdit")->setText(QStringLiteral("4711"));
+    f.C<TIntegerEdit>("RunOffsetEdit")->setText(QStringLiteral("20"));
     f.Box("Verbose reporting")->click();
-    f.dialog.PlotTypeButtons->button(1)->click();
-    f.dialog.SaveOptionsBox->setChecked(true);
-    f.dialog.CancelButton->click();
+    f.C<QButtonGroup>("PlotTypeButtons")->button(1)->click();
+    f.C<QCheckBox>("SaveOptionsBox")->setChecked(true);
+    f.C<QPushButton>("CancelButton")->click();
     EXPECT_EQ(f.dialog.result(), QDialog::Rejected);
     EXPECT_EQ(EncodeOptions(f.program.Options), EncodeOptions(SimulationOptions{}));
     EXPECT_EQ(f.program.RandomSeed, 1);
     EXPECT_EQ(f.program.RunOffset, 0);
     EXPECT_EQ(f.program.GraphScale, 1e11);
     f.Open();
-    EXPECT_EQ(f.dialog.RandomSeedEdit->text(), QStringLiteral("4711"));
-    EXPECT_EQ(f.dialog.RunOffsetEdit->text(), QStringLiteral("20"));
+    EXPECT_EQ(f.C<TIntegerEdit>("RandomSeedEdit")->text(), QStringLiteral("4711"));
+    EXPECT_EQ(f.C<TIntegerEdit>("RunOffsetEdit")->text(), QStringLiteral("20"));
     EXPECT_TRUE(f.Box("Verbose reporting")->isChecked());  // reloaded from the block
-    EXPECT_TRUE(f.dialog.PlotTypeButtons->button(0)->isChecked());
+    EXPECT_TRUE(f.C<QButtonGroup>("PlotTypeButtons")->button(0)->isChecked());
     EXPECT_TRUE(f.dialog.SaveOptionsChecked());  // kept between openings
 }
 
 TEST(TOptionsDlg, OkStoresSeedAndOffsetAndThePlotScale) {
     OptionsFixture f;
     f.Open();
-    f.dialog.RandomSeedEdit->setText(QStringLiteral("-10000000"));
-    f.dialog.RunOffsetEdit->setText(QStringLiteral("250"));
-    f.dialog.PlotTypeButtons->button(1)->click();
-    f.dialog.OkClick();
+    f.C<TIntegerEdit>("RandomSeedEdit")->setText(QStringLiteral("-10000000"));
+    f.C<TIntegerEdit>("RunOffsetEdit")->setText(QStringLiteral("250"));
+    f.C<QButtonGroup>("PlotTypeButtons")->button(1)->click();
+    f.Ok();
     EXPECT_EQ(f.program.RandomSeed, -10000000);
     EXPECT_EQ(f.program.RunOffset, 250);
     EXPECT_EQ(f.program.Options.GraphPlotType, 1);
     EXPECT_EQ(f.program.GraphScale, 0.01);
     f.Open();
-    f.dialog.PlotTypeButtons->button(0)->click();
-    f.dialog.OkClick();
+    f.C<QButtonGroup>("PlotTypeButtons")->button(0)->click();
+    f.Ok();
     EXPECT_EQ(f.program.GraphScale, 1e11);
     EXPECT_FALSE(f.dialog.SaveOptionsChecked());
 }
@@ -241,14 +248,14 @@ TEST(TOptionsDlg, OkStoresSeedAndOffsetAndThePlotScale) {
 TEST(TOptionsDlg, NeighbourSearchItemZeroIsBruteForce) {
     OptionsFixture f;
     f.Open();
-    EXPECT_TRUE(f.dialog.NeighbourSearchButtons->button(1)->isChecked());
-    f.dialog.NeighbourSearchButtons->button(0)->click();
-    f.dialog.OkClick();
+    EXPECT_TRUE(f.C<QButtonGroup>("NeighbourSearchButtons")->button(1)->isChecked());
+    f.C<QButtonGroup>("NeighbourSearchButtons")->button(0)->click();
+    f.Ok();
     EXPECT_TRUE(f.program.Options.NeighbourSearch);
     f.Open();
-    EXPECT_TRUE(f.dialog.NeighbourSearchButtons->button(0)->isChecked());
-    f.dialog.NeighbourSearchButtons->button(1)->click();
-    f.dialog.OkClick();
+    EXPECT_TRUE(f.C<QButtonGroup>("NeighbourSearchButtons")->button(0)->isChecked());
+    f.C<QButtonGroup>("NeighbourSearchButtons")->button(1)->click();
+    f.Ok();
     EXPECT_FALSE(f.program.Options.NeighbourSearch);
 }
 
@@ -256,35 +263,35 @@ TEST(TOptionsDlg, LatticeBoxEnablesTheSiteIndexFieldAndLabelAtOnce) {
     OptionsFixture f;
     f.program.Options.ReportLatticeEnergy = true;
     f.Open();
-    EXPECT_TRUE(f.dialog.LatticeSiteIndexEdit->isEnabled());
-    EXPECT_TRUE(f.dialog.LatticeSiteIndexLabel->isEnabled());
+    EXPECT_TRUE(f.C<TIntegerEdit>("LatticeSiteIndexEdit")->isEnabled());
+    EXPECT_TRUE(f.C<QLabel>("LatticeSiteIndexLabel")->isEnabled());
     f.Box("Lattice && cohesive energy")->click();
-    EXPECT_FALSE(f.dialog.LatticeSiteIndexEdit->isEnabled());
-    EXPECT_FALSE(f.dialog.LatticeSiteIndexLabel->isEnabled());
-    EXPECT_TRUE(f.dialog.LogBufferEdit->isEnabled());
-    f.dialog.OkClick();
+    EXPECT_FALSE(f.C<TIntegerEdit>("LatticeSiteIndexEdit")->isEnabled());
+    EXPECT_FALSE(f.C<QLabel>("LatticeSiteIndexLabel")->isEnabled());
+    EXPECT_TRUE(f.C<TIntegerEdit>("LogBufferEdit")->isEnabled());
+    f.Ok();
     f.Open();
-    EXPECT_FALSE(f.dialog.LatticeSiteIndexEdit->isEnabled());
-    EXPECT_FALSE(f.dialog.LatticeSiteIndexLabel->isEnabled());
+    EXPECT_FALSE(f.C<TIntegerEdit>("LatticeSiteIndexEdit")->isEnabled());
+    EXPECT_FALSE(f.C<QLabel>("LatticeSiteIndexLabel")->isEnabled());
     f.Box("Lattice && cohesive energy")->click();
-    EXPECT_TRUE(f.dialog.LatticeSiteIndexEdit->isEnabled());
-    EXPECT_TRUE(f.dialog.LatticeSiteIndexLabel->isEnabled());
+    EXPECT_TRUE(f.C<TIntegerEdit>("LatticeSiteIndexEdit")->isEnabled());
+    EXPECT_TRUE(f.C<QLabel>("LatticeSiteIndexLabel")->isEnabled());
 }
 
 TEST(TOptionsDlg, OkRefusesToCloseWhileAFieldIsInvalid) {
     OptionsFixture f;
     f.Open();
-    f.dialog.LogBufferEdit->setText(QStringLiteral("9000001"));
-    f.dialog.RandomSeedEdit->setText(QStringLiteral("5"));
-    f.dialog.OkClick();
+    f.C<TIntegerEdit>("LogBufferEdit")->setText(QStringLiteral("9000001"));
+    f.C<TIntegerEdit>("RandomSeedEdit")->setText(QStringLiteral("5"));
+    f.Ok();
     EXPECT_TRUE(f.dialog.isVisible());
     EXPECT_EQ(f.recorder.Beeps, 1);
     ASSERT_EQ(f.recorder.Messages.size(), 1u);
     EXPECT_EQ(f.recorder.Messages[0].second, IntegerRangeMessage(0, 9000000));
     EXPECT_EQ(f.program.RandomSeed, 1);
     EXPECT_EQ(f.program.Options.LogBufferLines, 500);
-    f.dialog.LogBufferEdit->setText(QStringLiteral("9000000"));
-    f.dialog.OkClick();
+    f.C<TIntegerEdit>("LogBufferEdit")->setText(QStringLiteral("9000000"));
+    f.Ok();
     EXPECT_EQ(f.dialog.result(), QDialog::Accepted);
     EXPECT_EQ(f.program.Options.LogBufferLines, 9000000);
     EXPECT_EQ(f.program.RandomSeed, 5);
@@ -295,23 +302,23 @@ TEST(TOptionsDlg, LeavingAFieldWithAnOutOfRangeValueKeepsTheFocusThere) {
     f.Open();
     f.dialog.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f.dialog));
-    f.dialog.LogBufferEdit->setFocus();
-    f.dialog.LogBufferEdit->setText(QStringLiteral("9000001"));
-    QTest::keyClick(f.dialog.LogBufferEdit, Qt::Key_Tab);
+    f.C<TIntegerEdit>("LogBufferEdit")->setFocus();
+    f.C<TIntegerEdit>("LogBufferEdit")->setText(QStringLiteral("9000001"));
+    QTest::keyClick(f.C<TIntegerEdit>("LogBufferEdit"), Qt::Key_Tab);
     QApplication::processEvents();
     EXPECT_EQ(f.recorder.Beeps, 1);
     ASSERT_EQ(f.recorder.Messages.size(), 1u);
     EXPECT_EQ(f.recorder.Messages[0].second.toStdString(),
               "Input value must be integer in range:\n\nMinimum:            0\nMaximum:     9000000\n");
-    EXPECT_EQ(QApplication::focusWidget(), f.dialog.LogBufferEdit);
-    EXPECT_EQ(f.dialog.LogBufferEdit->text(), QStringLiteral("9000001"));
+    EXPECT_EQ(QApplication::focusWidget(), f.C<TIntegerEdit>("LogBufferEdit"));
+    EXPECT_EQ(f.C<TIntegerEdit>("LogBufferEdit")->text(), QStringLiteral("9000001"));
 }
 
 TEST(TOptionsDlg, ADisabledSiteIndexOutOfRangeKeepsTheBlockValue) {
     OptionsFixture f;
     f.program.Options.LatticeSiteIndex = 0;  // as a loaded file may hold
     f.Open();
-    f.dialog.OkClick();
+    f.Ok();
     EXPECT_EQ(f.dialog.result(), QDialog::Accepted);
     EXPECT_EQ(f.program.Options.LatticeSiteIndex, 0);
     EXPECT_EQ(f.recorder.Beeps, 0);
@@ -330,8 +337,8 @@ TEST(TOptionsDlg, LoadOptionsReadsAFileThatIsNotLoadedAtStartUpAndClosesAsCancel
         dir.Write("saved.cfg", std::string(reinterpret_cast<const char*>(record.data()), record.size()));
     f.recorder.ChooserAnswers.push_back(QString::fromStdString(path));
     f.Open();
-    f.dialog.RandomSeedEdit->setText(QStringLiteral("99"));
-    f.dialog.LoadOptionsClick();
+    f.C<TIntegerEdit>("RandomSeedEdit")->setText(QStringLiteral("99"));
+    f.C<QPushButton>("LoadOptionsButton")->click();
     EXPECT_FALSE(f.dialog.isVisible());
     EXPECT_EQ(f.dialog.result(), QDialog::Rejected);
     EXPECT_EQ(EncodeOptions(f.program.Options), record);
@@ -346,13 +353,13 @@ TEST(TOptionsDlg, LoadOptionsReadsAFileThatIsNotLoadedAtStartUpAndClosesAsCancel
     // The next opening shows the loaded values.
     f.Open();
     EXPECT_TRUE(f.Box("Oen-Robinson model")->isChecked());
-    EXPECT_EQ(f.dialog.LogBufferEdit->text(), QStringLiteral("1234"));
+    EXPECT_EQ(f.C<TIntegerEdit>("LogBufferEdit")->text(), QStringLiteral("1234"));
 }
 
 TEST(TOptionsDlg, CancelledChooserKeepsTheDialogOpen) {
     OptionsFixture f;
     f.Open();
-    f.dialog.LoadOptionsClick();  // no answer: the chooser was cancelled
+    f.C<QPushButton>("LoadOptionsButton")->click();  // no answer: the chooser was cancelled
     EXPECT_TRUE(f.dialog.isVisible());
     EXPECT_EQ(f.recorder.Requests.size(), 1u);
     EXPECT_EQ(EncodeOptions(f.program.Options), EncodeOptions(SimulationOptions{}));
@@ -364,7 +371,7 @@ TEST(TOptionsDlg, UnreadableOptionsFileShowsTheErrorAndStillClosesAsCancel) {
     const std::string shortFile = dir.Write("short.cfg", std::string(39, '\1'));
     f.recorder.ChooserAnswers.push_back(QString::fromStdString(shortFile));
     f.Open();
-    f.dialog.LoadOptionsClick();
+    f.C<QPushButton>("LoadOptionsButton")->click();
     EXPECT_EQ(f.dialog.result(), QDialog::Rejected);
     EXPECT_FALSE(f.dialog.isVisible());
     EXPECT_EQ(f.ui.Texts(UiCall::ErrorBox), std::vector<std::string>{"Error reading options from " + shortFile + "."});
@@ -374,10 +381,10 @@ TEST(TOptionsDlg, UnreadableOptionsFileShowsTheErrorAndStillClosesAsCancel) {
 TEST(TOptionsDlg, HelpShowsTopic310AndCancelIgnoresAnInvalidField) {
     OptionsFixture f;
     f.Open();
-    f.dialog.HelpButton->click();
+    f.C<QPushButton>("HelpButton")->click();
     EXPECT_EQ(f.recorder.HelpTopics, std::vector<int>{310});
-    f.dialog.RunOffsetEdit->setText(QStringLiteral("x"));
-    QTest::mouseClick(f.dialog.CancelButton, Qt::LeftButton);
+    f.C<TIntegerEdit>("RunOffsetEdit")->setText(QStringLiteral("x"));
+    QTest::mouseClick(f.C<QPushButton>("CancelButton"), Qt::LeftButton);
     QApplication::processEvents();
     EXPECT_EQ(f.dialog.result(), QDialog::Rejected);
     EXPECT_FALSE(f.dialog.isVisible());

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <string>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -48,6 +49,15 @@ using testing::Settle;
 
 void Save(QWidget& widget, const QString& name) { testing::SaveWindowPicture(widget, folder, name); }
 
+template <typename T = QWidget>
+T* Find(QWidget& window, const char* name) {
+    T* child = window.findChild<T*>(QString::fromLatin1(name));
+    if (child == nullptr) std::fprintf(stderr, "no control %s\n", name);
+    return child;
+}
+
+void Trigger(TMainForm& form, const char* command) { Find<QAction>(form, command)->trigger(); }
+
 void GrabMenu(QMenu* menu, QWidget& owner, const QString& name) {
     emit menu->aboutToShow();
     menu->popup(owner.mapToGlobal(QPoint(20, 40)));
@@ -70,27 +80,29 @@ void LoadExampleJob(ProgramWindows& windows, bool pictures) {
         dialog.show();
         windows.FileDialog->SelectClick(TFileDialog::ProjectileRow);
         if (pictures) Save(dialog, QStringLiteral("input_files_example"));
-        windows.FileDialog->OkButton->click();
+        Find<QPushButton>(dialog, "OkButton")->click();
         return dialog.result();
     };
     form.SetServices(services);
     // After the form's services, which it hands on to the dialogs.
     windows.FileDialog->SetServices(dialogServices);
-    form.InputFilesButton->trigger();
+    Trigger(form, "InputFilesButton");
     windows.FileDialog->SetServices(form.Services().Ui);
 }
 
 // Answers every question Yes and lets hook look in at every event round;
-// the hook ends the job with CancelClick (the abort question is answered Yes).
+// the hook ends the job with Cancel (the abort question is answered Yes).
 void RunExampleJob(TMainForm& form, const std::function<void()>& hook) {
     MainFormServices services = form.Services();
     services.Ask = [](QWidget*, QuestionBox, const QString& text) {
         std::printf("question: %s -> yes\n", qPrintable(text));
         return true;
     };
-    services.DuringEvents = hook;
     form.SetServices(services);
-    form.BeginButton->trigger();
+    const QMetaObject::Connection during =
+        QObject::connect(&form.Controller(), &JobController::ProcessingEvents, hook);
+    Trigger(form, "SpeedButton1");
+    QObject::disconnect(during);
 }
 
 constexpr float MidCascadeSeconds = 120e-15f;  // the graph window's picture in the screenshots
@@ -102,7 +114,7 @@ int ExamplePicture(const QString& path, SymbolMode symbol, float seconds, Projec
     TMainForm& form = *windows.MainForm;
     LoadExampleJob(windows, false);
     TGraph& graph = *windows.Graph;
-    form.ShowGraphClick();
+    Trigger(form, "GraphButton");
     // The about box's proportions: the whole depth of the crystal below the
     // surface, a quarter of the height above it for what leaves it.
     graph.PictureArea()->setFixedSize(720, 254);
@@ -114,11 +126,11 @@ int ExamplePicture(const QString& path, SymbolMode symbol, float seconds, Projec
     RunExampleJob(
         form,
         [&] {
-            if (saved || form.Program.Plot.Time < seconds) return;
+            const float time = form.Controller().Program().Plot.Time;
+            if (saved || time < seconds) return;
             saved = graph.Picture().save(path);
-            std::printf("%s at %.1f fs: %s\n", qPrintable(path), form.Program.Plot.Time * 1e15,
-                        saved ? "written" : "NOT written");
-            form.CancelClick();
+            std::printf("%s at %.1f fs: %s\n", qPrintable(path), time * 1e15, saved ? "written" : "NOT written");
+            Trigger(form, "CancelButton");
         });
     return saved ? 0 : 1;
 }
@@ -139,34 +151,35 @@ int Screenshots() {
 
     LoadExampleJob(windows, true);
     Save(form, QStringLiteral("main_project"));
-    GrabMenu(form.FileMenu, form, QStringLiteral("main_menu_file"));
-    GrabMenu(form.EditMenu, form, QStringLiteral("main_menu_edit"));
-    GrabMenu(form.OptionsMenu, form, QStringLiteral("main_menu_options"));
-    GrabMenu(form.HelpMenu, form, QStringLiteral("main_menu_help"));
+    GrabMenu(Find<QMenu>(form, "FileMenu"), form, QStringLiteral("main_menu_file"));
+    GrabMenu(Find<QMenu>(form, "EditMenu"), form, QStringLiteral("main_menu_edit"));
+    GrabMenu(Find<QMenu>(form, "OptionsMenu"), form, QStringLiteral("main_menu_options"));
+    GrabMenu(Find<QMenu>(form, "HelpMenu"), form, QStringLiteral("main_menu_help"));
 
-    form.ShowMemoryClick();
-    form.EnableStepping->setChecked(true);
-    form.ShowGraphClick();
+    Trigger(form, "ShowMemoryItem");
+    Find<QCheckBox>(form, "EnableStepping")->setChecked(true);
+    Trigger(form, "GraphButton");
     windows.Graph->move(form.x() + 80, form.y() + 120);
     bool duringSaved = false;
     bool graphSaved = false;
     RunExampleJob(form, [&] {
-        const float time = form.Program.Plot.Time;
+        const float time = form.Controller().Program().Plot.Time;
         if (!graphSaved && time > MidCascadeSeconds) {
             Save(*windows.Graph, QStringLiteral("graph_example_mid_cascade"));
             graphSaved = true;
         }
         // Run 2 under way, the log holding run 1's report: the picture, then the abort.
-        if (!duringSaved && time > 60e-15f && form.Log->toPlainText().contains(QStringLiteral("Run count: 2"))) {
+        if (!duringSaved && time > 60e-15f &&
+            Find<LogView>(form, "Log")->toPlainText().contains(QStringLiteral("Run count: 2"))) {
             Save(form, QStringLiteral("main_log_running"));
             duringSaved = true;
-            form.CancelClick();
+            Trigger(form, "CancelButton");
         }
     });
     Save(form, QStringLiteral("main_log_after"));
-    form.Log->verticalScrollBar()->setValue(0);
+    Find<LogView>(form, "Log")->verticalScrollBar()->setValue(0);
     Save(form, QStringLiteral("main_log_after_top"));
-    form.Pages->setCurrentWidget(form.ProjectPage);
+    Find<QTabWidget>(form, "Pages")->setCurrentWidget(Find<QWidget>(form, "ProjectPage"));
     Save(form, QStringLiteral("main_project_after"));
 
     windows.AboutForm->show();

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QTimer>
 
+#include "job/file_sets.h"
 #include "job/state.h"
 #include "tests/support/recording_ui.h"
 #include "tests/ui/screenshots/window_picture.h"
@@ -109,12 +110,12 @@ int main(int argc, char** argv) {
         InputFileSet inputs;
         inputs.Projectile = "/home/user/jobs/cu100/cu.prj";
         inputs.Target = "/home/user/jobs/cu100/cu.trg";
-        program.Options.UseLSS = true;
-        TFileDialog dialog(inputs, program.Options);
+        TFileDialog dialog;
+        dialog.Load(inputs, true);
         dialog.show();
         Save(dialog, QStringLiteral("input_files"));
         dialog.hide();
-        program.Options.UseLSS = false;
+        dialog.Load(inputs, false);
         dialog.show();
         Save(dialog, QStringLiteral("input_files_no_inelastic"));
     }
@@ -123,7 +124,8 @@ int main(int argc, char** argv) {
         outputs.InitialConditions = "/home/user/jobs/cu100/inivars.vsk";
         outputs.DynamicalVariables = "/home/user/jobs/cu100/dynvars.vsk";
         outputs.InelasticEvents = "/home/user/jobs/cu100/inelast.dat";
-        TOutfileDlg dialog(outputs);
+        TOutfileDlg dialog;
+        dialog.Load(outputs);
         dialog.show();
         Save(dialog, QStringLiteral("output_files"));
     }
