@@ -1,26 +1,21 @@
-// A small job for the collision models: an argon projectile (particle 0) and
-// copper target atoms, a model whose pairs all feel the screened-Coulomb
-// repulsion (no tables are needed: the spline starts at the cut-off), one
-// flat partner list and a hand-rolled velocity-Verlet step.
+// A small job for the drivers of the optional models: an argon projectile
+// (particle 0) and copper target atoms, a model whose pairs all feel the
+// screened-Coulomb repulsion (no tables are needed: the spline starts at the
+// cut-off) and one flat partner list.  (The kernels' own tests use
+// tests/support/pair_world.h, without a job.)
 #pragma once
 
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 #include "core/screening.h"
 #include "job/state.h"
-#include "job/state_views.h"
+#include "tests/support/pair_world.h"
 #include "tests/support/recording_ui.h"
 
 namespace vantrel::testing {
-
-inline constexpr double Angstrom = 1.0e-10;
-inline constexpr double Ev = 1.602192e-19;
-inline constexpr double ArgonMass = 39.948 * KilogramsPerAmu;
-inline constexpr double CopperMass = 63.546 * KilogramsPerAmu;
 
 struct PairJob {
     RecordingUserInterface Ui;
@@ -96,55 +91,6 @@ struct PairJob {
     double Distance(std::int32_t i, std::int32_t j) const {
         const ParticleTable& p = S.Particles;
         return std::hypot(p.X[i] - p.X[j], p.Y[i] - p.Y[j], p.Z[i] - p.Z[j]);
-    }
-
-    // Forces of every listed pair within the cut-off, Newton's third law.
-    void EvaluateForces() {
-        ParticleTable& p = S.Particles;
-        const std::int32_t n = p.AtomCount;
-        for (std::int32_t i = 0; i <= n; ++i) p.FX[i] = p.FY[i] = p.FZ[i] = 0.0;
-        for (std::int32_t i = 0; i <= n; ++i)
-            for (std::int32_t j = i + 1; j <= n; ++j) {
-                const double dx = p.X[i] - p.X[j], dy = p.Y[i] - p.Y[j], dz = p.Z[i] - p.Z[j];
-                const double r = std::sqrt(dx * dx + dy * dy + dz * dz);
-                const ForceVector f = PairForce(S, i, j, r, dx, dy, dz);
-                p.FX[i] += f.X;
-                p.FY[i] += f.Y;
-                p.FZ[i] += f.Z;
-                p.FX[j] -= f.X;
-                p.FY[j] -= f.Y;
-                p.FZ[j] -= f.Z;
-            }
-    }
-
-    // Positions and velocities of one velocity-Verlet step (no inelastic pass).
-    void VerletMove(double dt) {
-        ParticleTable& p = S.Particles;
-        const std::int32_t n = p.AtomCount;
-        for (std::int32_t i = 0; i <= n; ++i) {
-            p.PrevFX[i] = p.FX[i];
-            p.PrevFY[i] = p.FY[i];
-            p.PrevFZ[i] = p.FZ[i];
-            const double h = 0.5 * dt * dt / p.Mass[i];
-            p.X[i] += dt * p.VX[i] + p.PrevFX[i] * h;
-            p.Y[i] += dt * p.VY[i] + p.PrevFY[i] * h;
-            p.Z[i] += dt * p.VZ[i] + p.PrevFZ[i] * h;
-        }
-        EvaluateForces();
-        for (std::int32_t i = 0; i <= n; ++i) {
-            const double g = 0.5 * dt / p.Mass[i];
-            p.VX[i] += (p.PrevFX[i] + p.FX[i]) * g;
-            p.VY[i] += (p.PrevFY[i] + p.FY[i]) * g;
-            p.VZ[i] += (p.PrevFZ[i] + p.FZ[i]) * g;
-        }
-    }
-
-    double KineticEnergy() const {
-        const ParticleTable& p = S.Particles;
-        double sum = 0;
-        for (std::int32_t i = 0; i <= p.AtomCount; ++i)
-            sum += 0.5 * p.Mass[i] * (p.VX[i] * p.VX[i] + p.VY[i] * p.VY[i] + p.VZ[i] * p.VZ[i]);
-        return sum;
     }
 };
 
