@@ -3,8 +3,6 @@
 // state's arrays: build it where it is used, after the arrays exist.
 #pragma once
 
-#include <cstdint>
-
 #include "core/collision_events.h"
 #include "core/energy_sums.h"
 #include "core/forces.h"
@@ -16,15 +14,6 @@ namespace vantrel {
 inline PotentialView MakePotentialView(const SimulationState& s) {
     return MakePotentialView(s.Particles, s.Model, s.Tables, s.BinaryTarget,
                              s.Program.Options.SelfBombard);
-}
-
-inline PairType PairTypeOf(const SimulationState& s, std::int32_t i, std::int32_t j) {
-    return PairTypeOfFlags(s.Particles.Flags[i], s.Particles.Flags[j]);
-}
-
-inline ForceVector PairForce(const SimulationState& s, std::int32_t i, std::int32_t j, double r,
-                             double dx, double dy, double dz) {
-    return PairForce(MakePotentialView(s), i, j, r, dx, dy, dz);
 }
 
 inline ForceModel ForceModelOf(const SimulationState& s) {
