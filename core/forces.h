@@ -40,6 +40,7 @@
 // pairs within r_c than they had room for.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "core/inelastic_parameters.h"
