@@ -15,6 +15,7 @@
 #include <numbers>
 #include <random>
 
+#include "core/forces.h"
 #include "job/energy_report.h"
 #include "job/forces.h"
 #include "job/partner_lists.h"
@@ -148,7 +149,7 @@ void ForcePhase(benchmark::State& state, int cellsXY, int cellsZ) {
         return;
     }
     for (auto _ : state) {
-        ClearForcesAndDensity(c->s);
+        ClearForcesAndDensity(c->s.Particles);
         EvaluateStepForces(c->s);
         benchmark::DoNotOptimize(c->s.Particles.FX.data());
     }

@@ -53,7 +53,8 @@ struct ParticleTable {
     std::vector<double> VX, VY, VZ;              // velocity (m/s)
     std::vector<double> FX, FY, FZ;              // force of this step (N)
     std::vector<double> PrevFX, PrevFY, PrevFZ;  // force of the previous step (N)
-    std::vector<double> Density;                 // density sum, then embedding factor 0.5/sqrt(rho)
+    std::vector<double> Density;                 // density sum rho of the last force evaluation
+    std::vector<double> EmbeddingFactor;         // q = 0.5/sqrt(rho) of the same evaluation
     std::vector<double> Mass;                    // kg
     std::vector<std::int32_t> AtomicNumber;      // Z, 1..1000
     std::vector<std::uint32_t> Flags;            // ParticleFlag bits
@@ -98,15 +99,19 @@ struct CellGrid {
     // them: the search walks memory in order instead of following Next.
     std::vector<std::int32_t> ChainStart;  // CellGridSlots entries
     std::vector<CellNode> Nodes;
+    // One particle's candidates while its list is searched: MaxPartners + 1.
+    std::vector<std::int32_t> Gathered;
 };
 
 // The force evaluation's working copy of what a partner pass reads and
 // writes, one record per particle: a partner then costs one cache line
-// instead of four.  Sized once per job by the force evaluation; the values
-// live only during one evaluation (the particle table stays the record).
+// instead of four.  Sized once per job; the values live only during one
+// evaluation (the particle table stays the record).
 struct PackedParticle {
     double X = 0, Y = 0, Z = 0;  // m
-    double Density = 0;          // density sum, then embedding factor
+    // The density sum during the density pass, the embedding factor q from
+    // the embedding transform on (what the force pass reads).
+    double DensityOrFactor = 0;
 };
 
 struct PackedForce {

@@ -6,6 +6,29 @@
 
 namespace vantrel {
 
+// What the run file's sample mode asks to be written to the dynamical-
+// variables file.
+inline constexpr std::int32_t SampleNone = 0;           // nothing
+inline constexpr std::int32_t SampleAtTermination = 1;  // every particle at the end of a run
+inline constexpr std::int32_t SamplePeriodic = 2;       // every SamplePeriod steps
+inline constexpr std::int32_t SampleBoth = 3;           // periodically and at the end
+inline constexpr std::int32_t SampleModeLast = SampleBoth;
+
+inline bool SamplesPeriodically(std::int32_t mode) {
+    return mode == SamplePeriodic || mode == SampleBoth;
+}
+inline bool SamplesAtTermination(std::int32_t mode) {
+    return mode == SampleAtTermination || mode == SampleBoth;
+}
+
+// The integration algorithms the option block names (SimulationOptions::
+// Algorithm).  Only the Verlet integrator exists; with any other value the
+// particles do not move.
+inline constexpr std::int32_t AlgorithmHgeB = 0;
+inline constexpr std::int32_t AlgorithmTwoStepA = 1;
+inline constexpr std::int32_t AlgorithmBeeman = 2;
+inline constexpr std::int32_t AlgorithmVerlet = 3;
+
 struct ProjectileData {
     double Energy = 0;                 // keV
     std::int32_t AtomicNumber = 0;
@@ -15,7 +38,7 @@ struct ProjectileData {
 };
 
 struct RunParameters {
-    std::int32_t SampleMode = 0;             // 0 none, 1 at termination, 2 periodic, 3 both
+    std::int32_t SampleMode = SampleNone;    // SampleNone .. SampleBoth
     std::int32_t SamplePeriod = 0;           // timesteps; 0 becomes 65535
     bool SkipRecorded = false;               // periodic samples skip Recorded particles
     std::int32_t OutputSelection = 0;        // 0..8: chooses the output filter

@@ -6,9 +6,10 @@
 //   r > r_c            nothing;
 //   r_lo <= r <= r_c   the tables: f = -phi'/r, plus, above r_hi only, the
 //                      N-body term (q_i + q_j) rho'/r, q = 0.5/sqrt(rho) the
-//                      embedding factor each particle holds in Density during
-//                      the force pass (embedding energy -sqrt(rho));
-//   r < r_lo           the screened-Coulomb repulsion (engine/screening.h).
+//                      embedding factor each particle holds in
+//                      EmbeddingFactor from the force pass on (embedding
+//                      energy -sqrt(rho));
+//   r < r_lo           the screened-Coulomb repulsion (core/screening.h).
 //
 // The projectile (particle 0, always the first particle of its pairs) feels
 // only the screened-Coulomb force at every distance up to r_c, unless the job
@@ -71,7 +72,7 @@ struct PotentialView {
     const ScreeningRecord* ProjectileScreening = nullptr;  // [4] by PairType
     const std::uint32_t* Flags = nullptr;
     const std::int32_t* AtomicNumber = nullptr;
-    const double* EmbeddingFactor = nullptr;  // the Density field, q = 0.5/sqrt(rho)
+    const double* EmbeddingFactor = nullptr;  // q = 0.5/sqrt(rho) of each particle
 };
 
 // The view of one job's tables, model and particles.  It points into the
@@ -96,7 +97,7 @@ inline PotentialView MakePotentialView(const ParticleTable& p, const ModelParame
     v.ProjectileScreening = m.ProjectileScreening.data();
     v.Flags = p.Flags.data();
     v.AtomicNumber = p.AtomicNumber.data();
-    v.EmbeddingFactor = p.Density.data();
+    v.EmbeddingFactor = p.EmbeddingFactor.data();
     return v;
 }
 

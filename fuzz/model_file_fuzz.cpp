@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (s.Tables.PairForce[AA].size() != static_cast<std::size_t>(TableEntries + 1)) std::abort();
         // Elemental pairs: the AA tables have been checked.
         s.BinaryTarget = false;
-        p.Density = {0.0, 1e18, 2e18};
+        p.EmbeddingFactor = {0.0, 1e18, 2e18};
         const PotentialView v = MakePotentialView(s);
         const double span = m.CutoffRadius - m.SplineLowRadius;
         for (int k = 0; k <= 16; ++k) {

@@ -1,303 +1,79 @@
 #include "job/inelastic.h"
 
-#include <algorithm>
 #include <cfenv>
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
-#include "job/collision_events.h"
-#include "job/log.h"
+#include "core/inelastic.h"
 #include "core/number_text.h"
+#include "job/log.h"
+#include "job/output_files.h"
+#include "job/state_views.h"
 
 namespace vantrel {
 
-double ImageForce(const InelasticParameters& parameters, double z) {
-    if (!(z > parameters.ImageDistance)) return 0.0;
-    const double a = 4.0 * (z - parameters.ImageDistance);
-    const double d = a * a + parameters.ImageLengthSquare;
-    return a * ImageForceConstant / std::sqrt(d * d * d);
-}
-
-double ImagePotential(const InelasticParameters& parameters, double z) {
-    if (!(z > parameters.ImageDistance)) return -parameters.ImageEnergy;
-    const double d = z - parameters.ImageDistance;
-    return -CoulombConstant / std::sqrt(16.0 * d * d + parameters.ImageLengthSquare);
-}
-
 namespace {
 
-// Floating-point faults of one pass.  The flags are cleared when a pass
-// starts and after a fault has been reported; a pass tests them (and the
-// finiteness of what it is about to store) before it changes anything, so a
-// fault never leaves a NaN or a half-made event behind.
-constexpr int FaultFlags = FE_INVALID | FE_OVERFLOW | FE_DIVBYZERO;
-
-void ClearFaults() { std::feclearexcept(FaultFlags); }
-
-bool FaultRaised() { return std::fetestexcept(FaultFlags) != 0; }
-
-bool AllFinite(std::initializer_list<double> values) {
-    for (double v : values)
-        if (!std::isfinite(v)) return false;
-    return true;
-}
-
+// A fault's message; the flags a modal box may raise are cleared with the
+// kernel's own, so that nothing of a reported fault is left raised.
 void ReportFault(SimulationState& s, const char* text) {
     ShowError(s.Ui(), text);
-    ClearFaults();
+    std::feclearexcept(FE_INVALID | FE_OVERFLOW | FE_DIVBYZERO);
 }
 
-// Squared distance of i and j, summed y, x, z in extended precision.
-double DistanceSq(const ParticleTable& p, std::int32_t i, std::int32_t j) {
-    const long double dy = p.Y[i] - p.Y[j];
-    const long double dx = p.X[i] - p.X[j];
-    const long double dz = p.Z[i] - p.Z[j];
-    return static_cast<double>(dy * dy + dx * dx + dz * dz);
-}
-
-double ReducedMass(const ParticleTable& p, std::int32_t i, std::int32_t j) {
-    return p.Mass[i] * p.Mass[j] / (p.Mass[i] + p.Mass[j]);
-}
-
-// 1/2 mu |v_i - v_j|^2: the kinetic energy of the relative motion.
-double RelativeKineticEnergy(const ParticleTable& p, std::int32_t i, std::int32_t j) {
-    const double dvx = p.VX[i] - p.VX[j];
-    const double dvy = p.VY[i] - p.VY[j];
-    const double dvz = p.VZ[i] - p.VZ[j];
-    return 0.5 * ReducedMass(p, i, j) * (dvx * dvx + dvy * dvy + dvz * dvz);
-}
-
-std::int32_t PairKey(const ParticleTable& p, std::int32_t i, std::int32_t j) {
-    return p.AtomicNumber[i] * p.AtomicNumber[j];
-}
-
-// Positions of an event's pair, kept so that a fault can undo the separation.
-struct PairPositions {
-    double Xi, Yi, Zi, Xj, Yj, Zj;
-};
-
-PairPositions SavePositions(const ParticleTable& p, std::int32_t i, std::int32_t j) {
-    return {p.X[i], p.Y[i], p.Z[i], p.X[j], p.Y[j], p.Z[j]};
-}
-
-void RestorePositions(ParticleTable& p, std::int32_t i, std::int32_t j, const PairPositions& q) {
-    p.X[i] = q.Xi;
-    p.Y[i] = q.Yi;
-    p.Z[i] = q.Zi;
-    p.X[j] = q.Xj;
-    p.Y[j] = q.Yj;
-    p.Z[j] = q.Zj;
-}
-
-bool PositionsFinite(const ParticleTable& p, std::int32_t i, std::int32_t j) {
-    return AllFinite({p.X[i], p.Y[i], p.Z[i], p.X[j], p.Y[j], p.Z[j]});
-}
-
-// The lists of a model are usable only when they were allocated for this job.
-template <typename Record>
-bool ListsReady(const SimulationState& s, const std::vector<std::vector<Record>>& lists) {
+// A model's lists are usable only when they were allocated for this job:
+// the Options menu stays usable while a job runs, and a model switched on
+// then has none.
+template <typename Lists>
+bool ListsReady(const SimulationState& s, const Lists& lists) {
     const std::size_t size = static_cast<std::size_t>(s.Particles.AtomCount) + 1;
     return lists.size() >= size && s.Partners.Start.size() >= size + 1;
 }
 
-template <typename Record>
-void UpdateInelasticPartners(SimulationState& s, const TrajectoryState& trajectory,
-                             std::vector<std::vector<Record>>& lists, double radiusSq,
-                             const char* fullText) {
-    if (!ListsReady(s, lists)) return;
-    const ParticleTable& p = s.Particles;
-    const PartnerLists& partners = s.Partners;
-    ProgramContext& program = s.Program;
-    // The pairs that may come within the model's radius before the next rebuild.
-    const double capture =
-        std::sqrt(radiusSq) +
-        trajectory.FastestSpeed * trajectory.Timestep * (s.Run.PartnerUpdateInterval - 1);
-    const double captureSq = capture * capture;
-    const std::size_t capacity = static_cast<std::size_t>(std::max(partners.MaxPartners, 0));
+double CaptureSqOf(const SimulationState& s, const TrajectoryState& trajectory, double radiusSq) {
+    return CaptureRadiusSq(radiusSq, trajectory.FastestSpeed, trajectory.Timestep,
+                           s.Run.PartnerUpdateInterval);
+}
 
-    const std::int32_t n = p.AtomCount;
-    for (std::int32_t i = 0; i < n; ++i) {
-        std::vector<Record>& list = lists[static_cast<std::size_t>(i)];
-        for (std::uint32_t k = partners.Start[i]; k < partners.Start[i + 1]; ++k) {
-            const std::int32_t j = partners.Index[k];
-            const double d2 = DistanceSq(p, i, j);
-            const auto found = std::find_if(list.begin(), list.end(),
-                                            [j](const Record& r) { return r.Partner == j; });
-            if (d2 <= captureSq) {
-                if (found != list.end() || program.AbortNow) continue;
-                if (list.size() >= capacity) {
-                    ShowError(s.Ui(), fullText);
-                    program.AbortRequested = true;
-                    continue;
-                }
-                Record record;
-                record.Partner = j;
-                record.LastDistSq = d2;
-                list.insert(list.begin(), record);
-            } else if (found != list.end()) {
-                list.erase(found);
-            }
-        }
+void ReportRefusals(SimulationState& s, std::int32_t refused, const char* text) {
+    for (std::int32_t k = 0; k < refused; ++k) {
+        ShowError(s.Ui(), text);
+        s.Program.AbortRequested = true;
     }
 }
 
-// The common end of an ST or OR event: moves the pair apart until its energy
-// has fallen to targetEnergy, books the energy actually removed in lossSum
-// and reports the event.  False, with the positions restored, when a fault
-// ended the pass.
-bool SeparateAndBook(SimulationState& s, CollisionEvent& event, double targetEnergy, double potential,
-                     const char* mathErrorText, double& lossSum) {
-    ParticleTable& p = s.Particles;
-    const std::int32_t i = event.First;
-    const std::int32_t j = event.Second;
-    const PairPositions saved = SavePositions(p, i, j);
-    const Separation moved = SeparatePair(s, i, j, targetEnergy, potential, event.DistanceBefore);
-    if (FaultRaised() || !PositionsFinite(p, i, j) || !AllFinite({moved.Distance, moved.Removed})) {
-        RestorePositions(p, i, j, saved);
-        ReportFault(s, mathErrorText);
-        return false;
-    }
-    event.DistanceAfter = moved.Distance;
-    event.EnergyChange = -moved.Removed;
-    lossSum -= moved.Removed;
-    ReportCollisionEvent(s, event);
-    return true;
+CollisionPassInputs PassInputs(const SimulationState& s, double radiusSq, double timestep) {
+    return {CollisionModelOf(s), &s.Inelastic, radiusSq, timestep};
 }
 
-// One ST record's step; false when a fault ended the pass.
-bool StRecordStep(SimulationState& s, std::int32_t i, StPartnerRecord& record, double timestep) {
-    ParticleTable& p = s.Particles;
-    const std::int32_t j = record.Partner;
-    const double d2 = DistanceSq(p, i, j);
-    if (d2 > s.Program.StRadiusSquare) return true;
-
-    if (d2 < record.LastDistSq) {
-        // Approaching: follow the pair in until it crosses R_c, keeping the
-        // radial energy it has there.
-        const double previous = std::sqrt(record.LastDistSq);
-        record.LastDistSq = d2;
-        if (record.Inside) return true;
-        const StEntry st = StEntryOf(s.Inelastic, PairKey(p, i, j));
-        if (st.StRadius == 0.0) return true;
-        const double distance = std::sqrt(d2);
-        const bool inside = distance <= st.StRadius;
-        const double radialSpeed = ((p.VX[i] - p.VX[j]) * (p.X[i] - p.X[j]) +
-                                    (p.VY[i] - p.VY[j]) * (p.Y[i] - p.Y[j]) +
-                                    (p.VZ[i] - p.VZ[j]) * (p.Z[i] - p.Z[j])) /
-                                   distance;
-        const double radial = 0.5 * ReducedMass(p, i, j) * radialSpeed * radialSpeed;
-        double energy = radial;
-        if (inside) {
-            // Linear interpolation between the last two steps to the crossing.
-            const double before = std::fabs(st.StRadius - previous);
-            const double after = std::fabs(st.StRadius - distance);
-            energy = (radial * before + record.RadialEnergy * after) / (before + after);
-        }
-        if (FaultRaised() || !std::isfinite(energy)) {
-            ReportFault(s, StMathErrorText);
-            return false;
-        }
-        record.Inside = inside;
-        record.RadialEnergy = energy;
-        return true;
+// The pass's events and coincident pairs in the order it met them, then
+// its fault.
+void ReportCollisionPass(SimulationState& s, bool fault, const char* faultText) {
+    for (const CollisionEvent& event : s.CollisionWork.Events) {
+        if (event.Coincident)
+            ShowError(s.Ui(), OrZeroDistanceText);
+        else
+            ReportCollisionEvent(s, event);
     }
-
-    // Receding: the pair went inside R_c, so it may excite now.
-    if (!record.Inside) return true;
-    const StEntry st = StEntryOf(s.Inelastic, PairKey(p, i, j));
-    std::int32_t count = 0;
-    if (st.StEnergy != 0.0) {
-        // One trial per started quantum of the radial energy.
-        const double quanta = std::trunc(record.RadialEnergy / st.StEnergy);
-        if (FaultRaised() || !std::isfinite(quanta)) {
-            ReportFault(s, StMathErrorText);
-            return false;
-        }
-        const double trials = std::clamp(quanta + 1.0, 0.0, 2147483647.0);
-        count = ExcitationCount(s.Program.Random, static_cast<std::int64_t>(trials), st.StOrder,
-                                st.StValue);
-    }
-    if (count <= 0) return true;  // drawn again at the next step
-
-    CollisionEvent event;
-    event.Kind = EventKind::ShapiroTombrello;
-    event.First = i;
-    event.Second = j;
-    event.MeanHeight = 0.5 * (p.Z[i] + p.Z[j]);
-    const double loss = count * st.StEnergy;
-    event.EnergyChange = -loss;
-    event.ClosestApproach = std::sqrt(record.LastDistSq);
-    event.DistanceBefore = std::sqrt(d2);
-    const double potential = ScreenedPotential(s, i, j, event.DistanceBefore);
-    event.RelativeEnergy = RelativeKineticEnergy(p, i, j) + potential;
-    event.Timestep = timestep;
-    event.Excitations = count;
-    if (FaultRaised() || !AllFinite({event.RelativeEnergy, loss})) {
-        ReportFault(s, StMathErrorText);
-        return false;
-    }
-    if (!SeparateAndBook(s, event, potential - loss, potential, StMathErrorText, s.StLoss)) return false;
-    record.Done = true;
-    return true;
-}
-
-// One OR record's step; false when a fault ended the pass.
-bool OrRecordStep(SimulationState& s, std::int32_t i, OrPartnerRecord& record, double timestep) {
-    ParticleTable& p = s.Particles;
-    const std::int32_t j = record.Partner;
-    const double d2 = DistanceSq(p, i, j);
-    if (d2 > s.Program.OrRadiusSquare) return true;
-    if (d2 < record.LastDistSq) {
-        record.LastDistSq = d2;
-        return true;
-    }
-    // The pair has passed its closest approach.
-    const double coefficient = OrCoefficientOf(s.Inelastic, PairKey(p, i, j));
-    if (coefficient == 0.0) return true;
-
-    CollisionEvent event;
-    event.Kind = EventKind::OenRobinson;
-    event.First = i;
-    event.Second = j;
-    event.MeanHeight = 0.5 * (p.Z[i] + p.Z[j]);
-    event.ClosestApproach = std::sqrt(record.LastDistSq);
-    event.DistanceBefore = std::sqrt(d2);
-    if (std::fabs(event.DistanceBefore) < 1.0e-50) {
-        // Two particles on one spot: no axis to separate them along.  The
-        // record stays open and is tried again at the next step.
-        ShowError(s.Ui(), OrZeroDistanceText);
-        return true;
-    }
-    const double mu = ReducedMass(p, i, j);
-    const double potential = ScreenedPotential(s, i, j, event.DistanceBefore);
-    event.RelativeEnergy = RelativeKineticEnergy(p, i, j) + potential;
-    const double speed = std::sqrt(2.0 * event.RelativeEnergy / mu);
-    const double zi = p.AtomicNumber[i];
-    const double zj = p.AtomicNumber[j];
-    const double length =
-        ScreeningLengthScale / std::sqrt(std::pow(zi, 2.0 / 3.0) + std::pow(zj, 2.0 / 3.0));
-    const double beta = s.Inelastic.OrScreeningCoefficient / length;
-    const double loss = -coefficient * speed * beta * beta * std::exp(-beta * event.ClosestApproach);
-    event.EnergyChange = loss;
-    event.Timestep = timestep;
-    if (FaultRaised() || !AllFinite({loss, event.RelativeEnergy})) {
-        ReportFault(s, OrMathErrorText);
-        return false;
-    }
-    if (!SeparateAndBook(s, event, potential + loss, potential, OrMathErrorText, s.OrLoss)) return false;
-    record.Done = true;
-    return true;
+    if (fault) ReportFault(s, faultText);
 }
 
 }  // namespace
 
 void UpdateOrPartners(SimulationState& s, TrajectoryState& trajectory) {
-    UpdateInelasticPartners(s, trajectory, s.OrPartners, s.Program.OrRadiusSquare, OrListFullText);
+    if (!ListsReady(s, s.OrPartners)) return;
+    const std::int32_t refused =
+        UpdateOrPartners(s.Particles, s.Partners, CaptureSqOf(s, trajectory, s.Program.OrRadiusSquare),
+                         s.Program.AbortNow, s.OrPartners);
+    ReportRefusals(s, refused, OrListFullText);
 }
 
 void UpdateStPartners(SimulationState& s, TrajectoryState& trajectory) {
-    UpdateInelasticPartners(s, trajectory, s.StPartners, s.Program.StRadiusSquare, StListFullText);
+    if (!ListsReady(s, s.StPartners)) return;
+    const std::int32_t refused =
+        UpdateStPartners(s.Particles, s.Partners, CaptureSqOf(s, trajectory, s.Program.StRadiusSquare),
+                         s.Program.AbortNow, s.StPartners);
+    ReportRefusals(s, refused, StListFullText);
 }
 
 void EmptyInelasticPartnerLists(SimulationState& s) {
@@ -306,124 +82,70 @@ void EmptyInelasticPartnerLists(SimulationState& s) {
 }
 
 void ApplyCooling(SimulationState& s, const LatticeZone& zone) {
-    ParticleTable& p = s.Particles;
-    const std::int32_t n = p.AtomCount;
-    auto cooled = [&](std::int32_t i) {
-        return (p.Flags[i] & NoCooling) == 0 && InsideZone(zone, p.X[i], p.Y[i], p.Z[i]);
-    };
-    ClearFaults();
-
-    long double sum = 0.0L;  // sum of m v^2, twice the kinetic energy
-    std::int32_t count = 0;
-    for (std::int32_t i = 0; i <= n; ++i) {
-        if (!cooled(i)) continue;
-        sum += static_cast<long double>(p.Mass[i]) *
-               (p.VX[i] * p.VX[i] + p.VY[i] * p.VY[i] + p.VZ[i] * p.VZ[i]);
-        ++count;
-    }
-    const double twiceKinetic = static_cast<double>(sum);
-    if (FaultRaised() || !std::isfinite(twiceKinetic)) {
-        ReportFault(s, CoolingMathErrorText);
-        return;
-    }
-    if (!(twiceKinetic > 0.0 && count > 0)) return;
-    const double temperature = twiceKinetic / (count * ThreeBoltzmann);
-
-    if (s.Options().Verbose) {
+    const CoolingResult result =
+        ApplyCooling(s.Particles, zone, s.Inelastic.CoolingGoal, s.Inelastic.CoolingPeriod);
+    if (result.Measured && s.Options().Verbose) {
         std::int32_t& counter = s.Program.CoolingReportCounter;
         if (counter < s.Run.PartnerUpdateInterval) {
             ++counter;
         } else {
-            LogLine(s.Ui(), "  Current temp. = " + FormatRealFlexible(3, temperature) + " K",
+            LogLine(s.Ui(), "  Current temp. = " + FormatRealFlexible(3, result.Temperature) + " K",
                     ColourBlack);
             counter = 0;
         }
     }
-
-    const double goal = s.Inelastic.CoolingGoal;
-    if (!(goal > 0.0 && temperature > 0.0)) return;
-    // Above the goal a friction, below it a push: dT/dt = -(T - T0) / tau.
-    const double gamma = (0.5 / s.Inelastic.CoolingPeriod) * (1.0 - goal / temperature);
-    if (FaultRaised() || !std::isfinite(gamma)) {
-        ReportFault(s, CoolingMathErrorText);
-        return;
-    }
-    for (std::int32_t i = 0; i <= n; ++i) {
-        if (!cooled(i)) continue;
-        const double g = gamma * p.Mass[i];
-        p.FX[i] -= g * p.VX[i];
-        p.FY[i] -= g * p.VY[i];
-        p.FZ[i] -= g * p.VZ[i];
-    }
-    if (FaultRaised()) ReportFault(s, CoolingMathErrorText);
+    if (result.Fault) ReportFault(s, CoolingMathErrorText);
 }
 
 void ApplyStEvents(SimulationState& s, double timestep) {
     if (!ListsReady(s, s.StPartners)) return;
-    ClearFaults();
-    const std::int32_t n = s.Particles.AtomCount;
-    for (std::int32_t i = 0; i < n; ++i)
-        for (StPartnerRecord& record : s.StPartners[static_cast<std::size_t>(i)]) {
-            if (record.Done) continue;
-            if (!StRecordStep(s, i, record, timestep)) return;
-        }
+    const bool fault = ApplyStEvents(s.Particles, s.StPartners,
+                                     PassInputs(s, s.Program.StRadiusSquare, timestep),
+                                     s.Program.Random, s.StLoss, s.CollisionWork);
+    ReportCollisionPass(s, fault, StMathErrorText);
 }
 
 void ApplyOrEvents(SimulationState& s, double timestep) {
     if (!ListsReady(s, s.OrPartners)) return;
-    ClearFaults();
-    const std::int32_t n = s.Particles.AtomCount;
-    for (std::int32_t i = 0; i < n; ++i)
-        for (OrPartnerRecord& record : s.OrPartners[static_cast<std::size_t>(i)]) {
-            if (record.Done) continue;
-            if (!OrRecordStep(s, i, record, timestep)) return;
-        }
+    const bool fault = ApplyOrEvents(s.Particles, s.OrPartners,
+                                     PassInputs(s, s.Program.OrRadiusSquare, timestep), s.OrLoss,
+                                     s.CollisionWork);
+    ReportCollisionPass(s, fault, OrMathErrorText);
 }
 
 void ApplyLssLoss(SimulationState& s, const LatticeZone& zone, double timestep) {
-    ParticleTable& p = s.Particles;
-    const InelasticParameters& parameters = s.Inelastic;
-    const double threshold = parameters.LssSpeedThreshold;
-    const double surface = s.SurfaceZ;
-    const double halfStepSq = 0.5 * timestep * timestep;
-    ClearFaults();
+    if (ApplyLssLoss(s.Particles, s.Inelastic, zone, s.SurfaceZ, timestep, s.LssLoss, s.LssChannel))
+        ReportFault(s, LssMathErrorText);
+}
 
-    const std::int32_t n = p.AtomCount;
-    for (std::int32_t i = 0; i <= n; ++i) {
-        const double vx = p.VX[i], vy = p.VY[i], vz = p.VZ[i];
-        const double v = std::sqrt(vx * vx + vy * vy + vz * vz);
-        // A particle at rest loses nothing (and has no direction to scale).
-        if (v < threshold || v == 0.0) continue;
-        const double z = p.Z[i];
-        if (!InsideZone(zone, p.X[i], p.Y[i], z) || z > surface) continue;
-        const double k = LssCoefficientOf(parameters, p.AtomicNumber[i]);
-        if (k == 0.0) continue;
+std::string EventLogText(const CollisionEvent& e) {
+    const char* name = e.Kind == EventKind::ShapiroTombrello ? "  ST event, particles: "
+                                                             : "  OR event, particles: ";
+    return name + IntegerText(e.First) + " and " + IntegerText(e.Second) +
+           ", dE = " + FormatReal8(e.EnergyChange * EvPerJoule) +
+           " eV, R(old) = " + FormatReal8(e.DistanceBefore * AngstromPerMetre) +
+           " A, R(new) = " + FormatReal8(e.DistanceAfter * AngstromPerMetre) + " A";
+}
 
-        // Length of the coming step with this velocity and force.
-        const double h = halfStepSq / p.Mass[i];
-        const double sx = timestep * vx + p.FX[i] * h;
-        const double sy = timestep * vy + p.FY[i] * h;
-        const double sz = timestep * vz + p.FZ[i] * h;
-        const double path = std::sqrt(sx * sx + sy * sy + sz * sz);
-
-        const double loss = -k * v * path;
-        const double scale = std::sqrt(v * v + 2.0 * loss / p.Mass[i]) / v;
-        const double weight4 = loss * std::exp(LssChannelDecay4 * z);
-        const double weight10 = loss * std::exp(LssChannelDecay10 * z);
-        // A loss above the kinetic energy has no real speed left.
-        if (FaultRaised() || !AllFinite({loss, scale, weight4, weight10})) {
-            ReportFault(s, LssMathErrorText);
-            return;
-        }
-        p.VX[i] = vx * scale;
-        p.VY[i] = vy * scale;
-        p.VZ[i] = vz * scale;
-        s.LssLoss += loss;
-        const std::size_t group = i == 0 ? 0 : 3;
-        s.LssChannel[group] += loss;
-        s.LssChannel[group + 1] += weight4;
-        s.LssChannel[group + 2] += weight10;
+void ReportCollisionEvent(SimulationState& s, const CollisionEvent& e) {
+    const SimulationOptions& options = s.Options();
+    if (options.StoreInelastic && EventsFileOpen(s)) {
+        InelasticEvent line;
+        line.Kind = e.Kind;
+        line.RunNumber = s.RunNumber();
+        line.First = e.First;
+        line.Second = e.Second;
+        line.EnergyChange = e.EnergyChange;
+        line.ClosestApproach = e.ClosestApproach;
+        line.FinalDistance = e.DistanceAfter;
+        line.MeanHeight = e.MeanHeight;
+        line.Timestep = e.Timestep;
+        line.RelativeEnergy = e.RelativeEnergy;
+        line.Code = e.Excitations;
+        WriteEventLine(s, line);
     }
+    if (options.Verbose && options.ReportInelastic)
+        LogLine(s.Ui(), EventLogText(e), ColourDarkRed);
 }
 
 }  // namespace vantrel

@@ -41,7 +41,7 @@ void StartJob(SimulationState& s, const InputFileSet& inputs, const OutputFileSe
 // Checks the job can run at all before anything is read: only the Verlet
 // integrator moves particles.
 bool AlgorithmSupported(SimulationState& s) {
-    if (s.Options().Algorithm == 3) return true;
+    if (s.Options().Algorithm == AlgorithmVerlet) return true;
     ShowError(s.Ui(), "Only the Verlet integration algorithm (3) is available.");
     LogLine(s.Ui(),
             "  Integration algorithm " + IntegerText(s.Options().Algorithm) +
@@ -103,7 +103,7 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
         return JobOutcome::Failed;
     }
     bool dynamicalFileReady = true;
-    if (s.Run.SampleMode != 0) dynamicalFileReady = CreateDynamicalFile(s);
+    if (s.Run.SampleMode != SampleNone) dynamicalFileReady = CreateDynamicalFile(s);
 
     ui.RefreshMemoryDisplay();
     impacts.SkipLines(s.RunOffsetCopy);
@@ -133,7 +133,7 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
                     FormatRealDecimals(4, s.EnergyErrorSum / s.RunCounter) + " %",
                 ColourBlue);
 
-    if (s.Run.SampleMode != 0) CloseDynamicalFile(s);
+    if (s.Run.SampleMode != SampleNone) CloseDynamicalFile(s);
     impacts.Close();
     ReleaseJobArrays(s);
     CloseEventsFile(s);

@@ -1,5 +1,8 @@
 #include "job/state.h"
 
+#include "core/forces.h"
+#include "core/partner_lists.h"
+
 namespace vantrel {
 
 namespace {
@@ -17,7 +20,7 @@ void AllocateParticleTable(SimulationState& state, std::int32_t atomCount) {
     p.AtomCount = atomCount;
     for (std::vector<double>* field :
          {&p.X, &p.Y, &p.Z, &p.SiteX, &p.SiteY, &p.SiteZ, &p.VX, &p.VY, &p.VZ, &p.FX, &p.FY,
-          &p.FZ, &p.PrevFX, &p.PrevFY, &p.PrevFZ, &p.Density})
+          &p.FZ, &p.PrevFX, &p.PrevFY, &p.PrevFZ, &p.Density, &p.EmbeddingFactor})
         field->assign(size, 0.0);
     p.Flags.assign(size, 0u);
     p.InitialFlags.assign(size, 0u);
@@ -30,19 +33,17 @@ void AllocateMassAndAtomicNumber(SimulationState& state) {
 }
 
 void AllocatePartnerLists(SimulationState& state, std::int32_t maxPartners) {
-    const std::size_t size = static_cast<std::size_t>(state.Particles.AtomCount) + 1;
-    PartnerLists& lists = state.Partners;
-    lists.MaxPartners = maxPartners;
+    const std::int32_t n = state.Particles.AtomCount;
+    const std::size_t size = static_cast<std::size_t>(n) + 1;
     // Every list starts empty (just its end marker).
-    lists.Start.assign(size + 1, 0u);
-    lists.Index.clear();
-    lists.DistSq.clear();
-    if (!state.Options().NeighbourSearch) {
-        state.Cells.Head.assign(CellGridSlots, -1);
-        state.Cells.Next.assign(size, -1);
-    }
+    SizePartnerLists(state.Partners, n, maxPartners);
+    if (!state.Options().NeighbourSearch) SizeCellGrid(state.Cells, n, maxPartners);
     if (state.Options().UseOR) state.OrPartners.assign(size, {});
     if (state.Options().UseST) state.StPartners.assign(size, {});
+
+    SizeForceScratch(state.Scratch, n);
+    SizeEnergyScratch(state.EnergyWork, n);
+    SizeCollisionPassWork(state.CollisionWork, maxPartners);
 }
 
 void FillPlotSnapshot(SimulationState& state) {
@@ -66,6 +67,7 @@ void ReleaseJobArrays(SimulationState& state) {
     Release(state.Cells.Next);
     Release(state.Cells.ChainStart);
     Release(state.Cells.Nodes);
+    Release(state.Cells.Gathered);
     Release(state.Scratch.Particles);
     Release(state.Scratch.Forces);
     Release(state.Scratch.InsideStart);
@@ -73,6 +75,8 @@ void ReleaseJobArrays(SimulationState& state) {
     Release(state.Scratch.InsideDistance);
     Release(state.OrPartners);
     Release(state.StPartners);
+    state.EnergyWork = EnergyScratch{};
+    state.CollisionWork = CollisionPassWork{};
 
     ParticleTable& p = state.Particles;
     Release(p.Mass);
@@ -80,7 +84,7 @@ void ReleaseJobArrays(SimulationState& state) {
 
     for (std::vector<double>* field :
          {&p.X, &p.Y, &p.Z, &p.SiteX, &p.SiteY, &p.SiteZ, &p.VX, &p.VY, &p.VZ, &p.FX, &p.FY,
-          &p.FZ, &p.PrevFX, &p.PrevFY, &p.PrevFZ, &p.Density})
+          &p.FZ, &p.PrevFX, &p.PrevFY, &p.PrevFZ, &p.Density, &p.EmbeddingFactor})
         Release(*field);
     Release(p.Flags);
     Release(p.InitialFlags);

@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "core/energy_sums.h"
 #include "core/file_handle.h"
+#include "core/inelastic.h"
 #include "core/inelastic_parameters.h"
 #include "core/model_parameters.h"
 #include "core/particles.h"
@@ -26,9 +28,6 @@
 #include "output/output_state.h"
 
 namespace vantrel {
-
-// Number of LSS channel sums: groups 0 (projectile) and 1 (target), codes 0, 4, 10.
-inline constexpr int LssChannelCount = 6;
 
 // ---------------------------------------------------------------------------
 
@@ -48,8 +47,11 @@ struct SimulationState {
     PartnerLists Partners;
     CellGrid Cells;
     ForceScratch Scratch;
-    std::vector<std::vector<OrPartnerRecord>> OrPartners;  // only with UseOR
-    std::vector<std::vector<StPartnerRecord>> StPartners;  // only with UseST
+    OrPartnerLists OrPartners;  // only with UseOR
+    StPartnerLists StPartners;  // only with UseST
+    // The kernels' other working arrays, sized with the partner lists.
+    EnergyScratch EnergyWork;
+    CollisionPassWork CollisionWork;
 
     ProjectileData Projectile;
     RunParameters Run;
@@ -82,7 +84,7 @@ struct SimulationState {
     // Energy bookkeeping (J unless noted).
     double LssLoss = 0, OrLoss = 0, StLoss = 0;
     double LssLossSum = 0, OrLossSum = 0, StLossSum = 0;
-    std::array<double, LssChannelCount> LssChannel{};
+    LssChannels LssChannel{};
     double EnergyErrorSum = 0;     // %
     double ReportedKinetic = 0;    // eV
     double ReportedPotential = 0;  // eV
@@ -99,7 +101,13 @@ struct SimulationState {
 void AllocateParticleTable(SimulationState& state, std::int32_t atomCount);
 // Mass and AtomicNumber.
 void AllocateMassAndAtomicNumber(SimulationState& state);
-// Partner lists, the cell grid (cell-index search) and the OR/ST lists (when used).
+// Partner lists, the cell grid (cell-index search) and the OR/ST lists (when
+// used), then the kernels' working arrays for the job's particles: the force
+// evaluation's packed copies and gathered pairs, the energy sums' cell
+// search, the collision passes' events and separation.  After this the
+// kernels allocate nothing but the designed growth of the arrays whose size
+// the job's data decide (the lists' pairs, the gathered pairs, the OR/ST
+// records).
 void AllocatePartnerLists(SimulationState& state, std::int32_t maxPartners);
 // Points the graph snapshot at the job's arrays (positions or velocities).
 void FillPlotSnapshot(SimulationState& state);

@@ -1,9 +1,11 @@
 // The kernels' views built straight from a job's state, for the drivers and
-// for occasional callers (inelastic events, tests), not for loops.
+// for occasional callers (tests), not for loops.  Each view points into the
+// state's arrays: build it where it is used, after the arrays exist.
 #pragma once
 
-#include <cstdint>
-
+#include "core/collision_events.h"
+#include "core/energy_sums.h"
+#include "core/forces.h"
 #include "core/table_lookup.h"
 #include "job/state.h"
 
@@ -14,13 +16,24 @@ inline PotentialView MakePotentialView(const SimulationState& s) {
                              s.Program.Options.SelfBombard);
 }
 
-inline PairType PairTypeOf(const SimulationState& s, std::int32_t i, std::int32_t j) {
-    return PairTypeOfFlags(s.Particles.Flags[i], s.Particles.Flags[j]);
+inline ForceModel ForceModelOf(const SimulationState& s) {
+    return {MakePotentialView(s), s.Model.NBodyActive};
 }
 
-inline ForceVector PairForce(const SimulationState& s, std::int32_t i, std::int32_t j, double r,
-                             double dx, double dy, double dz) {
-    return PairForce(MakePotentialView(s), i, j, r, dx, dy, dz);
+inline CollisionModel CollisionModelOf(const SimulationState& s) {
+    const SimulationOptions& o = s.Program.Options;
+    // With IgnoreTargetForces the brute-force search lists the projectile's
+    // pairs only, and the dynamics knows no other.
+    return {MakePotentialView(s), &s.Model, o.IgnoreTargetForces && o.NeighbourSearch};
+}
+
+inline EnergyView EnergyViewOf(const SimulationState& s) {
+    return {s.Particles, s.Model, s.BinaryTarget};
+}
+
+inline EnergyTerms EnergyTermsOf(const SimulationState& s) {
+    const SimulationOptions& o = s.Program.Options;
+    return {o.SelfBombard, o.IgnoreTargetForces, o.UseImagePotential ? &s.Inelastic : nullptr};
 }
 
 }  // namespace vantrel

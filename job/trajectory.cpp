@@ -3,11 +3,13 @@
 #include <cfenv>
 #include <cmath>
 
+#include "core/barriers.h"
+#include "core/number_text.h"
+#include "core/verlet.h"
 #include "job/energy_report.h"
 #include "job/forces.h"
 #include "job/inelastic.h"
 #include "job/log.h"
-#include "core/number_text.h"
 #include "job/partner_lists.h"
 #include "job/verlet.h"
 #include "output/event_line.h"
@@ -125,7 +127,7 @@ void EndOfRunReport(SimulationState& s, TrajectoryState& t) {
                 ColourBlue);
     }
     LogLine(ui, " ", ColourBlack);
-    if (s.Run.SampleMode == 1 || s.Run.SampleMode == 3) SampleParticles(s, t.Time, false);
+    if (SamplesAtTermination(s.Run.SampleMode)) SampleParticles(s, t.Time, false);
 }
 
 }  // namespace
@@ -147,60 +149,6 @@ void StartTrajectory(SimulationState& s, TrajectoryState& t) {
     SetInitialListRadius(s, v0, t.Timestep);
 }
 
-bool TrajectoryEnds(const SimulationState& s, const TrajectoryState& t) {
-    const bool abortNow = s.Program.AbortNow;
-    if (t.Time < s.Run.MinTime && !abortNow) return false;
-    if (t.Time >= s.Run.MaxTime) return true;
-    const double watchedEnergy =
-        0.5 * s.Particles.Mass[t.WatchedIndex] * t.WatchedSpeed * t.WatchedSpeed;
-    return !(watchedEnergy > s.Model.TerminationEnergy && !abortNow);
-}
-
-void ApplySurfaceBarrier(SimulationState& s, TrajectoryState& t) {
-    const double barrier = s.Model.SurfaceBarrier;
-    ParticleTable& p = s.Particles;
-    const double plane = t.Zone.ZMax - s.Impact.StartHeight * MetresPerAngstrom;
-    for (std::int32_t i = 0; i <= p.AtomCount; ++i) {
-        if (p.Flags[i] & LeftSurface) continue;
-        if (!(p.Z[i] > plane && p.VZ[i] > 0)) continue;
-        const double e = 0.5 * p.Mass[i] * p.VZ[i] * p.VZ[i];
-        if (e > barrier) {
-            p.VZ[i] = std::sqrt(2.0 * (e - barrier) / p.Mass[i]);
-            t.SurfaceEnergySum += barrier;
-            p.Flags[i] |= LeftSurface;
-        } else {
-            p.VZ[i] = -p.VZ[i];  // reflected back into the crystal
-        }
-    }
-}
-
-void ApplySideBarriers(SimulationState& s, TrajectoryState& t) {
-    const double barrier = s.Model.SideBarrier;
-    ParticleTable& p = s.Particles;
-    // One lateral direction: pass the barrier outward losing its energy, or
-    // be reflected.
-    auto cross = [&](double& v, std::int32_t i) -> bool {
-        const double e = 0.5 * p.Mass[i] * v * v;
-        if (e > barrier) {
-            const double sign = v >= 0 ? 1.0 : -1.0;
-            v = sign * std::sqrt(2.0 * (e - barrier) / p.Mass[i]);
-            t.SideEnergySum += barrier;
-            return true;
-        }
-        v = -v;
-        return false;
-    };
-    for (std::int32_t i = 0; i <= p.AtomCount; ++i) {
-        if (!(p.Flags[i] & LeftSide)) {
-            if ((p.X[i] > t.Zone.XMax && p.VX[i] > 0) || (p.X[i] < t.Zone.XMin && p.VX[i] < 0))
-                if (cross(p.VX[i], i)) p.Flags[i] |= LeftSide;
-        }
-        // The y test looks at every particle, whether it has left a side or not.
-        if ((p.Y[i] > t.Zone.YMax && p.VY[i] > 0) || (p.Y[i] < t.Zone.YMin && p.VY[i] < 0))
-            if (cross(p.VY[i], i)) p.Flags[i] |= LeftSide;
-    }
-}
-
 bool RunTrajectory(SimulationState& s) {
     UserInterface& ui = s.Ui();
     const SimulationOptions& o = s.Options();
@@ -217,6 +165,7 @@ bool RunTrajectory(SimulationState& s) {
     StepTimers* timers = s.Program.Timers;
     const auto loopStart = TimerStart(timers);
     const std::int32_t k = s.Run.PartnerUpdateInterval;
+    const TerminationLimits limits{s.Run.MinTime, s.Run.MaxTime, s.Model.TerminationEnergy};
     for (;;) {
         if (t.StepsSinceRebuild == k) {
             const auto rebuildStart = TimerStart(timers);
@@ -237,7 +186,7 @@ bool RunTrajectory(SimulationState& s) {
         std::feclearexcept(FE_ALL_EXCEPT);
 
         if (t.StepCount == 0) {
-            if (o.Algorithm != 0) EvaluateInitialForces(s);
+            if (o.Algorithm != AlgorithmHgeB) EvaluateInitialForces(s);
             t.InitialTotalEnergy = EnergyReport(s);
             if (o.ReportLatticeEnergy) {
                 CohesiveEnergyReport(s);
@@ -246,20 +195,24 @@ bool RunTrajectory(SimulationState& s) {
         }
         s.CoolingActive = o.UseCooling && s.Inelastic.CoolingStart <= t.Time &&
                           t.Time < s.Inelastic.CoolingEnd;
-        if (o.Algorithm == 3) VerletStep(s, t);
+        if (o.Algorithm == AlgorithmVerlet) VerletStep(s, t);
         t.Time += t.Timestep;
         t.StepCount += 1;
 
-        if ((s.Run.SampleMode == 2 || s.Run.SampleMode == 3) &&
-            t.StepCount % s.Run.SamplePeriod == 0)
+        if (SamplesPeriodically(s.Run.SampleMode) && t.StepCount % s.Run.SamplePeriod == 0)
             SampleParticles(s, t.Time, true);
 
         if (!o.FixedTimestep &&
-            (o.Algorithm == 1 || t.StepCount % TimestepCheckPeriod == 0))
-            AdjustTimestep(s, t);
+            (o.Algorithm == AlgorithmTwoStepA || t.StepCount % TimestepCheckPeriod == 0))
+            AdjustTimestep(s.Particles, s.Partners, s.Model.ProjectileOnlyTest, t);
 
-        if (s.Model.SurfaceBarrier != 0) ApplySurfaceBarrier(s, t);
-        if (s.Model.SideBarrier != 0) ApplySideBarriers(s, t);
+        // The surface barrier's plane lies StartHeight below the top of the zone.
+        if (s.Model.SurfaceBarrier != 0)
+            ApplySurfaceBarrier(s.Particles, s.Model.SurfaceBarrier,
+                                t.Zone.ZMax - s.Impact.StartHeight * MetresPerAngstrom,
+                                t.SurfaceEnergySum);
+        if (s.Model.SideBarrier != 0)
+            ApplySideBarriers(s.Particles, s.Model.SideBarrier, t.Zone, t.SideEnergySum);
 
         if (std::fetestexcept(ArithmeticFaults)) {
             std::feclearexcept(FE_ALL_EXCEPT);
@@ -270,7 +223,7 @@ bool RunTrajectory(SimulationState& s) {
             t.ContinueJob = false;
             break;
         }
-        if (TrajectoryEnds(s, t)) break;
+        if (TrajectoryEnds(t, limits, s.Particles.Mass[t.WatchedIndex], s.Program.AbortNow)) break;
     }
     TimerAdd(timers, &StepTimers::LoopSeconds, loopStart);
 

@@ -20,11 +20,4 @@ bool RunTrajectory(SimulationState& s);
 // the loop, without the first-run warnings and the initial conditions).
 void StartTrajectory(SimulationState& s, TrajectoryState& t);
 
-// True when the trajectory ends after this step.
-bool TrajectoryEnds(const SimulationState& s, const TrajectoryState& t);
-
-// Surface and side barriers of one step.
-void ApplySurfaceBarrier(SimulationState& s, TrajectoryState& t);
-void ApplySideBarriers(SimulationState& s, TrajectoryState& t);
-
 }  // namespace vantrel

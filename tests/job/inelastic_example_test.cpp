@@ -6,7 +6,7 @@
 #include <numbers>
 #include <string>
 
-#include "job/collision_events.h"
+#include "core/collision_events.h"
 #include "job/inelastic.h"
 #include "job/impact_file.h"
 #include "job/inelastic_file.h"

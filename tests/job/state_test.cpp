@@ -17,7 +17,7 @@ TEST(SimulationState, AllocationSizesEveryArrayForAtomCountPlusOne) {
     AllocatePartnerLists(state, 50);
     const ParticleTable& p = state.Particles;
     EXPECT_EQ(p.AtomCount, 7);
-    for (const auto* field : {&p.X, &p.SiteZ, &p.VY, &p.PrevFZ, &p.Density, &p.Mass})
+    for (const auto* field : {&p.X, &p.SiteZ, &p.VY, &p.PrevFZ, &p.Density, &p.EmbeddingFactor, &p.Mass})
         EXPECT_EQ(field->size(), 8u);
     EXPECT_EQ(p.Flags.size(), 8u);
     EXPECT_EQ(p.AtomicNumber.size(), 8u);
@@ -26,6 +26,11 @@ TEST(SimulationState, AllocationSizesEveryArrayForAtomCountPlusOne) {
     EXPECT_EQ(state.Cells.Head.size(), static_cast<std::size_t>(CellGridSlots));
     EXPECT_EQ(state.OrPartners.size(), 8u);
     EXPECT_TRUE(state.StPartners.empty());  // ST is off
+    // The kernels' working arrays, sized here once for the job.
+    EXPECT_EQ(state.Cells.Gathered.size(), 51u);
+    EXPECT_EQ(state.Scratch.Particles.size(), 8u);
+    EXPECT_EQ(state.Scratch.InsideStart.size(), 9u);
+    EXPECT_GE(state.EnergyWork.Binned.capacity(), 8u);
 }
 
 TEST(SimulationState, BruteForceSearchAllocatesNoCellGrid) {
@@ -58,22 +63,6 @@ TEST(SimulationState, PlotSnapshotFollowsThePlotTypeAndIsClearedOnRelease) {
     EXPECT_TRUE(state.Particles.X.empty());
     EXPECT_TRUE(state.Partners.Start.empty());
     EXPECT_FALSE(state.Tables.Allocated);
-}
-
-TEST(SimulationState, ZoneInsideIsStrictOnAllFaces) {
-    const LatticeZone zone{1, -1, 2, -2, 3, -3};
-    EXPECT_TRUE(InsideZone(zone, 0, 0, 0));
-    EXPECT_FALSE(InsideZone(zone, 1, 0, 0));
-    EXPECT_FALSE(InsideZone(zone, 0, -2, 0));
-    EXPECT_FALSE(InsideZone(zone, 0, 0, 3));
-    EXPECT_TRUE(InsideZone(zone, 0.999, 1.999, -2.999));
-}
-
-TEST(SimulationState, PairTypeFromTypeBBits) {
-    EXPECT_EQ(PairTypeOfFlags(0, 0), AA);
-    EXPECT_EQ(PairTypeOfFlags(TypeB, TypeB | NoCooling), BB);
-    EXPECT_EQ(PairTypeOfFlags(0, TypeB), AB);
-    EXPECT_EQ(PairTypeOfFlags(TypeB, ImageCharge), AB);
 }
 
 TEST(SimulationState, RunNumberAddsTheOffsetCopy) {

@@ -9,6 +9,7 @@
 #include "job/program.h"
 #include "job/state.h"
 #include "io/model_file_writer.h"
+#include "tests/support/copper_models.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
 
@@ -23,11 +24,6 @@ struct TestJob {
     // Particle arrays, Mass and AtomicNumber for atoms 0..n.
     void Allocate(std::int32_t n);
 };
-
-// The shipped Sutton-Chen copper model (splines fitted).
-ModelFileDescription CopperModel();
-// The shipped Tight-Binding copper model.
-ModelFileDescription TightBindingCopperModel();
 
 // text with its line number `line` (1-based, CR LF ends) replaced.
 std::string ReplaceLine(const std::string& text, int line, std::string_view replacement);

@@ -1,24 +1,20 @@
-#include "job/collision_events.h"
+#include "core/collision_events.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfenv>
 #include <cmath>
-#include <cstdio>
-#include <string>
 #include <vector>
 
-#include "core/number_text.h"
-#include "tests/job/pair_job.h"
-#include "tests/support/coloured_log.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/pair_world.h"
 
 namespace vantrel {
 namespace {
 
 using testing::Angstrom;
 using testing::Ev;
-using testing::PairJob;
+using testing::PairWorld;
 
 constexpr double K = 2.30712175676602e-28;
 
@@ -59,20 +55,28 @@ TEST(ScreenedPotential, ChoosesFunctionAndScreeningLengthByPairFamily) {
          false},
     };
     for (const Case& c : cases) {
-        PairJob job(2);
-        ModelParameters& m = job.S.Model;
+        PairWorld job(2);
+        ModelParameters& m = job.Model;
         m.ProjectileScreeningCode = c.ProjectileCode;
         m.TargetScreeningCode = c.TargetCode;
         m.ProjectileScreeningFactor = 1.3;
         m.TargetScreeningFactor = 0.8;
-        m.ProjectileScreeningLength = {0, 0.10 * Angstrom, 0.5 * Angstrom, 0.6 * Angstrom};
-        m.TargetScreeningLength = {0, 0.09 * Angstrom, 0.5 * Angstrom, 0.6 * Angstrom};
-        job.S.BinaryTarget = c.Binary;
+        // The AA records are the ones used; the others differ, to show it.
+        job.SetScreeningLengths(0.10 * Angstrom, 0.09 * Angstrom);
+        for (ScreeningRecord* other : {&m.ProjectileScreening[BB], &m.TargetScreening[BB]})
+            *other = MakeScreeningRecord(0.5 * Angstrom);
+        for (ScreeningRecord* other : {&m.ProjectileScreening[AB], &m.TargetScreening[AB]})
+            *other = MakeScreeningRecord(0.6 * Angstrom);
+        job.BinaryTarget = c.Binary;
         for (double r : {0.3, 1.0, 2.7}) {
             const double expected = Screened(c.Za, c.Zb, r * Angstrom, c.Length, c.Universal);
-            EXPECT_NEAR(ScreenedPotential(job.S, c.I, c.J, r * Angstrom), expected,
+            EXPECT_NEAR(ScreenedPotential(job.Collision(), c.I, c.J, r * Angstrom), expected,
                         1e-13 * expected)
                 << c.Name << " at " << r << " A";
+            // The energy report's form of the same energy, by atomic numbers.
+            EXPECT_EQ(ScreenedPairEnergy(m, c.Binary, c.Za, c.Zb, r * Angstrom, c.I == 0),
+                      ScreenedPotential(job.Collision(), c.I, c.J, r * Angstrom))
+                << c.Name;
         }
     }
 }
@@ -81,14 +85,14 @@ TEST(ScreenedPotential, ChoosesFunctionAndScreeningLengthByPairFamily) {
 // energy becomes V - L.  The two-step (Newton) method leaves an error of the
 // order (L/V)^3 L; the first step alone is off by about (L/V) L.
 TEST(SeparatePair, LowersTheScreenedEnergyByTheLossAlongTheAxisAroundTheCentreOfMass) {
-    PairJob job(1);
-    ParticleTable& p = job.S.Particles;
+    PairWorld job(1);
+    ParticleTable& p = job.P;
     job.Place(0, 0.1, -0.2, 0.3);
     job.Place(1, 0.5, 0.1, 0.5);
     job.Move(0, 1e5, 2e4, -3e4);
     job.Move(1, -1e3, 0, 7e3);
     const double n0 = job.Distance(0, 1);
-    const double v0 = ScreenedPotential(job.S, 0, 1, n0);
+    const double v0 = ScreenedPotential(job.Collision(), 0, 1, n0);
     const double loss = 20 * Ev;
     ASSERT_GT(v0, 20 * loss);  // a hard close collision
     const double mass = p.Mass[0] + p.Mass[1];
@@ -101,12 +105,12 @@ TEST(SeparatePair, LowersTheScreenedEnergyByTheLossAlongTheAxisAroundTheCentreOf
     const ForceVector was{p.FX[0], p.FY[0], p.FZ[0]};
     p.FX[0] += 1e-9;
 
-    const Separation moved = SeparatePair(job.S, 0, 1, v0 - loss, v0, n0);
+    const Separation moved = SeparatePair(job.P, job.Collision(), 0, 1, v0 - loss, v0, n0, job.Work.Separation);
     const double after = moved.Distance;
 
     EXPECT_DOUBLE_EQ(after, job.Distance(0, 1));
     EXPECT_GT(after, n0);
-    const double residual = ScreenedPotential(job.S, 0, 1, after) - (v0 - loss);
+    const double residual = ScreenedPotential(job.Collision(), 0, 1, after) - (v0 - loss);
     EXPECT_LT(std::fabs(residual), 1e-8 * loss) << residual / Ev << " eV";
     EXPECT_NEAR(moved.Removed, loss, 1e-8 * loss);
     // Moved along the old axis, about the old centre of mass.
@@ -115,7 +119,7 @@ TEST(SeparatePair, LowersTheScreenedEnergyByTheLossAlongTheAxisAroundTheCentreOf
     EXPECT_NEAR((p.Mass[0] * p.X[0] + p.Mass[1] * p.X[1]) / mass, cx, 1e-12 * Angstrom);
     EXPECT_NEAR((p.Mass[0] * p.Z[0] + p.Mass[1] * p.Z[1]) / mass, cz, 1e-12 * Angstrom);
     // The pair's share of the forces now belongs to the new distance.
-    const ForceVector now = PairForce(job.S, 0, 1, after, p.X[0] - p.X[1], p.Y[0] - p.Y[1], p.Z[0] - p.Z[1]);
+    const ForceVector now = PairForce(job.View(), 0, 1, after, p.X[0] - p.X[1], p.Y[0] - p.Y[1], p.Z[0] - p.Z[1]);
     EXPECT_NEAR(p.FX[0], now.X + 1e-9, 1e-12 * std::fabs(now.X));
     EXPECT_NEAR(p.FZ[0], now.Z, 1e-12 * std::fabs(now.X));
     EXPECT_NEAR(p.FY[1], -now.Y, 1e-12 * std::fabs(now.X));
@@ -125,36 +129,36 @@ TEST(SeparatePair, LowersTheScreenedEnergyByTheLossAlongTheAxisAroundTheCentreOf
     EXPECT_EQ(p.VZ[1], 7e3);
 
     // The search matters: its first step (the loss over the force) alone misses by far more.
-    PairJob single(1);
+    PairWorld single(1);
     single.Place(0, 0.1, -0.2, 0.3);
     single.Place(1, 0.5, 0.1, 0.5);
-    const ForceVector f = PairForce(single.S, 0, 1, n0, single.S.Particles.X[0] - single.S.Particles.X[1],
-                                    single.S.Particles.Y[0] - single.S.Particles.Y[1],
-                                    single.S.Particles.Z[0] - single.S.Particles.Z[1]);
+    const ForceVector f = PairForce(single.View(), 0, 1, n0, single.P.X[0] - single.P.X[1],
+                                    single.P.Y[0] - single.P.Y[1],
+                                    single.P.Z[0] - single.P.Z[1]);
     const double firstStep = loss / std::hypot(f.X, f.Y, f.Z);
-    const double firstError = ScreenedPotential(single.S, 0, 1, n0 + firstStep) - (v0 - loss);
+    const double firstError = ScreenedPotential(single.Collision(), 0, 1, n0 + firstStep) - (v0 - loss);
     EXPECT_GT(std::fabs(firstError), 100 * std::fabs(residual));
 }
 
 TEST(SeparatePair, LeavesAPairWithoutForceWhereItIs) {
-    PairJob job(1);
+    PairWorld job(1);
     job.Place(0, 0, 0, 0);
     job.Place(1, 7, 0, 0);  // beyond the 6 A cut-off: no pair force
     const double n0 = job.Distance(0, 1);
-    const double v0 = ScreenedPotential(job.S, 0, 1, n0);
-    const Separation moved = SeparatePair(job.S, 0, 1, v0 - 1 * Ev, v0, n0);
+    const double v0 = ScreenedPotential(job.Collision(), 0, 1, n0);
+    const Separation moved = SeparatePair(job.P, job.Collision(), 0, 1, v0 - 1 * Ev, v0, n0, job.Work.Separation);
     EXPECT_EQ(moved.Distance, n0);
     EXPECT_EQ(moved.Removed, 0.0);
-    EXPECT_EQ(job.S.Particles.X[1], 7 * Angstrom);
-    EXPECT_EQ(job.S.Particles.X[0], 0.0);
+    EXPECT_EQ(job.P.X[1], 7 * Angstrom);
+    EXPECT_EQ(job.P.X[0], 0.0);
 }
 
 // Sum of the pair energies of all particles, the energy the dynamics conserves.
-double TotalPairEnergy(const PairJob& job) {
+double TotalPairEnergy(const PairWorld& job) {
     double sum = 0;
-    for (std::int32_t i = 0; i <= job.S.Particles.AtomCount; ++i)
-        for (std::int32_t j = i + 1; j <= job.S.Particles.AtomCount; ++j)
-            sum += PairPotentialEnergy(job.S, i, j, job.Distance(i, j));
+    for (std::int32_t i = 0; i <= job.P.AtomCount; ++i)
+        for (std::int32_t j = i + 1; j <= job.P.AtomCount; ++j)
+            sum += PairPotentialEnergy(job.Collision(), i, j, job.Distance(i, j));
     return sum;
 }
 
@@ -162,28 +166,28 @@ double TotalPairEnergy(const PairJob& job) {
 // the pair apart pushes the projectile into it.  The loss comes out of the
 // energy of all three pairs together, so the pair itself gives more.
 TEST(SeparatePair, TakesTheLossFromTheEnergyOfThePairAndItsNeighbours) {
-    PairJob job(2);
+    PairWorld job(2);
     job.Place(0, 0, 0, 0);
     job.Place(1, 0.6, 0, 0);
     job.Place(2, -1.2, 0.1, 0);
     job.EvaluateForces();
     const double n0 = job.Distance(0, 1);
-    const double v0 = ScreenedPotential(job.S, 0, 1, n0);
+    const double v0 = ScreenedPotential(job.Collision(), 0, 1, n0);
     const double total0 = TotalPairEnergy(job);
     const double loss = 5 * Ev;
-    const ParticleTable& p = job.S.Particles;
-    const double v02 = ScreenedPotential(job.S, 0, 2, job.Distance(0, 2));
-    const double v12 = ScreenedPotential(job.S, 1, 2, job.Distance(1, 2));
+    const ParticleTable& p = job.P;
+    const double v02 = ScreenedPotential(job.Collision(), 0, 2, job.Distance(0, 2));
+    const double v12 = ScreenedPotential(job.Collision(), 1, 2, job.Distance(1, 2));
 
-    const Separation moved = SeparatePair(job.S, 0, 1, v0 - loss, v0, n0);
+    const Separation moved = SeparatePair(job.P, job.Collision(), 0, 1, v0 - loss, v0, n0, job.Work.Separation);
 
     EXPECT_NEAR(TotalPairEnergy(job), total0 - loss, 1e-8 * loss);
     EXPECT_NEAR(moved.Removed, loss, 1e-8 * loss);
     // The pair gave the loss and what its neighbours took on.
-    const double rise = ScreenedPotential(job.S, 0, 2, job.Distance(0, 2)) - v02 +
-                        ScreenedPotential(job.S, 1, 2, job.Distance(1, 2)) - v12;
+    const double rise = ScreenedPotential(job.Collision(), 0, 2, job.Distance(0, 2)) - v02 +
+                        ScreenedPotential(job.Collision(), 1, 2, job.Distance(1, 2)) - v12;
     EXPECT_GT(rise, 1e-3 * loss);
-    EXPECT_NEAR(ScreenedPotential(job.S, 0, 1, moved.Distance), v0 - loss - rise, 1e-8 * loss);
+    EXPECT_NEAR(ScreenedPotential(job.Collision(), 0, 1, moved.Distance), v0 - loss - rise, 1e-8 * loss);
     // Every force is the one of the new positions.
     std::vector<double> fx(p.FX), fy(p.FY);
     job.EvaluateForces();
@@ -196,56 +200,55 @@ TEST(SeparatePair, TakesTheLossFromTheEnergyOfThePairAndItsNeighbours) {
 // Without target forces (brute-force search) only the projectile's pairs
 // carry energy: the target atom the move pushes on is not counted.
 TEST(SeparatePair, CountsOnlyThePairsTheDynamicsKnows) {
-    PairJob job(2);
-    job.Program.Options.IgnoreTargetForces = true;
-    job.Program.Options.NeighbourSearch = true;
+    PairWorld job(2);
+    job.ProjectilePairsOnly = true;
     job.Place(0, -0.6, 0, 0);
     job.Place(1, 0, 0, 0);
     job.Place(2, 0.9, 0.1, 0);
     const double n0 = job.Distance(0, 1);
     auto projectilePairs = [&] {
-        return ScreenedPotential(job.S, 0, 1, job.Distance(0, 1)) +
-               ScreenedPotential(job.S, 0, 2, job.Distance(0, 2));
+        return ScreenedPotential(job.Collision(), 0, 1, job.Distance(0, 1)) +
+               ScreenedPotential(job.Collision(), 0, 2, job.Distance(0, 2));
     };
     const double before = projectilePairs();
-    const double v12 = ScreenedPotential(job.S, 1, 2, job.Distance(1, 2));
-    const double v01 = ScreenedPotential(job.S, 0, 1, n0);
-    const Separation moved = SeparatePair(job.S, 0, 1, v01 - 3 * Ev, v01, n0);
+    const double v12 = ScreenedPotential(job.Collision(), 1, 2, job.Distance(1, 2));
+    const double v01 = ScreenedPotential(job.Collision(), 0, 1, n0);
+    const Separation moved = SeparatePair(job.P, job.Collision(), 0, 1, v01 - 3 * Ev, v01, n0, job.Work.Separation);
     EXPECT_NEAR(projectilePairs(), before - 3 * Ev, 1e-8 * 3 * Ev);
     EXPECT_NEAR(moved.Removed, 3 * Ev, 1e-8 * 3 * Ev);
-    EXPECT_GT(ScreenedPotential(job.S, 1, 2, job.Distance(1, 2)), v12 + 0.01 * Ev);
+    EXPECT_GT(ScreenedPotential(job.Collision(), 1, 2, job.Distance(1, 2)), v12 + 0.01 * Ev);
 }
 
 // A third atom on the very spot of the projectile makes the pair forces
 // infinite: nothing moves, no force changes, and the result says so.
 TEST(SeparatePair, AnArithmeticFaultLeavesEverythingAsItWas) {
-    PairJob job(2);
+    PairWorld job(2);
     job.Place(0, 0, 0, 0);
     job.Place(1, 0.8, 0, 0);
     job.Place(2, 0, 0, 0);
-    job.S.Particles.FX = {1.0, 2.0, 3.0};
+    job.P.FX = {1.0, 2.0, 3.0};
     const double n0 = job.Distance(0, 1);
-    const double v0 = ScreenedPotential(job.S, 0, 1, n0);
-    const Separation moved = SeparatePair(job.S, 0, 1, v0 - 1 * Ev, v0, n0);
+    const double v0 = ScreenedPotential(job.Collision(), 0, 1, n0);
+    const Separation moved = SeparatePair(job.P, job.Collision(), 0, 1, v0 - 1 * Ev, v0, n0, job.Work.Separation);
     EXPECT_TRUE(std::isnan(moved.Distance));
     EXPECT_TRUE(std::isnan(moved.Removed));
-    EXPECT_EQ(job.S.Particles.X[0], 0.0);
-    EXPECT_EQ(job.S.Particles.X[1], 0.8 * Angstrom);
-    EXPECT_EQ(job.S.Particles.FX, (std::vector<double>{1.0, 2.0, 3.0}));
+    EXPECT_EQ(job.P.X[0], 0.0);
+    EXPECT_EQ(job.P.X[1], 0.8 * Angstrom);
+    EXPECT_EQ(job.P.FX, (std::vector<double>{1.0, 2.0, 3.0}));
     std::feclearexcept(FE_ALL_EXCEPT);
 }
 
 // An atom pressed so close behind the projectile that moving the pair apart
 // would raise the energy: the pair moves closer along its axis instead.
 TEST(SeparatePair, MovesThePairCloserWhenOnlyThatLowersTheEnergy) {
-    PairJob job(2);
+    PairWorld job(2);
     job.Place(0, 0, 0, 0);
     job.Place(1, 1.5, 0, 0);
     job.Place(2, -0.5, 0, 0);
     const double n0 = job.Distance(0, 1);
-    const double v0 = ScreenedPotential(job.S, 0, 1, n0);
+    const double v0 = ScreenedPotential(job.Collision(), 0, 1, n0);
     const double total0 = TotalPairEnergy(job);
-    const Separation moved = SeparatePair(job.S, 0, 1, v0 - 2 * Ev, v0, n0);
+    const Separation moved = SeparatePair(job.P, job.Collision(), 0, 1, v0 - 2 * Ev, v0, n0, job.Work.Separation);
     EXPECT_LT(moved.Distance, n0);
     EXPECT_NEAR(TotalPairEnergy(job), total0 - 2 * Ev, 1e-8 * 2 * Ev);
     EXPECT_NEAR(moved.Removed, 2 * Ev, 1e-8 * 2 * Ev);
@@ -254,15 +257,15 @@ TEST(SeparatePair, MovesThePairCloserWhenOnlyThatLowersTheEnergy) {
 // A weakly bound pair cannot give up more than it has within a quarter of
 // its distance: it stops there, and the result says what it gave.
 TEST(SeparatePair, ALossThePairCannotGiveIsTakenOnlyInPart) {
-    PairJob job(1);
+    PairWorld job(1);
     job.Place(0, 0, 0, 0);
     job.Place(1, 2.5, 0, 0);
     const double n0 = job.Distance(0, 1);
-    const double v0 = ScreenedPotential(job.S, 0, 1, n0);
+    const double v0 = ScreenedPotential(job.Collision(), 0, 1, n0);
     ASSERT_LT(v0, 2 * Ev);
-    const Separation moved = SeparatePair(job.S, 0, 1, v0 - 2 * Ev, v0, n0);
+    const Separation moved = SeparatePair(job.P, job.Collision(), 0, 1, v0 - 2 * Ev, v0, n0, job.Work.Separation);
     EXPECT_NEAR(moved.Distance, 1.25 * n0, 1e-12 * n0);
-    EXPECT_NEAR(moved.Removed, v0 - ScreenedPotential(job.S, 0, 1, 1.25 * n0), 1e-9 * v0);
+    EXPECT_NEAR(moved.Removed, v0 - ScreenedPotential(job.Collision(), 0, 1, 1.25 * n0), 1e-9 * v0);
     EXPECT_GT(moved.Removed, 0.0);
     EXPECT_LT(moved.Removed, 2 * Ev);
 }
@@ -367,72 +370,6 @@ TEST(InelasticLookups, FirstMatchingEntryWinsAndMissingKeysGiveZero) {
     // A corrupt count never reads past the table.
     q.OrCount = 1000;
     EXPECT_EQ(OrCoefficientOf(q, 12345), 0.0);
-}
-
-CollisionEvent SampleEvent(EventKind kind) {
-    CollisionEvent e;
-    e.Kind = kind;
-    e.First = 3;
-    e.Second = 17;
-    e.EnergyChange = -0.0123456 / EvPerJoule;
-    e.ClosestApproach = 0.91234 * Angstrom;
-    e.DistanceBefore = 1.23456789 * Angstrom;
-    e.DistanceAfter = 1.25 * Angstrom;
-    e.MeanHeight = -3.75 * Angstrom;
-    e.Timestep = 0.125e-15;
-    e.RelativeEnergy = 512.25 / EvPerJoule;
-    e.Excitations = kind == EventKind::ShapiroTombrello ? 2 : 0;
-    return e;
-}
-
-TEST(CollisionEventReport, LogLineNamesThePairTheLossAndBothDistances) {
-    EXPECT_EQ(EventLogText(SampleEvent(EventKind::OenRobinson)),
-              "  OR event, particles: 3 and 17, dE = -0.01234 eV, R(old) = 1.234567 A, "
-              "R(new) = 1.250000 A");
-    EXPECT_EQ(EventLogText(SampleEvent(EventKind::ShapiroTombrello)),
-              "  ST event, particles: 3 and 17, dE = -0.01234 eV, R(old) = 1.234567 A, "
-              "R(new) = 1.250000 A");
-}
-
-TEST(CollisionEventReport, GoesToTheFileAndTheLogAsTheOptionsSay) {
-    struct Case {
-        bool Verbose, ReportInelastic, StoreInelastic, FileOpen;
-        bool LogExpected, LineExpected;
-    };
-    const Case cases[] = {
-        {true, true, true, true, true, true},     {false, true, true, true, false, true},
-        {true, false, true, true, false, true},   {true, true, false, true, true, false},
-        {true, true, true, false, true, false},
-    };
-    for (const Case& c : cases) {
-        PairJob job(1);
-        testing::TempDir dir;
-        job.S.RunCounter = 4;
-        job.S.RunOffsetCopy = 10;
-        SimulationOptions& o = job.Program.Options;
-        o.Verbose = c.Verbose;
-        o.ReportInelastic = c.ReportInelastic;
-        o.StoreInelastic = c.StoreInelastic;
-        const std::string path = dir.File("events.dat");
-        if (c.FileOpen)
-            job.S.Output.Files.InelasticEvents.Handle.reset(std::fopen(path.c_str(), "w"));
-        ReportCollisionEvent(job.S, SampleEvent(EventKind::ShapiroTombrello));
-        job.S.Output.Files.InelasticEvents.Handle.reset();
-        const std::vector<std::string> log = testing::ColouredLog(job.Ui);
-        if (c.LogExpected) {
-            ASSERT_EQ(log.size(), 1u);
-            EXPECT_EQ(log[0], "darkred|" + EventLogText(SampleEvent(EventKind::ShapiroTombrello)));
-        } else {
-            EXPECT_TRUE(log.empty());
-        }
-        const std::string file = testing::ReadFileBytes(path);
-        if (c.LineExpected)
-            EXPECT_EQ(file,
-                      "   14    3   17    -0.012  0.91234  1.25000 -3.75000    0.1250    512.250 1  2\n");
-        else
-            EXPECT_EQ(file, "");
-        EXPECT_TRUE(job.Ui.Texts(testing::UiCall::ErrorBox).empty());
-    }
 }
 
 }  // namespace

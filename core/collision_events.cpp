@@ -1,28 +1,16 @@
-#include "job/collision_events.h"
+#include "core/collision_events.h"
 
 #include <algorithm>
 #include <cfenv>
 #include <cmath>
 #include <limits>
-#include <vector>
 
-#include "job/log.h"
-#include "job/output_files.h"
-#include "core/number_text.h"
-#include "core/screening.h"
-#include "job/state_views.h"
-#include "job/model_file.h"
 #include "core/potential_forms.h"
+#include "core/screening.h"
 
 namespace vantrel {
 
 namespace {
-
-// Universal screening length of one pair: 0.4685 A / (Za^0.23 + Zb^0.23), times factor.
-double UniversalScreeningLength(std::int32_t za, std::int32_t zb, double factor) {
-    return factor * ScreeningLengthScale /
-           (std::pow(static_cast<double>(za), 0.23) + std::pow(static_cast<double>(zb), 0.23));
-}
 
 struct PairAxis {
     double X = 0, Y = 0, Z = 0;  // r_i - r_j (m)
@@ -41,7 +29,6 @@ PairAxis AxisOf(const ParticleTable& p, std::int32_t i, std::int32_t j) {
     return d;
 }
 
-
 // Moves i by +step and j by -step along the unit axis d, split by mass so
 // the centre of mass stays where it was.
 void Displace(ParticleTable& p, std::int32_t i, std::int32_t j, const PairAxis& d,
@@ -57,27 +44,38 @@ void Displace(ParticleTable& p, std::int32_t i, std::int32_t j, const PairAxis& 
     p.Z[j] -= shareJ * d.Z;
 }
 
-}  // namespace
-
-double ScreenedPotential(const SimulationState& s, std::int32_t i, std::int32_t j, double r) {
-    const ModelParameters& m = s.Model;
-    const bool projectile = i == 0;
-    const ScreeningFunction function = ScreeningFunctionOfCode(
-        projectile ? m.ProjectileScreeningCode : m.TargetScreeningCode);
-    const std::int32_t zi = s.Particles.AtomicNumber[i];
-    const std::int32_t zj = s.Particles.AtomicNumber[j];
-    double length;
-    if (function == ScreeningFunction::Universal && s.BinaryTarget)
-        length = UniversalScreeningLength(
-            zi, zj, projectile ? m.ProjectileScreeningFactor : m.TargetScreeningFactor);
-    else
-        length = projectile ? m.ProjectileScreeningLength[AA] : m.TargetScreeningLength[AA];
-    return ScreenedCoulombEnergy(zi, zj, r, function, MakeScreeningRecord(length));
+// rho(r) of pair class t at r_hi < r <= r_c: the switched density function,
+// the value the density tables hold (unscaled).
+double PairDensity(const ModelParameters& m, PairType t, double r) {
+    return Switching(SwitchingRangeOf(m), r) * DensityFunction(PairParametersOf(m, t), r);
 }
 
-double PairPotentialEnergy(const SimulationState& s, std::int32_t i, std::int32_t j, double r) {
-    const ModelParameters& m = s.Model;
-    const PotentialView v = MakePotentialView(s);
+}  // namespace
+
+double ScreenedPairEnergy(const ModelParameters& model, bool binaryTarget, std::int32_t za,
+                          std::int32_t zb, double r, bool projectile) {
+    const ScreeningFunction function = ScreeningFunctionOfCode(
+        projectile ? model.ProjectileScreeningCode : model.TargetScreeningCode);
+    if (function == ScreeningFunction::Universal && binaryTarget) {
+        double length = 0;
+        ScreeningLength(0, za, zb,
+                        projectile ? model.ProjectileScreeningFactor : model.TargetScreeningFactor,
+                        length);
+        return ScreenedCoulombEnergy(za, zb, r, function, MakeScreeningRecord(length));
+    }
+    return ScreenedCoulombEnergy(za, zb, r, function,
+                                 projectile ? model.ProjectileScreening[AA] : model.TargetScreening[AA]);
+}
+
+double ScreenedPotential(const CollisionModel& model, std::int32_t i, std::int32_t j, double r) {
+    const PotentialView& v = model.Potential;
+    return ScreenedPairEnergy(*model.Model, v.BinaryTarget, v.AtomicNumber[i], v.AtomicNumber[j],
+                              r, i == 0);
+}
+
+double PairPotentialEnergy(const CollisionModel& model, std::int32_t i, std::int32_t j, double r) {
+    const ModelParameters& m = *model.Model;
+    const PotentialView& v = model.Potential;
     const std::int32_t zi = v.AtomicNumber[i];
     const std::int32_t zj = v.AtomicNumber[j];
     // Beyond the cut-off the pair feels no force: its energy stays at the cut-off's.
@@ -93,27 +91,22 @@ double PairPotentialEnergy(const SimulationState& s, std::int32_t i, std::int32_
     // the pair's density: the slope the force tables carry.
     const double q = v.EmbeddingFactor[i] + v.EmbeddingFactor[j];
     return Switching(SwitchingRangeOf(m), r) * PairPotential(PairParametersOf(m, t), r) -
-           q * ExactDensity(m, t, r);
+           q * PairDensity(m, t, r);
 }
 
 namespace {
 
+using LocalPair = SeparationScratch::Pair;
+
 // The pairs whose energy a separation of i and j changes: (i, j) itself and
 // every pair of i or j with a particle k within the cut-off (plus a margin
 // for the move), each listed in owner order (lower index first).
-struct LocalPair {
-    std::int32_t A = 0, B = 0;
-};
-
-void GatherLocalPairs(const SimulationState& s, std::int32_t i, std::int32_t j,
-                      std::vector<LocalPair>& pairs) {
-    const ParticleTable& p = s.Particles;
-    const double reach = s.Model.CutoffRadius + SeparationReachMargin;
+void GatherLocalPairs(const ParticleTable& p, const CollisionModel& model, std::int32_t i,
+                      std::int32_t j, std::vector<LocalPair>& pairs) {
+    const double reach = model.Model->CutoffRadius + SeparationReachMargin;
     const double reachSq = reach * reach;
-    // With IgnoreTargetForces the brute-force search lists the projectile's
-    // pairs only, and the dynamics knows no other.
-    const SimulationOptions& options = s.Program.Options;
-    const bool projectileOnly = options.IgnoreTargetForces && options.NeighbourSearch;
+    // Only the projectile's pairs, when those are all the dynamics knows.
+    const bool projectileOnly = model.ProjectilePairsOnly;
     pairs.clear();
     pairs.push_back({std::min(i, j), std::max(i, j)});
     for (std::int32_t k = 0; k <= p.AtomCount; ++k) {
@@ -129,28 +122,27 @@ void GatherLocalPairs(const SimulationState& s, std::int32_t i, std::int32_t j,
     }
 }
 
-double LocalEnergy(const SimulationState& s, const std::vector<LocalPair>& pairs) {
-    const ParticleTable& p = s.Particles;
+double LocalEnergy(const ParticleTable& p, const CollisionModel& model,
+                   const std::vector<LocalPair>& pairs) {
     long double sum = 0.0L;
     for (const LocalPair& q : pairs) {
         const double r = std::hypot(p.X[q.A] - p.X[q.B], p.Y[q.A] - p.Y[q.B], p.Z[q.A] - p.Z[q.B]);
-        sum += PairPotentialEnergy(s, q.A, q.B, r);
+        sum += PairPotentialEnergy(model, q.A, q.B, r);
     }
     return static_cast<double>(sum);
 }
 
 // Force of pair q on its first particle (the second feels the opposite).
-ForceVector LocalPairForce(const SimulationState& s, const LocalPair& q) {
-    const ParticleTable& p = s.Particles;
+ForceVector LocalPairForce(const ParticleTable& p, const CollisionModel& model, const LocalPair& q) {
     const double dx = p.X[q.A] - p.X[q.B], dy = p.Y[q.A] - p.Y[q.B], dz = p.Z[q.A] - p.Z[q.B];
-    return PairForce(s, q.A, q.B, std::sqrt(dx * dx + dy * dy + dz * dz), dx, dy, dz);
+    return PairForce(model.Potential, q.A, q.B, std::sqrt(dx * dx + dy * dy + dz * dz), dx, dy, dz);
 }
 
 // dE/ds of the local energy when i moves by +e m_j/M and j by -e m_i/M per
 // unit of s: minus the work of the pair forces on the two moving particles.
-double LocalSlope(const SimulationState& s, const std::vector<LocalPair>& pairs, std::int32_t i,
-                  std::int32_t j, const PairAxis& axis) {
-    const ParticleTable& p = s.Particles;
+double LocalSlope(const ParticleTable& p, const CollisionModel& model,
+                  const std::vector<LocalPair>& pairs, std::int32_t i, std::int32_t j,
+                  const PairAxis& axis) {
     const double total = p.Mass[i] + p.Mass[j];
     const double ex = axis.X / axis.Length, ey = axis.Y / axis.Length, ez = axis.Z / axis.Length;
     auto rate = [&](std::int32_t m) {  // ds-rate of particle m along e
@@ -158,7 +150,7 @@ double LocalSlope(const SimulationState& s, const std::vector<LocalPair>& pairs,
     };
     double slope = 0.0;
     for (const LocalPair& q : pairs) {
-        const ForceVector f = LocalPairForce(s, q);
+        const ForceVector f = LocalPairForce(p, model, q);
         const double along = f.X * ex + f.Y * ey + f.Z * ez;
         slope -= along * (rate(q.A) - rate(q.B));
     }
@@ -167,9 +159,16 @@ double LocalSlope(const SimulationState& s, const std::vector<LocalPair>& pairs,
 
 }  // namespace
 
-Separation SeparatePair(SimulationState& s, std::int32_t i, std::int32_t j, double targetEnergy,
-                        double energy, double distance) {
-    ParticleTable& p = s.Particles;
+void SizeSeparationScratch(SeparationScratch& scratch, std::int32_t maxPartners) {
+    const std::size_t room = 2 * static_cast<std::size_t>(std::max(maxPartners, 1)) + 1;
+    scratch.Pairs.reserve(room);
+    scratch.Before.reserve(room);
+    scratch.Change.reserve(room);
+}
+
+Separation SeparatePair(ParticleTable& p, const CollisionModel& model, std::int32_t i,
+                        std::int32_t j, double targetEnergy, double energy, double distance,
+                        SeparationScratch& scratch) {
     const double loss = energy - targetEnergy;
     PairAxis axis = AxisOf(p, i, j);
     axis.Length = distance;
@@ -180,11 +179,12 @@ Separation SeparatePair(SimulationState& s, std::int32_t i, std::int32_t j, doub
     // or the N-body potential farther out) and their pairs with the atoms
     // around them, which the move also changes.  Newton's method along the
     // axis; its first step is the loss over the pair's force.
-    std::vector<LocalPair> pairs;
-    GatherLocalPairs(s, i, j, pairs);
-    std::vector<ForceVector> before(pairs.size());
-    for (std::size_t k = 0; k < pairs.size(); ++k) before[k] = LocalPairForce(s, pairs[k]);
-    const double goal = LocalEnergy(s, pairs) - loss;
+    std::vector<LocalPair>& pairs = scratch.Pairs;
+    GatherLocalPairs(p, model, i, j, pairs);
+    std::vector<ForceVector>& before = scratch.Before;
+    before.resize(pairs.size());
+    for (std::size_t k = 0; k < pairs.size(); ++k) before[k] = LocalPairForce(p, model, pairs[k]);
+    const double goal = LocalEnergy(p, model, pairs) - loss;
     const double xi = p.X[i], yi = p.Y[i], zi = p.Z[i], xj = p.X[j], yj = p.Y[j], zj = p.Z[j];
     auto placeAt = [&](double step) {
         p.X[i] = xi, p.Y[i] = yi, p.Z[i] = zi, p.X[j] = xj, p.Y[j] = yj, p.Z[j] = zj;
@@ -198,17 +198,17 @@ Separation SeparatePair(SimulationState& s, std::int32_t i, std::int32_t j, doub
     // halved until it does not.
     const double limit = SeparationStepLimit * distance;
     double step = 0.0;
-    double residual = LocalEnergy(s, pairs) - goal;
+    double residual = LocalEnergy(p, model, pairs) - goal;
     for (int iteration = 0; iteration < SeparationIterations; ++iteration) {
         if (!(std::fabs(residual) > SeparationTolerance * std::fabs(loss))) break;
-        const double slope = LocalSlope(s, pairs, i, j, axis);
+        const double slope = LocalSlope(p, model, pairs, i, j, axis);
         if (slope == 0.0 || !std::isfinite(slope)) break;
         double change = -residual / slope;
         bool better = false;
         for (int halving = 0; halving < SeparationHalvings && !better; ++halving, change *= 0.5) {
             const double trial = std::clamp(step + change, -limit, limit);
             placeAt(trial);
-            const double next = LocalEnergy(s, pairs) - goal;
+            const double next = LocalEnergy(p, model, pairs) - goal;
             if (std::fabs(next) < std::fabs(residual)) {
                 step = trial;
                 residual = next;
@@ -222,10 +222,11 @@ Separation SeparatePair(SimulationState& s, std::int32_t i, std::int32_t j, doub
     // The step's forces belonged to the old positions; the next position
     // update starts from them.  Left stale, they would push the pair as hard
     // as before the move and hand back part of the loss.
-    std::vector<ForceVector> change(pairs.size());
+    std::vector<ForceVector>& change = scratch.Change;
+    change.resize(pairs.size());
     bool finite = std::isfinite(step);
     for (std::size_t k = 0; k < pairs.size() && finite; ++k) {
-        const ForceVector after = LocalPairForce(s, pairs[k]);
+        const ForceVector after = LocalPairForce(p, model, pairs[k]);
         change[k] = {after.X - before[k].X, after.Y - before[k].Y, after.Z - before[k].Z};
         finite = std::isfinite(change[k].X) && std::isfinite(change[k].Y) && std::isfinite(change[k].Z);
     }
@@ -279,36 +280,6 @@ StEntry StEntryOf(const InelasticParameters& parameters, std::int32_t pairKey) {
     for (int k = 0; k < n; ++k)
         if (parameters.StTable[k].AtomicNumber == pairKey) return parameters.StTable[k];
     return StEntry{};
-}
-
-std::string EventLogText(const CollisionEvent& e) {
-    const char* name = e.Kind == EventKind::ShapiroTombrello ? "  ST event, particles: "
-                                                             : "  OR event, particles: ";
-    return name + IntegerText(e.First) + " and " + IntegerText(e.Second) +
-           ", dE = " + FormatReal8(e.EnergyChange * EvPerJoule) +
-           " eV, R(old) = " + FormatReal8(e.DistanceBefore * AngstromPerMetre) +
-           " A, R(new) = " + FormatReal8(e.DistanceAfter * AngstromPerMetre) + " A";
-}
-
-void ReportCollisionEvent(SimulationState& s, const CollisionEvent& e) {
-    const SimulationOptions& options = s.Options();
-    if (options.StoreInelastic && EventsFileOpen(s)) {
-        InelasticEvent line;
-        line.Kind = e.Kind;
-        line.RunNumber = s.RunNumber();
-        line.First = e.First;
-        line.Second = e.Second;
-        line.EnergyChange = e.EnergyChange;
-        line.ClosestApproach = e.ClosestApproach;
-        line.FinalDistance = e.DistanceAfter;
-        line.MeanHeight = e.MeanHeight;
-        line.Timestep = e.Timestep;
-        line.RelativeEnergy = e.RelativeEnergy;
-        line.Code = e.Excitations;
-        WriteEventLine(s, line);
-    }
-    if (options.Verbose && options.ReportInelastic)
-        LogLine(s.Ui(), EventLogText(e), ColourDarkRed);
 }
 
 }  // namespace vantrel

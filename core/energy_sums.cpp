@@ -1,0 +1,394 @@
+#include "core/energy_sums.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "core/collision_events.h"
+#include "core/forces.h"
+#include "core/inelastic.h"
+#include "core/potential_forms.h"
+
+namespace vantrel {
+
+namespace {
+
+// Embedding energies are taken only from factors above these.
+constexpr double CohesiveFactorFloor = 1.0e-100;
+constexpr double LatticeFactorFloor = 1.0e-20;
+
+// Everything a pair energy needs, gathered once per sum.
+struct PairEnergyModel {
+    const ModelParameters* Model = nullptr;
+    std::array<PairParameters, 4> Pair{};
+    std::array<SplineCoefficients, 4> Spline{};
+    SwitchingRange Range;
+    double Cutoff = 0, High = 0, Low = 0;  // r_c, r_hi, r_lo
+    bool Binary = false;
+    CutoffEnergies AtCutoff;
+    const double* X = nullptr;
+    const double* Y = nullptr;
+    const double* Z = nullptr;
+    const std::uint32_t* Flags = nullptr;
+    const std::int32_t* AtomicNumber = nullptr;
+};
+
+PairEnergyModel MakePairEnergyModel(const EnergyView& view, bool withCutoffValues) {
+    const ModelParameters& model = view.Model;
+    PairEnergyModel m;
+    m.Model = &model;
+    for (int t = AA; t <= AB; ++t) {
+        m.Pair[t] = PairParametersOf(model, static_cast<PairType>(t));
+        m.Spline[t] = model.SplineCoefficients[t];
+    }
+    m.Range = SwitchingRangeOf(model);
+    m.Cutoff = model.CutoffRadius;
+    m.High = model.SplineHighRadius;
+    m.Low = model.SplineLowRadius;
+    m.Binary = view.BinaryTarget;
+    const ParticleTable& p = view.Particles;
+    m.X = p.X.data();
+    m.Y = p.Y.data();
+    m.Z = p.Z.data();
+    m.Flags = p.Flags.data();
+    m.AtomicNumber = p.AtomicNumber.data();
+    if (withCutoffValues) m.AtCutoff = CutoffPairEnergies(view);
+    return m;
+}
+
+inline double Distance(const PairEnergyModel& m, std::int32_t i, std::int32_t j) {
+    const double dx = m.X[i] - m.X[j];
+    const double dy = m.Y[i] - m.Y[j];
+    const double dz = m.Z[i] - m.Z[j];
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+inline PairType ClassOf(const PairEnergyModel& m, std::int32_t i, std::int32_t j) {
+    return m.Binary ? PairTypeOfFlags(m.Flags[i], m.Flags[j]) : AA;
+}
+
+// The N-body pair energy S phi_t(r).
+inline double NBodyPairEnergy(const PairEnergyModel& m, PairType t, double r) {
+    return Switching(m.Range, r) * PairPotential(m.Pair[t], r);
+}
+
+// Energy of the target pair (i, j) at distance r.  A distance that is not a
+// number falls through to the screened-Coulomb term and makes the sum not a
+// number, as the state it reports on is.
+double TargetPairEnergy(const PairEnergyModel& m, std::int32_t i, std::int32_t j, double r) {
+    const PairType t = ClassOf(m, i, j);
+    if (r >= m.Cutoff) return m.AtCutoff.Target[t];
+    if (r >= m.High) return NBodyPairEnergy(m, t, r);
+    if (r > m.Low) return SplineValue(m.Spline[t], r);
+    return ScreenedPairEnergy(*m.Model, m.Binary, m.AtomicNumber[i], m.AtomicNumber[j], r, false);
+}
+
+double ProjectilePairEnergy(const PairEnergyModel& m, std::int32_t i, double r) {
+    if (r >= m.Cutoff) return m.AtCutoff.Projectile[ClassOf(m, 0, i)];
+    return ScreenedPairEnergy(*m.Model, m.Binary, m.AtomicNumber[0], m.AtomicNumber[i], r, true);
+}
+
+// ---------------------------------------------------------------------------
+// Cell search for the pairs within a reach.
+//
+// Particles first..n are sorted into cubic cells of edge slightly above the
+// reach, keyed by their integer cell coordinates; each particle then meets
+// the particles of its own and the 26 neighbouring cells with a larger
+// index, so every pair closer than the reach is visited exactly once (and
+// some farther ones, which the caller judges by their distance).  Particles
+// whose coordinates are not finite, or lie so far out that their cell
+// coordinates do not fit the key, are met with every other particle
+// directly.
+
+constexpr std::int64_t KeyOffset = std::int64_t{1} << 20;  // cell coordinate 0
+constexpr double KeyLimit = static_cast<double>(KeyOffset - 2);
+constexpr int KeyShiftY = 21;
+constexpr int KeyShiftX = 42;
+
+template <typename Visit>
+void ForEachNearPair(const PairEnergyModel& m, std::int32_t first, std::int32_t last, double reach,
+                     EnergyScratch& scratch, Visit&& visit) {
+    if (last <= first) return;
+    const double edge = std::max(reach * (1.0 + 1.0e-6), 1.0e-15);
+    // Cell coordinates are counted from the first particle with a finite
+    // position, which keeps them small for any crystal wherever it lies.
+    double ox = 0, oy = 0, oz = 0;
+    for (std::int32_t i = first; i <= last; ++i) {
+        if (std::isfinite(m.X[i]) && std::isfinite(m.Y[i]) && std::isfinite(m.Z[i])) {
+            ox = m.X[i], oy = m.Y[i], oz = m.Z[i];
+            break;
+        }
+    }
+
+    auto& binned = scratch.Binned;
+    auto& stragglers = scratch.Stragglers;
+    auto& isStraggler = scratch.IsStraggler;
+    binned.clear();
+    stragglers.clear();
+    isStraggler.assign(static_cast<std::size_t>(last - first) + 1, 0);
+    for (std::int32_t i = first; i <= last; ++i) {
+        const double a = std::floor((m.X[i] - ox) / edge);
+        const double b = std::floor((m.Y[i] - oy) / edge);
+        const double c = std::floor((m.Z[i] - oz) / edge);
+        // Written so that a coordinate that is not a number fails the test.
+        if (!(std::fabs(a) <= KeyLimit && std::fabs(b) <= KeyLimit && std::fabs(c) <= KeyLimit)) {
+            stragglers.push_back(i);
+            isStraggler[static_cast<std::size_t>(i - first)] = 1;
+            continue;
+        }
+        const auto key = (static_cast<std::uint64_t>(static_cast<std::int64_t>(a) + KeyOffset)
+                          << KeyShiftX) |
+                         (static_cast<std::uint64_t>(static_cast<std::int64_t>(b) + KeyOffset)
+                          << KeyShiftY) |
+                         static_cast<std::uint64_t>(static_cast<std::int64_t>(c) + KeyOffset);
+        binned.emplace_back(key, i);
+    }
+    std::sort(binned.begin(), binned.end());
+
+    // Distinct cells and where their particles begin in `binned`.
+    auto& cellKey = scratch.CellKey;
+    auto& cellBegin = scratch.CellBegin;
+    cellKey.clear();
+    cellBegin.clear();
+    for (std::size_t k = 0; k < binned.size(); ++k) {
+        if (k == 0 || binned[k].first != binned[k - 1].first) {
+            cellKey.push_back(binned[k].first);
+            cellBegin.push_back(k);
+        }
+    }
+    cellBegin.push_back(binned.size());
+
+    auto& neighbours = scratch.Neighbours;
+    for (std::size_t cell = 0; cell < cellKey.size(); ++cell) {
+        neighbours.clear();
+        for (std::int64_t da = -1; da <= 1; ++da)
+            for (std::int64_t db = -1; db <= 1; ++db)
+                for (std::int64_t dc = -1; dc <= 1; ++dc) {
+                    const std::uint64_t key = cellKey[cell] + static_cast<std::uint64_t>(
+                                                                  (da << KeyShiftX) + (db << KeyShiftY) + dc);
+                    const auto found = std::lower_bound(cellKey.begin(), cellKey.end(), key);
+                    if (found == cellKey.end() || *found != key) continue;
+                    const auto at = static_cast<std::size_t>(found - cellKey.begin());
+                    neighbours.emplace_back(cellBegin[at], cellBegin[at + 1]);
+                }
+        for (std::size_t k = cellBegin[cell]; k < cellBegin[cell + 1]; ++k) {
+            const std::int32_t i = binned[k].second;
+            for (const auto& [begin, end] : neighbours)
+                for (std::size_t l = begin; l < end; ++l)
+                    if (binned[l].second > i) visit(i, binned[l].second);
+        }
+    }
+
+    for (const std::int32_t s : stragglers) {
+        for (std::int32_t j = first; j <= last; ++j) {
+            if (j == s) continue;
+            // Two stragglers meet once, under the lower index.
+            if (isStraggler[static_cast<std::size_t>(j - first)] && j < s) continue;
+            if (j < s)
+                visit(j, s);
+            else
+                visit(s, j);
+        }
+    }
+}
+
+// Number of pairs of each class among particles first..last.
+PairValues PairCounts(const PairEnergyModel& m, std::int32_t first, std::int32_t last) {
+    PairValues counts{};
+    if (last < first) return counts;
+    double a = 0, b = 0;
+    for (std::int32_t i = first; i <= last; ++i) {
+        if (m.Binary && (m.Flags[i] & TypeB))
+            b += 1;
+        else
+            a += 1;
+    }
+    counts[AA] = a * (a - 1) / 2;
+    counts[BB] = b * (b - 1) / 2;
+    counts[AB] = a * b;
+    return counts;
+}
+
+// Target pairs among first..n: the visited pairs by their distance, every
+// pair not visited (beyond r_c) by the constant of its class.
+long double TargetPairSum(const PairEnergyModel& m, std::int32_t first, std::int32_t last,
+                          EnergyScratch& scratch) {
+    long double sum = 0.0L;
+    PairValues visited{};
+    ForEachNearPair(m, first, last, m.Cutoff, scratch, [&](std::int32_t i, std::int32_t j) {
+        sum += TargetPairEnergy(m, i, j, Distance(m, i, j));
+        visited[ClassOf(m, i, j)] += 1;
+    });
+    const PairValues all = PairCounts(m, first, last);
+    for (int t = AA; t <= AB; ++t) sum += (all[t] - visited[t]) * static_cast<long double>(m.AtCutoff.Target[t]);
+    return sum;
+}
+
+long double TargetPairSumAllPairs(const PairEnergyModel& m, std::int32_t first, std::int32_t last) {
+    long double sum = 0.0L;
+    for (std::int32_t i = first; i <= last; ++i)
+        for (std::int32_t j = i + 1; j <= last; ++j) sum += TargetPairEnergy(m, i, j, Distance(m, i, j));
+    return sum;
+}
+
+// The potential energy; without scratch the direct sum over all pairs.
+double PotentialEnergyOf(const EnergyView& view, const EnergyTerms& terms, EnergyScratch* scratch) {
+    const PairEnergyModel m = MakePairEnergyModel(view, true);
+    const ParticleTable& p = view.Particles;
+    const std::int32_t n = p.AtomCount;
+    long double pe = 0.0L;
+
+    // a. The projectile's screened-Coulomb pairs.
+    if (!terms.SelfBombard)
+        for (std::int32_t i = 1; i <= n; ++i) pe += ProjectilePairEnergy(m, i, Distance(m, 0, i));
+
+    // b. Target pairs (the projectile among them in a self-bombardment).
+    const std::int32_t first = terms.SelfBombard ? 0 : 1;
+    if (terms.IgnoreTargetForces) {
+        if (first == 0)
+            for (std::int32_t j = 1; j <= n; ++j) pe += TargetPairEnergy(m, 0, j, Distance(m, 0, j));
+    } else {
+        pe += scratch ? TargetPairSum(m, first, n, *scratch) : TargetPairSumAllPairs(m, first, n);
+    }
+
+    // c. Embedding energies -sqrt(rho) = -0.5/q of the same particles.
+    const double* q = p.EmbeddingFactor.data();
+    const std::int32_t lastEmbedded = terms.IgnoreTargetForces ? 0 : n;
+    const std::int32_t firstEmbedded = terms.IgnoreTargetForces ? 0 : first;
+    for (std::int32_t j = firstEmbedded; j <= lastEmbedded; ++j)
+        if (q[j] > DensityFloor) pe -= 0.5 / q[j];
+
+    // d. Without switching, every target pair relative to its cut-off energy.
+    if (!view.Model.UseSwitching) {
+        const double nn = n;
+        pe -= std::fabs(m.AtCutoff.Target[AA]) * (nn * (nn - 1.0) / 2.0);
+    }
+
+    // e. Image energies.
+    if (terms.Image)
+        for (std::int32_t i = 0; i <= n; ++i)
+            if (p.Flags[i] & ImageCharge) pe += ImagePotential(*terms.Image, p.Z[i]);
+
+    return static_cast<double>(pe);
+}
+
+// The lattice energy; without scratch the direct sum over all pairs.
+double LatticeEnergyOf(const EnergyView& view, EnergyScratch* scratch) {
+    const PairEnergyModel m = MakePairEnergyModel(view, false);
+    const ParticleTable& p = view.Particles;
+    const std::int32_t n = p.AtomCount;
+    long double energy = 0.0L;
+    const auto add = [&](std::int32_t i, std::int32_t j) {
+        const double r = Distance(m, i, j);
+        if (r <= m.Cutoff) energy += NBodyPairEnergy(m, ClassOf(m, i, j), r);
+    };
+    if (n >= 2) {
+        if (!scratch) {
+            for (std::int32_t i = 1; i <= n; ++i)
+                for (std::int32_t j = i + 1; j <= n; ++j) add(i, j);
+        } else {
+            ForEachNearPair(m, 1, n, m.Cutoff, *scratch, add);
+        }
+    }
+    const double* q = p.EmbeddingFactor.data();
+    for (std::int32_t i = 1; i <= n; ++i)
+        if (q[i] > LatticeFactorFloor) energy -= 0.5 / q[i];
+    return static_cast<double>(energy);
+}
+
+}  // namespace
+
+void SizeEnergyScratch(EnergyScratch& scratch, std::int32_t atomCount) {
+    const std::size_t size = static_cast<std::size_t>(atomCount) + 1;
+    scratch.Binned.reserve(size);
+    scratch.Stragglers.reserve(size);
+    scratch.IsStraggler.reserve(size);
+    scratch.CellKey.reserve(size);
+    scratch.CellBegin.reserve(size + 1);
+    scratch.Neighbours.reserve(27);
+}
+
+CutoffEnergies CutoffPairEnergies(const EnergyView& view) {
+    const ModelParameters& model = view.Model;
+    const ParticleTable& p = view.Particles;
+    const std::int32_t n = p.AtomCount;
+    const std::int32_t z0 = p.AtomicNumber[0];
+    const std::int32_t z1 = n >= 1 ? p.AtomicNumber[1] : z0;
+    const std::int32_t zn = n >= 1 ? p.AtomicNumber[n] : z0;
+    const double rc = model.CutoffRadius;
+    const SwitchingRange range = SwitchingRangeOf(model);
+
+    CutoffEnergies e;
+    for (int t = AA; t <= AB; ++t) {
+        const auto type = static_cast<PairType>(t);
+        if (rc > model.SplineHighRadius) {
+            e.Target[t] = Switching(range, rc) * PairPotential(PairParametersOf(model, type), rc);
+        } else if (rc > model.SplineLowRadius) {
+            e.Target[t] = SplineValue(model.SplineCoefficients[t], rc);
+        } else {
+            const std::int32_t za = type == BB ? zn : z1;
+            const std::int32_t zb = type == AA ? z1 : zn;
+            e.Target[t] = ScreenedPairEnergy(model, view.BinaryTarget, za, zb, rc, false);
+        }
+        e.Projectile[t] =
+            ScreenedPairEnergy(model, view.BinaryTarget, z0, type == AA ? z1 : zn, rc, true);
+    }
+    return e;
+}
+
+MotionSums MotionSumsOf(const ParticleTable& p) {
+    const std::int32_t n = p.AtomCount;
+    long double kinetic = 0, px = 0, py = 0, pz = 0, lx = 0, ly = 0, lz = 0;
+    for (std::int32_t i = 0; i <= n; ++i) {
+        const long double m = p.Mass[i];
+        const long double vx = p.VX[i], vy = p.VY[i], vz = p.VZ[i];
+        const long double x = p.X[i], y = p.Y[i], z = p.Z[i];
+        kinetic += 0.5L * m * (vx * vx + vy * vy + vz * vz);
+        px += m * vx;
+        py += m * vy;
+        pz += m * vz;
+        lx += m * (y * vz - z * vy);
+        ly += m * (z * vx - x * vz);
+        lz += m * (x * vy - y * vx);
+    }
+    MotionSums sums;
+    sums.Kinetic = static_cast<double>(kinetic);
+    sums.Px = static_cast<double>(px);
+    sums.Py = static_cast<double>(py);
+    sums.Pz = static_cast<double>(pz);
+    sums.Lx = static_cast<double>(lx);
+    sums.Ly = static_cast<double>(ly);
+    sums.Lz = static_cast<double>(lz);
+    return sums;
+}
+
+double PotentialEnergy(const EnergyView& view, const EnergyTerms& terms, EnergyScratch& scratch) {
+    return PotentialEnergyOf(view, terms, &scratch);
+}
+
+double PotentialEnergyAllPairs(const EnergyView& view, const EnergyTerms& terms) {
+    return PotentialEnergyOf(view, terms, nullptr);
+}
+
+double CohesiveEnergy(const EnergyView& view, std::int32_t i0) {
+    const PairEnergyModel m = MakePairEnergyModel(view, false);
+    const ParticleTable& p = view.Particles;
+    long double sum = 0.0L;
+    for (std::int32_t j = 1; j <= p.AtomCount; ++j) {
+        if (j == i0) continue;
+        const double r = Distance(m, i0, j);
+        if (r <= m.Cutoff) sum += NBodyPairEnergy(m, ClassOf(m, i0, j), r);
+    }
+    double ec = static_cast<double>(0.5L * sum);
+    const double q = p.EmbeddingFactor[i0];
+    if (q > CohesiveFactorFloor) ec -= 0.5 / q;
+    return ec;
+}
+
+double LatticeEnergy(const EnergyView& view, EnergyScratch& scratch) {
+    return LatticeEnergyOf(view, &scratch);
+}
+
+double LatticeEnergyAllPairs(const EnergyView& view) { return LatticeEnergyOf(view, nullptr); }
+
+}  // namespace vantrel
