@@ -11,7 +11,7 @@
 #include "core/number_text.h"
 #include "core/screening.h"
 #include "job/state_views.h"
-#include "job/model_file.h"
+#include "core/potential_tables.h"
 #include "core/potential_forms.h"
 
 namespace vantrel {

@@ -21,7 +21,7 @@
 #include "core/run_records.h"
 #include "core/trajectory_state.h"
 #include "core/units.h"
-#include "job/file_sets.h"
+#include "io/file_sets.h"
 #include "job/program.h"
 
 namespace vantrel {

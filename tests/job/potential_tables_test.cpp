@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "job/state_views.h"
-#include "job/model_file.h"
+#include "core/potential_tables.h"
 #include "io/model_file_writer.h"
 #include "core/potential_forms.h"
 #include "tests/support/test_job.h"

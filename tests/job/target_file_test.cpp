@@ -1,4 +1,5 @@
 #include "job/target_file.h"
+#include "core/target_setup.h"
 
 #include <cmath>
 #include <numbers>
