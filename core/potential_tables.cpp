@@ -28,14 +28,14 @@ namespace vantrel {
 
 namespace {
 
-constexpr double TableLowLimit = 1.0e-10;      // m, first table entry
-constexpr double TableHighLimit = 2.0e-9;      // m, last table entry
-constexpr double PrecisionLimit = 0.001;       // eV/A
+constexpr double TableLowLimit = 1.0e-10;                  // m, first table entry
+constexpr double TableHighLimit = 2.0e-9;                  // m, last table entry
+constexpr double PrecisionLimit = 0.001;                   // eV/A
 constexpr double PrecisionScale = 6.241449214576030838e8;  // (J/m) -> (eV/A)
-constexpr double PrecisionStep = 1.0e-11;      // m between compared points
-constexpr double PrecisionStartOffset = 1.0e-12;  // m past the range start
-constexpr double DensityCheckEndMargin = 2.0e-11;  // m before r_c
-constexpr double SplineCheckEndMargin = 1.0e-11;   // m before r_hi
+constexpr double PrecisionStep = 1.0e-11;                  // m between compared points
+constexpr double PrecisionStartOffset = 1.0e-12;           // m past the range start
+constexpr double DensityCheckEndMargin = 2.0e-11;          // m before r_c
+constexpr double SplineCheckEndMargin = 1.0e-11;           // m before r_hi
 
 float TableEntry(double value) {
     // Out-of-range values become infinities rather than undefined conversions;
@@ -53,8 +53,7 @@ struct TableValues {
 
 // What the three tables of one pair category hold at r.
 TableValues TableValuesAt(const ModelParameters& model, const PairParameters& p,
-                          const SwitchingRange& range, const SplineCoefficients& spline,
-                          double r) {
+                          const SwitchingRange& range, const SplineCoefficients& spline, double r) {
     TableValues v;
     if (r <= model.SplineHighRadius) {
         v.PairForce = -SplineSlope(spline, r) / r;
@@ -134,8 +133,8 @@ TablePrecision CheckTablePrecision(const ModelParameters& m, const PotentialTabl
 
     // N-body part: rho'/r from r_hi to just below r_c.
     for (double r = m.SplineHighRadius + PrecisionStartOffset;; r += PrecisionStep) {
-        const double error =
-            std::fabs(TableLookup(densityForce, r) - ExactDensityForce(m, AA, r)) * r * PrecisionScale;
+        const double error = std::fabs(TableLookup(densityForce, r) - ExactDensityForce(m, AA, r)) *
+                             r * PrecisionScale;
         if (!(error <= PrecisionLimit)) {  // a NaN fails too
             result.DensityForcePrecise = false;
             break;
@@ -173,7 +172,8 @@ bool TablesFinite(const ModelParameters& m, const PotentialTables& tables, PairT
     return true;
 }
 
-ScreeningLengthsStatus ComputeScreeningLengths(ModelParameters& m, const SpeciesAtomicNumbers& species) {
+ScreeningLengthsStatus ComputeScreeningLengths(ModelParameters& m,
+                                               const SpeciesAtomicNumbers& species) {
     const std::int32_t z0 = species.ProjectileZ;
     const std::int32_t z1 = species.FirstZ;
     const std::int32_t zn = species.LastZ;

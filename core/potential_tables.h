@@ -46,7 +46,7 @@ bool TablesFinite(const ModelParameters& model, const PotentialTables& tables, P
 
 enum class ScreeningStatus {
     Computed,
-    UnknownCode,        // a screening code other than 0, 1 and 2
+    UnknownCode,  // a screening code other than 0, 1 and 2
     FactorNotPositive,
 };
 

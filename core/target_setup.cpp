@@ -24,11 +24,11 @@ namespace vantrel {
 
 namespace {
 
-constexpr double BulkDepth = 1.0e-10;       // m below atom 1: deeper atoms are bulk
-constexpr double DisplacementCut = 2.5;     // sigma: larger positive deviates are redrawn
-constexpr double CellGrowth = 1.1;          // factor per cell-edge enlargement
-constexpr double GridCellsLateral = 12.0;   // cells from the grid's centre to a side
-constexpr double GridCellsTop = 4.0;        // cells from the centre to the top
+constexpr double BulkDepth = 1.0e-10;      // m below atom 1: deeper atoms are bulk
+constexpr double DisplacementCut = 2.5;    // sigma: larger positive deviates are redrawn
+constexpr double CellGrowth = 1.1;         // factor per cell-edge enlargement
+constexpr double GridCellsLateral = 12.0;  // cells from the grid's centre to a side
+constexpr double GridCellsTop = 4.0;       // cells from the centre to the top
 // Below this |sin(altitude)| the beam lies in the surface plane and the
 // projectile's start is undefined (altitude 0 or 180 degrees).
 constexpr double GrazingSineLimit = 1.0e-9;

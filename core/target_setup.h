@@ -19,8 +19,8 @@ namespace vantrel {
 struct TargetAtom {
     double X = 0, Y = 0, Z = 0;  // m, the lattice site
     std::int32_t AtomicNumber = 0;
-    double Mass = 0;             // amu
-    std::uint32_t Flags = 0;     // ParticleFlag bits
+    double Mass = 0;          // amu
+    std::uint32_t Flags = 0;  // ParticleFlag bits
 };
 
 // Puts target atom i on its lattice site: position and site, atomic number,

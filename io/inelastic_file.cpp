@@ -89,7 +89,8 @@ void ReadLss(InputFile& in, InelasticRead& r) {
     InelasticParameters& v = r.Values;
     std::int32_t remaining = in.ReadInteger("LSS count");
     in.SkipLine();
-    r.TooManyLss = ReadCoefficientLines(in, remaining, v.LssTable, v.LssCount, LssCoefficientFactor);
+    r.TooManyLss =
+        ReadCoefficientLines(in, remaining, v.LssTable, v.LssCount, LssCoefficientFactor);
     v.LssSpeedThreshold = in.ReadReal("LSS speed threshold");
     in.SkipLine();
 }
@@ -159,9 +160,8 @@ void ReadImage(InputFile& in, InelasticRead& r) {
     v.ImageDistance = distanceA * MetresPerAngstrom;
     // An energy of 0 gives an infinite softening length: the image force is
     // then 0 everywhere, which is what a null energy means.
-    v.ImageLengthSquare = v.ImageEnergy != 0.0
-                              ? std::pow(CoulombConstant / v.ImageEnergy, 2)
-                              : std::numeric_limits<double>::infinity();
+    v.ImageLengthSquare = v.ImageEnergy != 0.0 ? std::pow(CoulombConstant / v.ImageEnergy, 2)
+                                               : std::numeric_limits<double>::infinity();
 }
 
 // Products of huge values (a b, radius squared) can overflow even though
@@ -175,8 +175,10 @@ bool AllFinite(const InelasticRead& r) {
                   std::isfinite(v.CoolingPeriod) && std::isfinite(v.CoolingGoal) &&
                   std::isfinite(v.CoolingStart) && std::isfinite(v.CoolingEnd) &&
                   std::isfinite(v.ImageEnergy) && std::isfinite(v.ImageDistance);
-    for (int i = 0; i < v.LssCount; ++i) finite = finite && std::isfinite(v.LssTable[i].LssCoefficient);
-    for (int i = 0; i < v.OrCount; ++i) finite = finite && std::isfinite(v.OrTable[i].OrCoefficient);
+    for (int i = 0; i < v.LssCount; ++i)
+        finite = finite && std::isfinite(v.LssTable[i].LssCoefficient);
+    for (int i = 0; i < v.OrCount; ++i)
+        finite = finite && std::isfinite(v.OrTable[i].OrCoefficient);
     for (int i = 0; i < v.StCount; ++i) finite = finite && std::isfinite(v.StTable[i].StEnergy);
     return finite;
 }
@@ -216,7 +218,8 @@ InelasticFileRead ParseInelasticFile(std::string_view name, const SimulationOpti
 
     const InelasticParameters& v = r.Values;
     if (v.LssCount == 0 && options.UseLSS)
-        messages.push_back(ErrorLine("  Warning: LSS option disabled (null parameters in INL file)"));
+        messages.push_back(
+            ErrorLine("  Warning: LSS option disabled (null parameters in INL file)"));
     if (v.OrCount == 0 && options.UseOR)
         messages.push_back(
             ErrorLine("  Warning: Oen-Rob. option disabled (null parameters in INL file)"));

@@ -148,7 +148,8 @@ ModelFileRead ParseModelFile(std::string_view name) {
     in.Close();
 
     read.Status = failed ? ModelFileStatus::FormatError : ModelFileStatus::Read;
-    if (failed) read.Messages.push_back(ErrorBoxMessage("Format error in " + std::string(name) + "."));
+    if (failed)
+        read.Messages.push_back(ErrorBoxMessage("Format error in " + std::string(name) + "."));
     return read;
 }
 

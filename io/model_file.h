@@ -11,9 +11,9 @@ namespace vantrel {
 
 enum class ModelFileStatus {
     Read,
-    CannotOpen,             // "  Cannot open <name> ...Aborting" (red line)
-    SwitchingRadiusBad,     // switching on and not r_c > r_sw > r_hi: the reader stopped there
-    FormatError,            // a value did not convert: "Format error in <name>."
+    CannotOpen,          // "  Cannot open <name> ...Aborting" (red line)
+    SwitchingRadiusBad,  // switching on and not r_c > r_sw > r_hi: the reader stopped there
+    FormatError,         // a value did not convert: "Format error in <name>."
 };
 
 struct ModelFileRead {

@@ -34,7 +34,8 @@ TargetCount CountTargetFile(std::string_view name) {
     TargetCount result;
     InputFile in(name);
     if (!in.Opened()) {
-        result.Messages.push_back(ErrorBoxMessage("Cannot open Target file:\r" + std::string(name)));
+        result.Messages.push_back(
+            ErrorBoxMessage("Cannot open Target file:\r" + std::string(name)));
         return result;
     }
     result.Opened = true;

@@ -32,15 +32,16 @@ SpeciesAtomicNumbers SpeciesOf(const ParticleTable& p) {
             (p.Flags[0] & TypeB) != 0};
 }
 
-void ShowModelReport(UserInterface& ui, const SimulationOptions& options, const ModelParameters& m) {
+void ShowModelReport(UserInterface& ui, const SimulationOptions& options,
+                     const ModelParameters& m) {
     if (options.HotTarget)
         LogLine(ui, "  Hot target: T = " + FormatRealDecimals(2, m.TargetTemperature) + " K",
                 ColourBlack);
     LogLine(ui, m.PotentialType == 0 ? "  Sutton-Chen potential" : "  Tight-Binding potential",
             ColourBlack);
     LogLine(ui,
-            "   - Potential cuts off at " + FormatRealDecimals(3, m.CutoffRadius * AngstromPerMetre) +
-                " A",
+            "   - Potential cuts off at " +
+                FormatRealDecimals(3, m.CutoffRadius * AngstromPerMetre) + " A",
             ColourBlack);
     if (m.UseSwitching)
         LogLine(ui,
@@ -97,8 +98,9 @@ bool TableRadiiUsable(SimulationState& s) {
                       "Hint: change potential cut-off limit in .RUN file.");
             return false;
         case TableRadiiStatus::SplineRadiiOutOfOrder:
-            ShowError(s.Ui(),
-                      "Spline radii must satisfy: 1 A <= r(lo spline) <= r(hi spline) < r(cut-off)");
+            ShowError(
+                s.Ui(),
+                "Spline radii must satisfy: 1 A <= r(lo spline) <= r(hi spline) < r(cut-off)");
             return false;
         case TableRadiiStatus::Usable: break;
     }
@@ -109,11 +111,13 @@ bool TableRadiiUsable(SimulationState& s) {
 bool TablesPrecise(SimulationState& s) {
     const TablePrecision precision = CheckTablePrecision(s.Model, s.Tables);
     if (!precision.DensityForcePrecise)
-        ShowError(s.Ui(), std::string("N-body potential precision error found in look-up tables (fatal).") +
-                              PrecisionHint);
+        ShowError(s.Ui(),
+                  std::string("N-body potential precision error found in look-up tables (fatal).") +
+                      PrecisionHint);
     if (!precision.SplinePrecise)
-        ShowError(s.Ui(), std::string("Spline potential precision error found in look-up tables (fatal).") +
-                              PrecisionHint);
+        ShowError(s.Ui(),
+                  std::string("Spline potential precision error found in look-up tables (fatal).") +
+                      PrecisionHint);
     return precision.Ok();
 }
 

@@ -80,13 +80,14 @@ bool PrintSimulationSummary(SimulationState& s, std::int32_t atomCount) {
     switch (run.SampleMode) {
         case 1: LogLine(ui, "  Sampling at termination", ColourBlue); break;
         case 2:
-            LogLine(ui,
-                    "  Sampling periodically (every " + period +
-                        " timesteps) but not at termination",
-                    ColourBlue);
+            LogLine(
+                ui,
+                "  Sampling periodically (every " + period + " timesteps) but not at termination",
+                ColourBlue);
             break;
         case 3:
-            LogLine(ui, "  Sampling periodically (every " + period + " timesteps) and at termination",
+            LogLine(ui,
+                    "  Sampling periodically (every " + period + " timesteps) and at termination",
                     ColourBlue);
             break;
         default: break;
@@ -103,8 +104,7 @@ bool PrintSimulationSummary(SimulationState& s, std::int32_t atomCount) {
     LogLine(ui, "  General parameters: ", ColourBlack);
     LogLine(ui,
             "   - Calculations will start with " +
-                FormatRealDecimals(4, run.InitialTimestep * FemtosecondsPerSecond) +
-                " fs timestep",
+                FormatRealDecimals(4, run.InitialTimestep * FemtosecondsPerSecond) + " fs timestep",
             ColourBlack);
     LogLine(ui,
             "   - Time before termination tests begin: " +

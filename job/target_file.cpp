@@ -31,7 +31,8 @@ void ShowSpecies(SimulationState& s, const SpeciesDetection& species) {
     if (s.Options().ElementalTarget)
         LogLine(ui, "  Assuming elemental target", ColourMagenta);
     else
-        LogLine(ui, species.BinaryTarget ? "  Detected binary target" : "  Detected elemental target",
+        LogLine(ui,
+                species.BinaryTarget ? "  Detected binary target" : "  Detected elemental target",
                 ColourMagenta);
     switch (species.Status) {
         case SpeciesStatus::LastAtomNotB:

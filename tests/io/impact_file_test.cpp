@@ -55,7 +55,9 @@ TEST(ImpactFile, PointsOfTheRunsAfterTheOffset) {
     const Case cases[] = {
         {"offset 3 of 5", five, 3, {{4.5, -4, 40}, {5, 5, 50}}},
         {"offset 0", five, 0, {{1, 1, 10}, {2, 2, 20}, {3, 3, 30}, {4.5, -4, 40}, {5, 5, 50}}},
-        {"negative offset skips nothing", five, -2,
+        {"negative offset skips nothing",
+         five,
+         -2,
          {{1, 1, 10}, {2, 2, 20}, {3, 3, 30}, {4.5, -4, 40}, {5, 5, 50}}},
         // A final line end ends the file; a blank line after it is one more run.
         {"no final line end", "1 2 3\n4 5 6", 0, two},

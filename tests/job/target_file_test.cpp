@@ -29,7 +29,8 @@ ModelFileDescription StaticCopper() {
 
 // A job with an Ar projectile at normal incidence, 10 A above atom 1.
 struct TargetJob : TestJob {
-    explicit TargetJob(const std::string& target, const ModelFileDescription& model = StaticCopper()) {
+    explicit TargetJob(const std::string& target,
+                       const ModelFileDescription& model = StaticCopper()) {
         State.Inputs.Target = Dir.Write("target.trg", target);
         State.Inputs.Model = Dir.Write("model.mdl", ModelFileText(model));
         State.Projectile.AtomicNumber = 18;
@@ -68,8 +69,10 @@ TEST(TargetFile, CountReportsAnUnopenableFileAndKeepsTheLastZ) {
     TestJob job;
     const std::string name = job.Dir.File("missing.trg");
     EXPECT_EQ(CountTargetAtoms(job.State, name), 0);
-    EXPECT_EQ(job.Ui.Texts(UiCall::ErrorBox), std::vector<std::string>{"Cannot open Target file:\r" + name});
-    const std::string text = TargetLine(0, 0, 0, 29, 63.5, 0, "first") + TargetLine(1, 1, 1, 47, 107.9, 1);
+    EXPECT_EQ(job.Ui.Texts(UiCall::ErrorBox),
+              std::vector<std::string>{"Cannot open Target file:\r" + name});
+    const std::string text =
+        TargetLine(0, 0, 0, 29, 63.5, 0, "first") + TargetLine(1, 1, 1, 47, 107.9, 1);
     EXPECT_EQ(CountTargetAtoms(job.State, job.Dir.Write("a.trg", text)), 2);
     EXPECT_EQ(job.State.LastAtomicNumber, 47);
 }
@@ -80,13 +83,13 @@ TEST(TargetFile, MoreThan200000AtomsAreCappedWithOneWarning) {
     TargetJob job(text);
     ASSERT_TRUE(job.Run()) << job.Ui.LogText();
     EXPECT_EQ(job.P().AtomCount, 200000);
-    EXPECT_EQ(job.Ui.Texts(UiCall::WarningBox),
-              std::vector<std::string>{"Too many atoms in .TRG file (max. 200,000) - ignoring excess."});
+    EXPECT_EQ(
+        job.Ui.Texts(UiCall::WarningBox),
+        std::vector<std::string>{"Too many atoms in .TRG file (max. 200,000) - ignoring excess."});
     EXPECT_EQ(job.State.LastAtomicNumber, 30);
     EXPECT_EQ(job.P().AtomicNumber[200000], 29);  // the last atom read replaces the count's Z
     EXPECT_FALSE(job.State.BinaryTarget);
 }
-
 
 // Line 1's name, then the model file's lines as though read after atom 1,
 // then the thermal line, then the error of a later line.
@@ -120,29 +123,28 @@ TEST(TargetFile, ModelLinesComeAfterTheNameAndBeforeALaterLinesError) {
     // Line 1 unreadable: its box alone, no name, no model.
     TargetJob first(testing::ReplaceLine(text, 1, "0 0 zero 29 63.546 0 Cu"), CopperModel());
     EXPECT_FALSE(first.Run());
-    EXPECT_EQ(first.Errors(), std::vector<std::string>{"File format error in .TRG file at line 1 - aborting."});
+    EXPECT_EQ(first.Errors(),
+              std::vector<std::string>{"File format error in .TRG file at line 1 - aborting."});
     EXPECT_EQ(first.Ui.LogTexts(), std::vector<std::string>{"  Aborted during initialisation"});
 }
 
-TEST(TargetFile, ReadsPositionsMassesAndFlags) {
+TEST(TargetFile, AtomsAndProjectileAreInTheParticleTable) {
     const std::string text = TargetLine(1.0, 2.0, 3.0, 29, 63.546, 8 | 32, "name") +
-                             TargetLine(-1.5, 0.5, 1.0, 29, 63.546, 0) +
+                             TargetLine(-1.5, 0.5, 1.0, 47, 107.87, 0) +
                              TargetLine(0, 0, -2, 29, 63.546, 2 | 64);
     TargetJob job(text);
     ASSERT_TRUE(job.Run());
     const ParticleTable& p = job.P();
     EXPECT_DOUBLE_EQ(p.SiteX[2], -1.5e-10);
-    EXPECT_DOUBLE_EQ(p.SiteY[1], 2.0e-10);
-    EXPECT_DOUBLE_EQ(p.SiteZ[3], -2.0e-10);
     EXPECT_EQ(p.X[2], p.SiteX[2]);  // static lattice
-    EXPECT_DOUBLE_EQ(p.Mass[1], 63.546 * 1.66053e-27);
+    EXPECT_EQ(p.AtomicNumber[2], 47);
+    EXPECT_DOUBLE_EQ(p.Mass[2], 107.87 * 1.66053e-27);
     EXPECT_DOUBLE_EQ(p.Mass[0], 39.948 * 1.66053e-27);
     EXPECT_EQ(p.AtomicNumber[0], 18);
     EXPECT_EQ(p.Flags[1], 40u);
     EXPECT_EQ(p.InitialFlags[3], 66u);
     EXPECT_EQ(p.Flags[0], static_cast<std::uint32_t>(ImageCharge));
 }
-
 
 TEST(TargetFile, SpeciesDetection) {
     const std::string elementalMixedZ = TargetLine(0, 0, 0, 29, 63.546, 0, "CuAg") +
@@ -189,14 +191,15 @@ TEST(TargetFile, SpeciesDetection) {
     }
 }
 
-
 TEST(TargetFile, BeamInTheSurfacePlaneIsRejected) {
     for (double altitude : {0.0, 180.0}) {
         TargetJob job(CopperTarget(4));
         job.State.Run.Altitude = altitude * Degree;
         EXPECT_FALSE(job.Run());
-        EXPECT_EQ(job.Errors(), std::vector<std::string>{
-                                    "Beam altitude of 0 or 180 degrees leaves the projectile's start undefined."});
+        EXPECT_EQ(
+            job.Errors(),
+            std::vector<std::string>{
+                "Beam altitude of 0 or 180 degrees leaves the projectile's start undefined."});
         EXPECT_TRUE(job.Ui.HasLogLine("  Aborted during initialisation", ColourRed));
     }
 }
@@ -205,8 +208,10 @@ TEST(TargetFile, BeamInTheSurfacePlaneIsRejected) {
 // the bulk, 2 A below atom 1; every mean-square displacement different.
 struct LayeredJob : TargetJob {
     LayeredJob()
-        : TargetJob(TargetLine(0, 0, 0, 29, 63.546, 0, "layers") + TargetLine(1.8, 0, -0.5, 29, 63.546, 1) +
-                        TargetLine(0, 1.8, -2, 29, 63.546, 0) + TargetLine(1.8, 1.8, -2, 29, 63.546, 1),
+        : TargetJob(TargetLine(0, 0, 0, 29, 63.546, 0, "layers") +
+                        TargetLine(1.8, 0, -0.5, 29, 63.546, 1) +
+                        TargetLine(0, 1.8, -2, 29, 63.546, 0) +
+                        TargetLine(1.8, 1.8, -2, 29, 63.546, 1),
                     Model()) {}
     static ModelFileDescription Model() {
         ModelFileDescription d = CopperModel();
@@ -231,7 +236,6 @@ struct LayeredJob : TargetJob {
     }
 };
 
-
 TEST(TargetFile, ThermalDisplacementsAreDrawnInOrderBySpeciesAndLayer) {
     for (bool noY : {false, true}) {
         LayeredJob job;
@@ -250,7 +254,6 @@ TEST(TargetFile, ThermalDisplacementsAreDrawnInOrderBySpeciesAndLayer) {
     }
 }
 
-
 TEST(TargetFile, FixedSeedRepeatsAndClockSeedVaries) {
     const auto positions = [](std::int32_t seed) {
         LayeredJob job;
@@ -266,11 +269,19 @@ TEST(TargetFile, FixedSeedRepeatsAndClockSeedVaries) {
     EXPECT_NE(clock.P().X[1], clock.P().SiteX[1]);
 }
 
-
-TEST(TargetFile, ThermalLineOncePerRunWhenVerbose) {
-    for (bool verbose : {true, false}) {
+// The thermal line comes once per run, only when verbose and only when the
+// lattice vibrates; a static lattice draws no random number at all.
+TEST(TargetFile, ThermalLineAndDrawsFollowTheLattice) {
+    struct Case {
+        bool Static, Verbose;
+        int Lines;
+    };
+    const Case cases[] = {{false, true, 2}, {false, false, 0}, {true, true, 0}};
+    for (const Case& c : cases) {
         LayeredJob job;
-        job.Program.Options.Verbose = verbose;
+        if (c.Static)
+            job.State.Inputs.Model = job.Dir.Write("model.mdl", ModelFileText(StaticCopper()));
+        job.Program.Options.Verbose = c.Verbose;
         ASSERT_TRUE(job.Run());
         ASSERT_TRUE(job.Run());
         int lines = 0;
@@ -279,22 +290,13 @@ TEST(TargetFile, ThermalLineOncePerRunWhenVerbose) {
                 ++lines;
                 EXPECT_EQ(e.Colour, ColourBlue);
             }
-        EXPECT_EQ(lines, verbose ? 2 : 0);
+        EXPECT_EQ(lines, c.Lines) << c.Static << c.Verbose;
+        if (c.Static) {
+            EXPECT_EQ(job.Program.Random.State, 12345u);  // seeded, never drawn
+            for (int i = 1; i <= 4; ++i) EXPECT_EQ(job.P().X[i], job.P().SiteX[i]);
+        }
     }
 }
-
-
-TEST(TargetFile, StaticLatticeDrawsNothing) {
-    TargetJob job(CopperTarget(20));
-    ASSERT_TRUE(job.Run());
-    const std::uint32_t state = job.Program.Random.State;
-    EXPECT_EQ(state, 12345u);  // seeded, never drawn
-    for (int i = 1; i <= 20; ++i) {
-        EXPECT_EQ(job.P().X[i], job.P().SiteX[i]);
-        EXPECT_EQ(job.P().Z[i], job.P().SiteZ[i]);
-    }
-}
-
 
 TEST(TargetFile, LaterRunsStartFromTheSitesAndInitialFlags) {
     TargetJob job(CopperTarget(6));
@@ -318,16 +320,17 @@ TEST(TargetFile, LaterRunsStartFromTheSitesAndInitialFlags) {
     EXPECT_EQ(job.Ui.Events.size(), firstRunEvents);
 }
 
-
 TEST(TargetFile, ModelIsReadAfterTheFirstAtomWithItsMassInAmu) {
     // Line 1 weighs 70 amu: the model's 63.546 differs, so the mass question
     // is asked; a No ends the set-up.
-    std::string text = TargetLine(0, 0, 0, 29, 70.0, 0, "heavy") + TargetLine(1, 1, 0, 29, 63.546, 0);
+    std::string text =
+        TargetLine(0, 0, 0, 29, 70.0, 0, "heavy") + TargetLine(1, 1, 0, 29, 63.546, 0);
     TargetJob job(text, CopperModel());
     job.Ui.DefaultAnswer = false;
     EXPECT_FALSE(job.Run());
     EXPECT_EQ(job.Ui.Texts(UiCall::Question),
-              std::vector<std::string>{"Masses given in TRG and MDL files differ significantly. Proceed anyway?"});
+              std::vector<std::string>{
+                  "Masses given in TRG and MDL files differ significantly. Proceed anyway?"});
     EXPECT_TRUE(job.Ui.HasLogLine("  Aborted during initialisation", ColourRed));
     EXPECT_TRUE(job.Errors().empty());
 
