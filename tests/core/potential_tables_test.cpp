@@ -211,61 +211,38 @@ TEST(PotentialTables, DensityKeepsItsPrecisionOutToTheCutoff) {
     }
 }
 
-// The three screening-length formulas, for Ar on Cu and Cu on Cu, with the
-// records' exponents C_k / a.
-TEST(ScreeningLengths, FollowTheThreeFormulas) {
-    const double zAr = 18, zCu = 29;
-    struct Case {
-        int Code;
-        double Projectile, Target;
-    };
-    const Case cases[] = {
-        {0, 4.685e-11 / (std::pow(zAr, 0.23) + std::pow(zCu, 0.23)),
-         4.685e-11 / (2 * std::pow(zCu, 0.23))},
-        {1, 4.685e-11 / std::sqrt(std::pow(zAr, 2.0 / 3) + std::pow(zCu, 2.0 / 3)),
-         4.685e-11 / std::sqrt(2 * std::pow(zCu, 2.0 / 3))},
-        {2, 4.685e-11 / std::pow(std::sqrt(zAr) + std::sqrt(zCu), 2.0 / 3),
-         4.685e-11 / std::pow(2 * std::sqrt(zCu), 2.0 / 3)},
+// Screening lengths by code (universal, Lindhard, Firsov) and factor, for Ar
+// on a Cu target and on a Cu-Ag target (a type-B projectile pairs AB with
+// atom 1), and the records' exponents C_k / a.
+TEST(ScreeningLengths, FollowTheFormulasAndThePairSpecies) {
+    const auto length = [](int code, double a, double b) {
+        if (code == 0) return 4.685e-11 / (std::pow(a, 0.23) + std::pow(b, 0.23));
+        if (code == 1) return 4.685e-11 / std::sqrt(std::pow(a, 2.0 / 3) + std::pow(b, 2.0 / 3));
+        return 4.685e-11 / std::pow(std::sqrt(a) + std::sqrt(b), 2.0 / 3);
     };
     const double constants[7] = {0.2016, 0.4029, 0.9423, 3.2, 0.3, 1.2, 6.0};
-    for (const Case& c : cases) {
-        for (double factor : {1.0, 0.8}) {
-            ModelParameters m;
-            m.ProjectileScreeningCode = m.TargetScreeningCode = c.Code;
-            m.ProjectileScreeningFactor = m.TargetScreeningFactor = factor;
-            ASSERT_TRUE(ComputeScreeningLengths(m, {18, 29, 29, false}).Ok()) << c.Code;
-            FillScreeningRecords(m);
-            for (int t = AA; t <= AB; ++t) {
-                EXPECT_NEAR(m.ProjectileScreeningLength[t], factor * c.Projectile, 1e-24) << c.Code;
-                EXPECT_NEAR(m.TargetScreeningLength[t], factor * c.Target, 1e-24) << c.Code;
-            }
-            for (int k = 0; k < 7; ++k) {
-                EXPECT_NEAR(m.ProjectileScreening[AA].Exponent[k] * factor * c.Projectile,
-                            constants[k], 1e-12);
-                EXPECT_NEAR(m.TargetScreening[AB].Exponent[k] * factor * c.Target, constants[k],
-                            1e-12);
-            }
-        }
-    }
-}
-
-TEST(ScreeningLengths, BinaryTargetPairsByTypeAndTheProjectilesType) {
-    // Z1 = 29 (Cu, species A), Zn = 47 (Ag, species B), universal formula.
-    const auto length = [](double a, double b) {
-        return 4.685e-11 / (std::pow(a, 0.23) + std::pow(b, 0.23));
-    };
-    for (bool projectileIsB : {false, true}) {
-        ModelParameters m;
-        m.ProjectileScreeningFactor = m.TargetScreeningFactor = 1.0;
-        ASSERT_TRUE(ComputeScreeningLengths(m, {18, 29, 47, projectileIsB}).Ok());
-        EXPECT_DOUBLE_EQ(m.ProjectileScreeningLength[AA], length(18, 29));
-        EXPECT_DOUBLE_EQ(m.ProjectileScreeningLength[BB], length(18, 47));
-        EXPECT_DOUBLE_EQ(m.ProjectileScreeningLength[AB],
-                         projectileIsB ? length(18, 29) : length(18, 47));
-        EXPECT_DOUBLE_EQ(m.TargetScreeningLength[AA], length(29, 29));
-        EXPECT_DOUBLE_EQ(m.TargetScreeningLength[BB], length(47, 47));
-        EXPECT_DOUBLE_EQ(m.TargetScreeningLength[AB], length(29, 47));
-    }
+    for (int code : {0, 1, 2})
+        for (double f : {1.0, 0.8})
+            for (int zn : {29, 47})
+                for (bool projectileIsB : {false, true}) {
+                    ModelParameters m;
+                    m.ProjectileScreeningCode = m.TargetScreeningCode = code;
+                    m.ProjectileScreeningFactor = m.TargetScreeningFactor = f;
+                    ASSERT_TRUE(ComputeScreeningLengths(m, {18, 29, zn, projectileIsB}).Ok());
+                    FillScreeningRecords(m);
+                    const PairValues& p = m.ProjectileScreeningLength;
+                    const PairValues& t = m.TargetScreeningLength;
+                    EXPECT_DOUBLE_EQ(p[AA], f * length(code, 18, 29));
+                    EXPECT_DOUBLE_EQ(p[BB], f * length(code, 18, zn));
+                    EXPECT_DOUBLE_EQ(p[AB], f * length(code, 18, projectileIsB ? 29 : zn));
+                    EXPECT_DOUBLE_EQ(t[AA], f * length(code, 29, 29));
+                    EXPECT_DOUBLE_EQ(t[BB], f * length(code, zn, zn));
+                    EXPECT_DOUBLE_EQ(t[AB], f * length(code, 29, zn));
+                    for (int k = 0; k < 7; ++k) {
+                        EXPECT_NEAR(m.ProjectileScreening[AB].Exponent[k] * p[AB], constants[k], 1e-12);
+                        EXPECT_NEAR(m.TargetScreening[BB].Exponent[k] * t[BB], constants[k], 1e-12);
+                    }
+                }
 }
 
 }  // namespace

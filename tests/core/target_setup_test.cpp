@@ -109,8 +109,7 @@ TEST(TargetSetup, BulkAtomsOfEachSpeciesVibrateWithTheirOwnAmplitude) {
     ParticleTable p = Table(n);
     Site(p, 1, 0, 0, 10);
     for (std::int32_t i = 2; i <= n; ++i)
-        Site(p, i, 2.5 * (i % 100), 2.5 * (i / 100 % 100), -2.5 * (i / 10000),
-             i % 2 == 0 ? 0u : static_cast<std::uint32_t>(TypeB));
+        Site(p, i, 2.5 * (i % 100), 2.5 * (i / 100 % 100), -2.5 * (i / 10000), i % 2 == 0 ? 0u : static_cast<std::uint32_t>(TypeB));
     ModelParameters m;
     m.MsdBulkA = 0.01;
     m.MsdBulkB = 0.04;
@@ -186,8 +185,8 @@ TEST(TargetSetup, CellEdgeGrowsUntilTheGridCoversTheZone) {
     };
     const Case cases[] = {{40, 10, false}, {40, 40, true}, {120, 10, true}, {250, 20, true}};
     for (const Case& c : cases) {
-        const LatticeZone z{c.Half * 1e-10,  -c.Half * 1e-10, c.Half * 1e-10,
-                            -c.Half * 1e-10, c.Top * 1e-10,   -20e-10};
+        const LatticeZone z{c.Half * 1e-10, -c.Half * 1e-10, c.Half * 1e-10,
+                            -c.Half * 1e-10, c.Top * 1e-10, -20e-10};
         double edge = 4e-10, half = 0, top = 0;
         FitCellGrid(z, edge, half, top);
         const auto fits = [&](double w) {

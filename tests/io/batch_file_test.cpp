@@ -25,16 +25,8 @@ std::string ItemText(const std::string& title, const std::string& stem, const ch
 std::vector<std::string> Fields(const BatchItem& item) {
     const InputFileSet& in = item.Inputs;
     const OutputFileSet& out = item.Outputs;
-    return {item.Title,
-            in.Projectile,
-            in.Target,
-            in.Model,
-            in.Run,
-            in.Impact,
-            in.Inelastic,
-            out.InitialConditions,
-            out.DynamicalVariables,
-            out.InelasticEvents};
+    return {item.Title, in.Projectile, in.Target, in.Model, in.Run, in.Impact, in.Inelastic,
+            out.InitialConditions, out.DynamicalVariables, out.InelasticEvents};
 }
 
 TEST(BatchFile, ItemsAreTenLinesWhateverTheLineEnds) {
@@ -47,8 +39,7 @@ TEST(BatchFile, ItemsAreTenLinesWhateverTheLineEnds) {
     noFinalEnd.pop_back();
     const Case cases[] = {
         {"LF", ItemText("one", "a", "\n") + ItemText("two", "b", "\n"), {"one", "two"}},
-        {"CR LF then CR without a final end",
-         ItemText("crlf", "a", "\r\n") + noFinalEnd,
+        {"CR LF then CR without a final end", ItemText("crlf", "a", "\r\n") + noFinalEnd,
          {"crlf", "cr"}},
         // A blank line after the last item is one more item, of empty names.
         {"blank line after", ItemText("one", "a", "\n") + "\n", {"one", ""}},

@@ -55,9 +55,7 @@ TEST(ImpactFile, PointsOfTheRunsAfterTheOffset) {
     const Case cases[] = {
         {"offset 3 of 5", five, 3, {{4.5, -4, 40}, {5, 5, 50}}},
         {"offset 0", five, 0, {{1, 1, 10}, {2, 2, 20}, {3, 3, 30}, {4.5, -4, 40}, {5, 5, 50}}},
-        {"negative offset skips nothing",
-         five,
-         -2,
+        {"negative offset skips nothing", five, -2,
          {{1, 1, 10}, {2, 2, 20}, {3, 3, 30}, {4.5, -4, 40}, {5, 5, 50}}},
         // A final line end ends the file; a blank line after it is one more run.
         {"no final line end", "1 2 3\n4 5 6", 0, two},
@@ -103,21 +101,6 @@ TEST(ImpactFile, UnreadableLineFailsAndLeavesThePointAsItWas) {
     EXPECT_EQ(point.StartHeight, 9);
     // Once failed, every later read fails too.
     EXPECT_FALSE(file.ReadPoint(point));
-}
-
-TEST(ImpactFile, LinesAcrossBufferRefillsAreReadWhole) {
-    TempDir dir;
-    std::string text;
-    const int lines = 9000;  // about 250 kB, several buffer fills
-    for (int i = 1; i <= lines; ++i)
-        text += std::to_string(i) + ".25 -" + std::to_string(i) + ".5 " + std::to_string(2 * i) +
-                "   impact point number " + std::to_string(i) + "\r\n";
-    const std::vector<Point> points = Runs(dir.Write("long.imp", text), 100);
-    ASSERT_EQ(points.size(), static_cast<std::size_t>(lines - 100));
-    for (std::size_t k = 0; k < points.size(); ++k) {
-        const double i = static_cast<double>(k + 101);
-        ASSERT_EQ(points[k], (Point{i + 0.25, -(i + 0.5), 2 * i})) << "line " << k + 101;
-    }
 }
 
 TEST(ImpactFile, MissingFileOrDirectoryIsNotFound) {

@@ -62,11 +62,9 @@ TEST(InelasticFile, LinesWithNullValuesAreNotKeptAndKeptOnesKeepFileOrder) {
         {{"29 1.0 1.0", "29 2.0 2.0"}, {}, {29, 29}, {}},  // duplicates kept; the first is found
         {{"29 0.0 2.0", "0 1.0 1.0", "-3 1.0 1.0"}, {}, {}, {}},
         // An ST line needs every value above 0.
-        {{},
-         {"0 1.2 10.0 3 0.5", "841 0.0 10.0 3 0.5", "841 1.2 -1.0 3 0.5", "841 1.2 10.0 0 0.5",
-          "841 1.2 10.0 3 0.0", "1 0.1 0.1 1 1.0"},
-         {},
-         {1}},
+        {{}, {"0 1.2 10.0 3 0.5", "841 0.0 10.0 3 0.5", "841 1.2 -1.0 3 0.5",
+              "841 1.2 10.0 0 0.5", "841 1.2 10.0 3 0.0", "1 0.1 0.1 1 1.0"},
+         {}, {1}},
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -76,10 +74,8 @@ TEST(InelasticFile, LinesWithNullValuesAreNotKeptAndKeptOnesKeepFileOrder) {
         const InelasticFileRead read = Parse(dir, text);
         ASSERT_TRUE(read.Ok) << text.Text();
         std::vector<int> lss, st;
-        for (int i = 0; i < read.Values.LssCount; ++i)
-            lss.push_back(read.Values.LssTable[i].AtomicNumber);
-        for (int i = 0; i < read.Values.StCount; ++i)
-            st.push_back(read.Values.StTable[i].AtomicNumber);
+        for (int i = 0; i < read.Values.LssCount; ++i) lss.push_back(read.Values.LssTable[i].AtomicNumber);
+        for (int i = 0; i < read.Values.StCount; ++i) st.push_back(read.Values.StTable[i].AtomicNumber);
         EXPECT_EQ(lss, c.LssKeys) << text.Text();
         EXPECT_EQ(st, c.StKeys) << text.Text();
     }
@@ -177,8 +173,7 @@ TEST(InelasticFile, RejectedFiles) {
                                     dir.Write("ctrlz.inl", "\x1a"), dir.Path().string()}) {
         const InelasticFileRead read = ParseInelasticFile(name, {});
         EXPECT_FALSE(read.Ok) << name;
-        EXPECT_EQ(read.Messages,
-                  ReaderMessages{ErrorBoxMessage("Inelastic file not found: " + name)});
+        EXPECT_EQ(read.Messages, ReaderMessages{ErrorBoxMessage("Inelastic file not found: " + name)});
     }
     const auto lines = [](int n, const char* tail) {
         std::vector<std::string> v;
@@ -236,8 +231,7 @@ TEST(InelasticFile, ShortFilesReadZerosPastTheirEnd) {
     EXPECT_EQ(read.Values.LssSpeedThreshold, 1.0e4);
 
     // A huge count in a short file stops at its end; the one line is kept.
-    read =
-        ParseInelasticFile(dir.Write("a.inl", "heading\n2000000000 LSS lines\n29 1.0 1.0\n"), {});
+    read = ParseInelasticFile(dir.Write("a.inl", "heading\n2000000000 LSS lines\n29 1.0 1.0\n"), {});
     ASSERT_TRUE(read.Ok);
     EXPECT_EQ(read.Values.LssCount, 1);
     EXPECT_EQ(read.Values.LssSpeedThreshold, 0.0);

@@ -116,10 +116,11 @@ TEST(ModelFile, SwitchingRadiusMustLieBetweenSplineAndCutoff) {
         bool Accepted;
     };
     const Case cases[] = {
-        {true, 7.6, false},                      // equal to the cut-off
-        {true, 2.1, false},                      // equal to r(hi spline)
-        {true, 1.9, false},                      // below r(hi spline)
-        {true, 7.5, true},  {false, 7.6, true},  // not tested without switching
+        {true, 7.6, false},  // equal to the cut-off
+        {true, 2.1, false},  // equal to r(hi spline)
+        {true, 1.9, false},  // below r(hi spline)
+        {true, 7.5, true},
+        {false, 7.6, true},  // not tested without switching
         {false, 0.0, true},
     };
     TempDir dir;
@@ -132,9 +133,8 @@ TEST(ModelFile, SwitchingRadiusMustLieBetweenSplineAndCutoff) {
                   c.Accepted ? ModelFileStatus::Read : ModelFileStatus::SwitchingRadiusBad)
             << c.Use << " " << c.Switch;
         if (!c.Accepted) {
-            EXPECT_EQ(read.Messages,
-                      ReaderMessages{ErrorBoxMessage(
-                          "Switching func. radius must satisfy: r(cut-off) > rsw > r(hi spline)")});
+            EXPECT_EQ(read.Messages, ReaderMessages{ErrorBoxMessage(
+                                         "Switching func. radius must satisfy: r(cut-off) > rsw > r(hi spline)")});
         }
     }
 }
@@ -144,14 +144,9 @@ TEST(ModelFile, UnreadableValueIsAFormatErrorNamingItsLineAndField) {
         int Line;
         const char* Field;
     };
-    const Case cases[] = {{1, "ProjectileScreeningCode"},
-                          {6, "PairEnergy"},
-                          {15, "CutoffRadius"},
-                          {19, "mass"},
-                          {20, "TargetTemperature"},
-                          {26, "TerminationEnergy"},
-                          {28, "MsdBulkA"},
-                          {32, "SplineCoefficients"}};
+    const Case cases[] = {{1, "ProjectileScreeningCode"}, {6, "PairEnergy"}, {15, "CutoffRadius"},
+                          {19, "mass"}, {20, "TargetTemperature"}, {26, "TerminationEnergy"},
+                          {28, "MsdBulkA"}, {32, "SplineCoefficients"}};
     const std::string text = ModelFileText(CopperModel());
     TempDir dir;
     for (const Case& c : cases) {

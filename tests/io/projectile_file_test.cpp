@@ -24,16 +24,13 @@ TEST(ProjectileFile, AcceptedFilesGiveEveryFieldAndNoMessage) {
     };
     const Case cases[] = {
         {"5.0 18 39.948 33 Ar\r\n", {5.0, 18, 39.948, 33, "Ar"}},
-        {"5.0\n18\n39.948\n33 Ar\n", {5.0, 18, 39.948, 33, "Ar"}},     // one value per line
+        {"5.0\n18\n39.948\n33 Ar\n", {5.0, 18, 39.948, 33, "Ar"}},  // one value per line
         {"1 6 12.0 0 ABCDEFGHIJKL\n", {1, 6, 12.0, 0, "ABCDEFGHIJ"}},  // cut to 10
-        {"1 6 12.0 0   C  \n", {1, 6, 12.0, 0, "  C  "}},              // further blanks kept
+        {"1 6 12.0 0   C  \n", {1, 6, 12.0, 0, "  C  "}},            // further blanks kept
         {"1 6 12.0 0 \n", {1, 6, 12.0, 0, ""}},
         // Ten characters, not ten bytes: a UTF-8 name is never split.
-        {"1 6 12.0 0 \xC3\x98\xC3\x98\xC3\x98\xC3\x98\xC3\x98"
-         "abcdefgh\n",
-         {1, 6, 12.0, 0,
-          "\xC3\x98\xC3\x98\xC3\x98\xC3\x98\xC3\x98"
-          "abcde"}},
+        {"1 6 12.0 0 \xC3\x98\xC3\x98\xC3\x98\xC3\x98\xC3\x98" "abcdefgh\n",
+         {1, 6, 12.0, 0, "\xC3\x98\xC3\x98\xC3\x98\xC3\x98\xC3\x98" "abcde"}},
         {"5.0 1 1.008 0 H\n", {5.0, 1, 1.008, 0, "H"}},
         {"5.0 1000 300.0 0 X\n", {5.0, 1000, 300.0, 0, "X"}},
     };
@@ -97,8 +94,7 @@ TEST(ProjectileFile, EveryRejectionGivesTheSameTwoLinesAndKeepsTheNameRead) {
 
 TEST(ProjectileFile, FailureNamesTheLineAndField) {
     TempDir dir;
-    const ProjectileFileRead read =
-        ParseProjectileFile(dir.Write("p.prj", "5.0\n18\n39.9amu\n0 Ar\n"));
+    const ProjectileFileRead read = ParseProjectileFile(dir.Write("p.prj", "5.0\n18\n39.9amu\n0 Ar\n"));
     EXPECT_TRUE(read.Failure.Failed);
     EXPECT_EQ(read.Failure.Line, 3);
     EXPECT_STREQ(read.Failure.Field, "mass");

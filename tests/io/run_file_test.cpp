@@ -91,69 +91,36 @@ TEST(RunFile, EveryErrorHasItsBannerAndItsPlaceAroundTheSummary) {
     const Case cases[] = {
         {"output 9", [](RunText& t) { t.OutputSelection = "9"; }, {Banner, Parameter}, {}},
         {"output -1", [](RunText& t) { t.OutputSelection = "-1"; }, {Banner, Parameter}, {}},
-        {"output max",
-         [](RunText& t) { t.OutputSelection = "2147483647"; },
-         {Banner, Parameter},
-         {}},
-        {"sample -1",
-         [](RunText& t) { t.SampleMode = "-1"; },
-         {},
-         {Banner, Parameter + " (sample mode)"}},
-        {"sample 4",
-         [](RunText& t) { t.SampleMode = "4"; },
-         {},
-         {Banner, Parameter + " (sample mode)"}},
+        {"output max", [](RunText& t) { t.OutputSelection = "2147483647"; }, {Banner, Parameter}, {}},
+        {"sample -1", [](RunText& t) { t.SampleMode = "-1"; }, {}, {Banner, Parameter + " (sample mode)"}},
+        {"sample 4", [](RunText& t) { t.SampleMode = "4"; }, {}, {Banner, Parameter + " (sample mode)"}},
         {"partners 501", [](RunText& t) { t.MaxPartners = "501"; }, {}, partners501},
-        {"timestep 0",
-         [](RunText& t) { t.Timestep = "0.0"; },
-         {},
+        {"timestep 0", [](RunText& t) { t.Timestep = "0.0"; }, {},
          {Banner, Parameter + " (timestep not above 0)"}},
-        {"timestep < 0",
-         [](RunText& t) { t.Timestep = "-1.0E-16"; },
-         {},
+        {"timestep < 0", [](RunText& t) { t.Timestep = "-1.0E-16"; }, {},
          {Banner, Parameter + " (timestep not above 0)"}},
-        {"interval 0",
-         [](RunText& t) { t.UpdateInterval = "0"; },
-         {},
+        {"interval 0", [](RunText& t) { t.UpdateInterval = "0"; }, {},
          {Banner, Parameter + " (update interval below 1)"}},
-        {"partners 0",
-         [](RunText& t) { t.MaxPartners = "0"; },
-         {},
+        {"partners 0", [](RunText& t) { t.MaxPartners = "0"; }, {},
          {Banner, Parameter + " (No. of partners below 1)"}},
-        {"partners -5",
-         [](RunText& t) { t.MaxPartners = "-5"; },
-         {},
+        {"partners -5", [](RunText& t) { t.MaxPartners = "-5"; }, {},
          {Banner, Parameter + " (No. of partners below 1)"}},
         {"altitude 0", [](RunText& t) { t.Altitude = "0.0"; }, {}, {Banner, altitude}},
         {"altitude 180", [](RunText& t) { t.Altitude = "180.0"; }, {}, {Banner, altitude}},
         {"altitude -30", [](RunText& t) { t.Altitude = "-30.0"; }, {}, {Banner, altitude}},
         // After a format error the zeros read later are not judged.
-        {"glued label",
-         [](RunText& t) {
-             t.OutputSelection = "9";
-             t.Altitude = "90.0deg";
-         },
-         {Banner, Format, Banner, Parameter},
-         {}},
+        {"glued label", [](RunText& t) { t.OutputSelection = "9"; t.Altitude = "90.0deg"; },
+         {Banner, Format, Banner, Parameter}, {}},
         {"several",
-         [](RunText& t) {
-             t.SampleMode = "7";
-             t.OutputSelection = "12";
-             t.MaxPartners = "1000";
-         },
+         [](RunText& t) { t.SampleMode = "7"; t.OutputSelection = "12"; t.MaxPartners = "1000"; },
          {Banner, Parameter},
          {Banner, Parameter + " (sample mode)", Banner,
           "  No. of partners parameter (set at 1000) in .RUN file is larger",
           "  than the maximum allowed value of 500. Decrease the former",
           "  in the .RUN file, or increase the latter in the source file (if available)."}},
         {"several with format",
-         [](RunText& t) {
-             t.SampleMode = "4";
-             t.OutputSelection = "9";
-             t.Times = "500.0 50fs";
-         },
-         {Banner, Format, Banner, Parameter},
-         {Banner, Parameter + " (sample mode)"}},
+         [](RunText& t) { t.SampleMode = "4"; t.OutputSelection = "9"; t.Times = "500.0 50fs"; },
+         {Banner, Format, Banner, Parameter}, {Banner, Parameter + " (sample mode)"}},
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -171,14 +138,8 @@ TEST(RunFile, LimitValuesAreAccepted) {
         [](RunText& t) { t.MaxPartners = "500"; },
         [](RunText& t) { t.Altitude = "0.5"; },
         [](RunText& t) { t.Altitude = "179.5"; },
-        [](RunText& t) {
-            t.UpdateInterval = "1";
-            t.MaxPartners = "1";
-        },
-        [](RunText& t) {
-            t.SampleMode = "0";
-            t.OutputSelection = "8";
-        },
+        [](RunText& t) { t.UpdateInterval = "1"; t.MaxPartners = "1"; },
+        [](RunText& t) { t.SampleMode = "0"; t.OutputSelection = "8"; },
     };
     TempDir dir;
     for (const auto& change : changes) {

@@ -30,9 +30,7 @@ TEST(TargetFile, CountTakesEveryLineThatHoldsSomethingAndTheLastZ) {
     };
     const Case cases[] = {
         // Blank lines at the end are not atoms.
-        {TargetLine(0, 0, 0, 29, 63.5, 0, "first") + TargetLine(1, 1, 1, 47, 107.9, 1) +
-             "  \r\n\r\n",
-         2, 47},
+        {TargetLine(0, 0, 0, 29, 63.5, 0, "first") + TargetLine(1, 1, 1, 47, 107.9, 1) + "  \r\n\r\n", 2, 47},
         // Values are not judged while counting.
         {"1 2 3 29 63.5 0\r\nnot a number at all\r\n4 5 6 30\r\n", 3, 30},
         {"", 0, 0},
@@ -49,8 +47,7 @@ TEST(TargetFile, CountTakesEveryLineThatHoldsSomethingAndTheLastZ) {
     const std::string missing = dir.File("missing.trg");
     const TargetCount none = CountTargetFile(missing);
     EXPECT_EQ(none.AtomCount, 0);
-    EXPECT_EQ(none.Messages,
-              ReaderMessages{ErrorBoxMessage("Cannot open Target file:\r" + missing)});
+    EXPECT_EQ(none.Messages, ReaderMessages{ErrorBoxMessage("Cannot open Target file:\r" + missing)});
 }
 
 TEST(TargetFile, CountStopsAt200000WithOneWarning) {
@@ -61,16 +58,14 @@ TEST(TargetFile, CountStopsAt200000WithOneWarning) {
     const TargetCount count = CountTargetFile(dir.Write("b.trg", text));
     EXPECT_EQ(count.AtomCount, 200000);
     EXPECT_EQ(count.LastAtomicNumber, 30);
-    EXPECT_EQ(count.Messages,
-              ReaderMessages{WarningBoxMessage(
-                  "Too many atoms in .TRG file (max. 200,000) - ignoring excess.")});
+    EXPECT_EQ(count.Messages, ReaderMessages{WarningBoxMessage(
+                                  "Too many atoms in .TRG file (max. 200,000) - ignoring excess.")});
 }
 
 TEST(TargetFile, AtomsAreReadInFileOrderWithTheirConversions) {
     const std::string text = TargetLine(1.0, 2.0, 3.0, 29, 63.546, 8 | 32, "Cu(100) slab") +
                              TargetLine(-1.5, 0.5, 1.0, 47, 107.87, 1) +
-                             TargetLine(0, 0, -2, 29, 63.546, 2 | 64) +
-                             "extra lines are not read\r\n";
+                             TargetLine(0, 0, -2, 29, 63.546, 2 | 64) + "extra lines are not read\r\n";
     TempDir dir;
     const TargetFileRead read = ParseTargetFile(dir.Write("a.trg", text), 3);
     ASSERT_EQ(read.Status, TargetFileStatus::Read);
@@ -129,8 +124,7 @@ TEST(TargetFile, FirstBadLineStopsTheReadWithItsNumber) {
         }
     }
     // A file that vanished after the count fails on line 1.
-    EXPECT_EQ(ParseTargetFile(dir.File("gone.trg"), 3).Status,
-              TargetFileStatus::FirstLineUnreadable);
+    EXPECT_EQ(ParseTargetFile(dir.File("gone.trg"), 3).Status, TargetFileStatus::FirstLineUnreadable);
 }
 
 }  // namespace

@@ -86,7 +86,7 @@ TEST(InelasticFile, StRadiusBecomesTheLargestRadiusPlusHalfAnAngstromWhenSmaller
         {{"841 2.5 10.0 3 0.5"}, 4.0e-20},  // (2.5 A)^2 is not below (2 A)^2
         {{"841 1.2 10.0 3 0.5", "2116 1.4 8.0 2 0.5", "1 0.3 1.0 1 1.0"}, 1.9e-10 * 1.9e-10},
         {{"841 1.8 10.0 3 0.5"}, 2.3e-10 * 2.3e-10},  // 1.8^2 < 1.9^2, kept for later jobs
-        {{}, 2.3e-10 * 2.3e-10},                      // no ST entries say nothing
+        {{}, 2.3e-10 * 2.3e-10},                       // no ST entries say nothing
         {{"841 0.0 10.0 3 0.5"}, 2.3e-10 * 2.3e-10},
     };
     for (const auto& [lines, square] : jobs) {

@@ -44,8 +44,7 @@ TEST(ModelFile, ReadOutsideTheFirstRunIsAnUnexpectedError) {
     ModelJob job;
     job.State.RunCounter = 2;
     EXPECT_FALSE(job.Read(CopperText()));
-    EXPECT_EQ(job.Errors(),
-              std::vector<std::string>{"Unexpected error in ReadModelFile - aborting"});
+    EXPECT_EQ(job.Errors(), std::vector<std::string>{"Unexpected error in ReadModelFile - aborting"});
     EXPECT_TRUE(job.Ui.LogTexts().empty());
 }
 
@@ -63,9 +62,8 @@ TEST(ModelFile, SwitchingErrorStopsBeforeAnyLineOrTable) {
     ModelFileDescription d = CopperModel();
     d.SwitchRadius = 7.6;
     EXPECT_FALSE(job.Read(ModelFileText(d)));
-    EXPECT_EQ(job.Errors(),
-              std::vector<std::string>{
-                  "Switching func. radius must satisfy: r(cut-off) > rsw > r(hi spline)"});
+    EXPECT_EQ(job.Errors(), std::vector<std::string>{
+                                "Switching func. radius must satisfy: r(cut-off) > rsw > r(hi spline)"});
     EXPECT_TRUE(job.Ui.LogTexts().empty());
     EXPECT_FALSE(job.State.Tables.Allocated);
 }
@@ -77,9 +75,10 @@ TEST(ModelFile, MassQuestionFollowsTheTenthOfAnAmuRule) {
         bool Asked;
     };
     const Case cases[] = {
-        {63.55, 0, false},                     // model 63.60: differs by 0.05
-        {63.70, 0, true},                      // differs by 0.10 and a bit
-        {63.40, 0, true},  {63.70, 1, false},  // no question with a static lattice
+        {63.55, 0, false},  // model 63.60: differs by 0.05
+        {63.70, 0, true},   // differs by 0.10 and a bit
+        {63.40, 0, true},
+        {63.70, 1, false},  // no question with a static lattice
         {50.0, 2, false},
     };
     for (const Case& c : cases) {
@@ -93,9 +92,8 @@ TEST(ModelFile, MassQuestionFollowsTheTenthOfAnAmuRule) {
             const std::vector<std::string> questions = job.Questions();
             if (c.Asked) {
                 ASSERT_EQ(questions.size(), 1u) << c.TargetMass;
-                EXPECT_EQ(
-                    questions[0],
-                    "Masses given in TRG and MDL files differ significantly. Proceed anyway?");
+                EXPECT_EQ(questions[0],
+                          "Masses given in TRG and MDL files differ significantly. Proceed anyway?");
                 EXPECT_EQ(job.Ui.Events.front().Call, UiCall::Question);
                 EXPECT_EQ(job.Ui.Events.front().Kind, QuestionKind::Warning);
                 EXPECT_EQ(ok, answer);
@@ -116,29 +114,17 @@ TEST(ModelFile, LogLinesFollowTheOptionsAndTheModel) {
         std::vector<std::string> Lines;
     };
     const Case cases[] = {
-        {true,
-         true,
-         true,
-         false,
-         29,
+        {true, true, true, false, 29,
          {"  Hot target: T = 300.00 K", "  Sutton-Chen potential",
           "   - Potential cuts off at 7.600 A", "   - Using switching function for r > 7.300 A",
           "  Proj-Targ screening lengths (A): 0.11389, 0.11389",
           "  Targ-Targ screening lengths (A): 0.10798, 0.10798, 0.10798",
           "   - Testing all particles for termination energy"}},
-        {false,
-         false,
-         false,
-         true,
-         29,
+        {false, false, false, true, 29,
          {"  Sutton-Chen potential", "   - Potential cuts off at 7.600 A",
           "   - Testing projectile only for term. energy"}},
         // Ar on a target whose last atom is Ag; the Ar projectile is of type A.
-        {false,
-         true,
-         true,
-         false,
-         47,
+        {false, true, true, false, 47,
          {"  Sutton-Chen potential", "   - Potential cuts off at 7.600 A",
           "   - Using switching function for r > 7.300 A",
           "  Proj-Targ screening lengths (A): 0.11389, 0.10725",
@@ -154,8 +140,7 @@ TEST(ModelFile, LogLinesFollowTheOptionsAndTheModel) {
         d.ProjectileOnlyTest = c.ProjectileOnly;
         ASSERT_TRUE(job.Read(ModelFileText(d))) << job.Ui.LogText();
         EXPECT_EQ(job.Ui.LogTexts(), c.Lines);
-        for (const testing::UiEvent& e : job.Ui.LogEvents())
-            EXPECT_EQ(e.Colour, ColourBlack) << e.Text;
+        for (const testing::UiEvent& e : job.Ui.LogEvents()) EXPECT_EQ(e.Colour, ColourBlack) << e.Text;
     }
     ModelJob tb;
     ASSERT_TRUE(tb.Read(ModelFileText(testing::TightBindingCopperModel())));
@@ -165,10 +150,9 @@ TEST(ModelFile, LogLinesFollowTheOptionsAndTheModel) {
 TEST(ModelFile, UnreadableValueIsAFormatErrorAfterTheLogLines) {
     ModelJob job;
     EXPECT_FALSE(job.Read(ReplaceLine(CopperText(), 26, "10.0keV")));
-    EXPECT_EQ(
-        job.Ui.LogTexts(),
-        (std::vector<std::string>{"  Sutton-Chen potential", "   - Potential cuts off at 7.600 A",
-                                  "   - Using switching function for r > 7.300 A"}));
+    EXPECT_EQ(job.Ui.LogTexts(), (std::vector<std::string>{"  Sutton-Chen potential",
+                                                           "   - Potential cuts off at 7.600 A",
+                                                           "   - Using switching function for r > 7.300 A"}));
     EXPECT_EQ(job.Errors(), std::vector<std::string>{"Format error in " + job.Path + "."});
     EXPECT_EQ(job.Ui.Events.back().Call, UiCall::ErrorBox);
     EXPECT_TRUE(job.Questions().empty());
@@ -181,14 +165,12 @@ TEST(ModelFile, AcceptedModelHasItsTablesAndScreeningRecords) {
     EXPECT_TRUE(job.State.Tables.Allocated);
     EXPECT_EQ(job.State.Tables.PairForce[AA].size(), static_cast<std::size_t>(TableEntries + 1));
     const ModelParameters& m = job.State.Model;
-    EXPECT_DOUBLE_EQ(m.ProjectileScreening[AB].Exponent[0] * m.ProjectileScreeningLength[AB],
-                     0.2016);
+    EXPECT_DOUBLE_EQ(m.ProjectileScreening[AB].Exponent[0] * m.ProjectileScreeningLength[AB], 0.2016);
     EXPECT_DOUBLE_EQ(m.TargetScreening[BB].Exponent[6] * m.TargetScreeningLength[BB], 6.0);
 }
 
 const char* const LimitsMessage =
-    "Allowed N-body potential limits are: \r1 A < R < 20 A.\rHint: change potential cut-off limit "
-    "in .RUN file.";
+    "Allowed N-body potential limits are: \r1 A < R < 20 A.\rHint: change potential cut-off limit in .RUN file.";
 const char* const RadiiMessage =
     "Spline radii must satisfy: 1 A <= r(lo spline) <= r(hi spline) < r(cut-off)";
 const char* const NBodyMessage =
@@ -228,25 +210,16 @@ TEST(ModelFile, FailedChecksShowTheirMessages) {
         {"TB r_lo 0.5 A", radii(1, 0.5, 2.1, 6.2), {RadiiMessage}, {}},
         // A density whose slope single precision cannot hold to 0.001 eV/A,
         // a spline too steep for it, or both.
-        {"dense",
-         [](ModelFileDescription& d) {
-             d.DensityStrength = {1e14, 1e14, 1e14};
-         },
-         {NBodyMessage},
-         {}},
-        {"steep",
-         [](ModelFileDescription& d) {
-             d.Spline[0] = {0.0, 0.0, 0.0, -1e30};
-         },
-         {SplineMessage},
-         {}},
+        {"dense", [](ModelFileDescription& d) { d.DensityStrength = {1e14, 1e14, 1e14}; },
+         {NBodyMessage}, {}},
+        {"steep", [](ModelFileDescription& d) { d.Spline[0] = {0.0, 0.0, 0.0, -1e30}; },
+         {SplineMessage}, {}},
         {"dense and steep",
          [](ModelFileDescription& d) {
              d.DensityStrength = {1e14, 1e14, 1e14};
              d.Spline[0] = {0.0, 0.0, 0.0, -1e30};
          },
-         {NBodyMessage, SplineMessage},
-         {}},
+         {NBodyMessage, SplineMessage}, {}},
         // r0 = 0 with p = 0 makes 0 * infinity in the exponent: not a number.
         {"not a number",
          [](ModelFileDescription& d) {
@@ -254,8 +227,7 @@ TEST(ModelFile, FailedChecksShowTheirMessages) {
              d.PairLength = {0.0, 0.0, 0.0};
              d.RepulsiveExponent = {0.0, 0.0, 0.0};
          },
-         {FiniteMessage},
-         {}},
+         {FiniteMessage}, {}},
         // A pair energy beyond single precision overflows the pair-force
         // table (no density, so the precision check has nothing to object to).
         {"overflow",
@@ -263,15 +235,10 @@ TEST(ModelFile, FailedChecksShowTheirMessages) {
              d.PairEnergy = {1e45, 1e45, 1e45};
              d.DensityStrength = {0, 0, 0};
          },
-         {FiniteMessage},
-         {}},
-        {"projectile code 3",
-         [](ModelFileDescription& d) { d.ProjectileScreeningCode = 3; },
-         {},
+         {FiniteMessage}, {}},
+        {"projectile code 3", [](ModelFileDescription& d) { d.ProjectileScreeningCode = 3; }, {},
          {"  Error in heteronuclear screening length."}},
-        {"target code -1",
-         [](ModelFileDescription& d) { d.TargetScreeningCode = -1; },
-         {},
+        {"target code -1", [](ModelFileDescription& d) { d.TargetScreeningCode = -1; }, {},
          {"  Error in homonuclear screening length."}},
         {"both codes",
          [](ModelFileDescription& d) {
@@ -279,15 +246,10 @@ TEST(ModelFile, FailedChecksShowTheirMessages) {
              d.TargetScreeningCode = 9;
          },
          {},
-         {"  Error in heteronuclear screening length.",
-          "  Error in homonuclear screening length."}},
-        {"projectile factor 0",
-         [](ModelFileDescription& d) { d.ProjectileScreeningFactor = 0.0; },
-         {},
+         {"  Error in heteronuclear screening length.", "  Error in homonuclear screening length."}},
+        {"projectile factor 0", [](ModelFileDescription& d) { d.ProjectileScreeningFactor = 0.0; }, {},
          {"  Error in heteronuclear screening length: factor must be positive."}},
-        {"target factor -1",
-         [](ModelFileDescription& d) { d.TargetScreeningFactor = -1.0; },
-         {},
+        {"target factor -1", [](ModelFileDescription& d) { d.TargetScreeningFactor = -1.0; }, {},
          {"  Error in homonuclear screening length: factor must be positive."}},
     };
     for (const Case& c : cases) {
@@ -336,7 +298,7 @@ TEST(ModelFile, SelfBombardmentQuestions) {
         {false, 18, 29, 29, false, nullptr},
         {true, 18, 29, 29, false, &inconsistent},
         {true, 29, 29, 29, false, nullptr},
-        {true, 47, 29, 47, true, nullptr},  // a B projectile is compared with Zn
+        {true, 47, 29, 47, true, nullptr},   // a B projectile is compared with Zn
         {true, 29, 29, 47, true, &inconsistent},
     };
     for (const Case& c : cases) {

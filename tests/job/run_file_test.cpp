@@ -53,12 +53,10 @@ TEST(RunFile, LogOrderAroundTheSummaryLines) {
     const Case cases[] = {
         {RunText{}, true, {Separator, Header, "blue|  Output: for all particles"}},
         {none, true, {Separator, Header, "blue|  No dynamics vars. output specified."}},
-        {unknown,
-         false,
+        {unknown, false,
          {Separator, Banner, "red|  Format error in .RUN file", Banner,
           "red|  Parameter error in .RUN file", Header, "blue|  Parameter error in .RUN file"}},
-        {sample,
-         false,
+        {sample, false,
          {Separator, Header, "blue|  Output: for all particles", Banner,
           "red|  Parameter error in .RUN file (sample mode)"}},
     };
@@ -72,8 +70,8 @@ TEST(RunFile, LogOrderAroundTheSummaryLines) {
     Job missing;
     EXPECT_FALSE(ReadRunFile(missing.state, dir.File("missing.run")));
     EXPECT_EQ(ColouredLog(missing.ui),
-              (std::vector<std::string>{Separator, Banner, "red|  Format error in .RUN file",
-                                        Header, "blue|  No dynamics vars. output specified."}));
+              (std::vector<std::string>{Separator, Banner, "red|  Format error in .RUN file", Header,
+                                        "blue|  No dynamics vars. output specified."}));
 }
 
 TEST(RunFile, EachOutputSelectionLogsItsSummaryLineInBlue) {
@@ -192,8 +190,8 @@ TEST(SimulationSummary, OnlyAYesOutsideBatchModeProceeds) {
 
 TEST(SimulationSummary, AlgorithmNames) {
     const std::pair<std::int32_t, const char*> cases[] = {
-        {0, "HGE (B)"}, {1, "Two-Step (A)"},          {2, "Beeman"},
-        {3, "Verlet"},  {4, "***** UNDEFINED *****"}, {-1, "***** UNDEFINED *****"},
+        {0, "HGE (B)"}, {1, "Two-Step (A)"}, {2, "Beeman"}, {3, "Verlet"},
+        {4, "***** UNDEFINED *****"}, {-1, "***** UNDEFINED *****"},
     };
     for (const auto& [algorithm, name] : cases) {
         Job job;
@@ -231,8 +229,8 @@ TEST(SimulationSummary, InelasticAndImageLinesNameTheModelsInUse) {
     SimulationOptions& o = all.program.Options;
     o.UseLSS = o.UseOR = o.UseST = o.UseCooling = o.UseImagePotential = true;
     PrintSimulationSummary(all.state, 1);
-    EXPECT_TRUE(all.ui.HasLogLine(
-        "   - Including inelastic effects: LSS, OR, ST, cooling, model(s) ", ColourBlack));
+    EXPECT_TRUE(all.ui.HasLogLine("   - Including inelastic effects: LSS, OR, ST, cooling, model(s) ",
+                                  ColourBlack));
     EXPECT_TRUE(all.ui.HasLogLine("   - Using image potential effects", ColourBlack));
 
     Job imageOnly;

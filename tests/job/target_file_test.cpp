@@ -65,18 +65,6 @@ std::string CopperTarget(int atoms, const char* name = "Cu test") {
     return text;
 }
 
-TEST(TargetFile, CountReportsAnUnopenableFileAndKeepsTheLastZ) {
-    TestJob job;
-    const std::string name = job.Dir.File("missing.trg");
-    EXPECT_EQ(CountTargetAtoms(job.State, name), 0);
-    EXPECT_EQ(job.Ui.Texts(UiCall::ErrorBox),
-              std::vector<std::string>{"Cannot open Target file:\r" + name});
-    const std::string text =
-        TargetLine(0, 0, 0, 29, 63.5, 0, "first") + TargetLine(1, 1, 1, 47, 107.9, 1);
-    EXPECT_EQ(CountTargetAtoms(job.State, job.Dir.Write("a.trg", text)), 2);
-    EXPECT_EQ(job.State.LastAtomicNumber, 47);
-}
-
 TEST(TargetFile, MoreThan200000AtomsAreCappedWithOneWarning) {
     std::string text = CopperTarget(200000);
     text += TargetLine(0, 0, 9, 30, 65.4, 1);  // line 200,001: ignored

@@ -27,8 +27,8 @@ struct RunText {
                         SkipRecorded + "  skip recorded\r\n" + OutputSelection +
                         "  output selection\r\n" + Altitude + "  altitude (deg)\r\n" + Azimuth +
                         "  azimuth (deg)\r\n" + Timestep + "  timestep (s)\r\n" + UpdateInterval +
-                        "  update interval\r\n" + Times + "  max, min time (fs)\r\n" + MaxPartners +
-                        "  no. of partners\r\n";
+                        "  update interval\r\n" + Times + "  max, min time (fs)\r\n" +
+                        MaxPartners + "  no. of partners\r\n";
         if (WithLine11) t += Expression + "\r\n";
         return t;
     }
