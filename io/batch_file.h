@@ -29,6 +29,7 @@ public:
     // True at the physical end of the file.
     bool AtEnd() { return file_.AtEnd(); }
     bool Failed() const { return file_.Failed(); }
+    const ReadFailure& Failure() const { return file_.FirstFailure(); }
     void Close() { file_.Close(); }
 
 private:
