@@ -22,7 +22,7 @@
 #include "core/screening.h"
 #include "job/verlet.h"
 #include "io/example_models.h"
-#include "job/model_file.h"
+#include "core/potential_tables.h"
 #include "core/potential_forms.h"
 #include "tools/crystal_builder.h"
 

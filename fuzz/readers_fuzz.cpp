@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the projectile, run, inelastic and impact file
 // readers.  None may crash, hang or read past its tables, and each must keep
-// its promises: an accepted file holds usable values, a rejected inelastic
-// file changes nothing that outlives the job.
+// its promises: an accepted file holds usable values, a rejected file says
+// why, the report positions lie inside the message lists, and a rejected
+// inelastic file changes nothing that outlives the job.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,9 @@
 #include "job/projectile_file.h"
 #include "job/run_file.h"
 #include "io/config_file.h"
+#include "io/inelastic_file.h"
+#include "io/projectile_file.h"
+#include "io/run_file.h"
 
 namespace {
 
@@ -25,6 +29,8 @@ void Check(bool condition) {
 
 void FuzzProjectile(SimulationState& s, const std::string& path) {
     const bool ok = ReadProjectileFile(s, path);
+    const ProjectileFileRead read = ParseProjectileFile(path);
+    Check(read.Ok == ok && read.Messages.empty() == ok);
     const ProjectileData& p = s.Projectile;
     Check(CutText(p.ProjectileName, 10) == p.ProjectileName);
     if (ok) Check(p.Energy > 0 && p.ProjectileMass > 0 && p.AtomicNumber >= 1 && p.AtomicNumber <= 1000);
@@ -33,6 +39,8 @@ void FuzzProjectile(SimulationState& s, const std::string& path) {
 void FuzzRun(SimulationState& s, const std::string& path) {
     const bool ok = ReadRunFile(s, path);
     PrintSimulationSummary(s, 100);
+    const RunFileRead read = ParseRunFile(path);
+    Check(read.Ok == ok && read.Messages.empty() == ok && read.SummaryAt <= read.Messages.size());
     const RunParameters& r = s.Run;
     Check(r.SelectionExpression.size() <= ShortTextLimit);
     Check(s.Output.Selection.Text.size() <= ShortTextLimit);
@@ -46,7 +54,10 @@ void FuzzInelastic(SimulationState& s, const std::string& path) {
     const OptionsRecord optionsBefore = EncodeOptions(s.Program.Options);
     const double orBefore = s.Program.OrRadiusSquare;
     const double stBefore = s.Program.StRadiusSquare;
+    const InelasticFileRead read = ParseInelasticFile(path, s.Program.Options);
+    Check(read.CoolingReportAt <= read.Messages.size());
     const bool ok = ReadInelasticFile(s, path);
+    Check(read.Ok == ok);
     const InelasticParameters& v = s.Inelastic;
     Check(s.Program.OrRadiusSquare <= orBefore);
     if (!ok) {

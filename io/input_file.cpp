@@ -74,16 +74,35 @@ InputFile::InputFile(std::string_view name) : buffer_(BufferSize) {
     const std::string path(name);
     std::error_code error;
     if (path.empty() || std::filesystem::is_directory(path, error)) {
-        failed_ = true;
+        Fail("");
+        failure_.Line = 0;
         end_ = true;
         return;
     }
     file_.reset(std::fopen(path.c_str(), "rb"));
     opened_ = file_ != nullptr;
     if (!opened_) {
-        failed_ = true;
+        Fail("");
+        failure_.Line = 0;
         end_ = true;
     }
+}
+
+void InputFile::Fail(const char* field) {
+    if (!failure_.Failed) failure_ = {true, line_, field};
+    failed_ = true;
+}
+
+void InputFile::Advance(int c) {
+    ++pos_;
+    // CR LF, CR and LF each end one line.
+    if (c == '\r') {
+        ++line_;
+        afterCr_ = true;
+        return;
+    }
+    if (c == '\n' && !afterCr_) ++line_;
+    afterCr_ = false;
 }
 
 bool InputFile::Fill() {
@@ -91,7 +110,7 @@ bool InputFile::Fill() {
     length_ = std::fread(buffer_.data(), 1, buffer_.size(), file_.get());
     pos_ = 0;
     if (length_ == 0) {
-        if (std::ferror(file_.get())) failed_ = true;
+        if (std::ferror(file_.get())) Fail("");
         end_ = true;
         return false;
     }
@@ -111,7 +130,7 @@ int InputFile::Peek() {
 
 int InputFile::Get() {
     const int c = Peek();
-    if (c >= 0) ++pos_;
+    if (c >= 0) Advance(c);
     return c;
 }
 
@@ -126,7 +145,7 @@ std::string InputFile::ReadToken() {
         const int c = Peek();
         if (c < 0 || c <= 32) break;
         if (token.size() < RealTokenLimit) token.push_back(static_cast<char>(c));
-        ++pos_;
+        Advance(c);
     }
     return token;
 }
@@ -136,7 +155,7 @@ bool InputFile::SkipSeparators() {
         const int c = Peek();
         if (c < 0) return false;
         if (c != ' ' && c != '\t' && !IsLineEnd(c)) return true;
-        ++pos_;
+        Advance(c);
     }
 }
 
@@ -147,30 +166,30 @@ bool InputFile::TakeToken(std::size_t limit, std::string& token) {
         if (c < 0 || c <= 32) break;
         if (token.size() == limit) return false;
         token.push_back(static_cast<char>(c));
-        ++pos_;
+        Advance(c);
     }
     return true;
 }
 
-std::int32_t InputFile::ReadInteger() {
+std::int32_t InputFile::ReadInteger(const char* field) {
     if (failed_) return 0;
     if (!SkipSeparators()) return 0;
     std::string token;
     std::int32_t value = 0;
     if (!TakeToken(IntegerTokenLimit, token) || !ParseIntegerToken(token, value)) {
-        failed_ = true;
+        Fail(field);
         return 0;
     }
     return value;
 }
 
-double InputFile::ReadReal() {
+double InputFile::ReadReal(const char* field) {
     if (failed_) return 0.0;
     if (!SkipSeparators()) return 0.0;
     std::string token;
     double value = 0.0;
     if (!TakeToken(RealTokenLimit, token) || !ParseRealToken(token, value)) {
-        failed_ = true;
+        Fail(field);
         return 0.0;
     }
     return value;
@@ -189,7 +208,7 @@ std::string InputFile::ReadString(std::size_t maxChars) {
         const int c = Peek();
         if (c < 0 || IsLineEnd(c)) break;
         text.push_back(static_cast<char>(c));
-        ++pos_;
+        Advance(c);
     }
     return text;
 }
@@ -201,7 +220,7 @@ void InputFile::SkipLine() {
         if (c < 0) return;
         if (c == '\n') return;
         if (c == '\r') {
-            if (Peek() == '\n') ++pos_;
+            if (Peek() == '\n') Advance('\n');
             return;
         }
     }
@@ -209,7 +228,7 @@ void InputFile::SkipLine() {
 
 void InputFile::Close() {
     if (file_) {
-        if (std::ferror(file_.get())) failed_ = true;
+        if (std::ferror(file_.get())) Fail("");
         file_.reset();
     }
     end_ = true;

@@ -13,7 +13,7 @@
 // A reader performs all its reads in order and tests the one accumulated
 // status at the end: after the first failure every further read does
 // nothing and yields 0, so a missing file and a misspelt number give the same
-// report.
+// report.  The place of that first failure (line and field) is kept.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "core/file_handle.h"
+#include "io/reader_messages.h"
 
 namespace vantrel {
 
@@ -36,10 +37,14 @@ public:
     // True once any read has failed or the file could not be opened.
     bool Failed() const { return failed_; }
 
-    // Skips blanks, tabs and line ends, then reads one integer token.
-    std::int32_t ReadInteger();
+    // Where the first failure happened; Failed false while none has.
+    const ReadFailure& FirstFailure() const { return failure_; }
+
+    // Skips blanks, tabs and line ends, then reads one integer token.  field
+    // names the value for FirstFailure.
+    std::int32_t ReadInteger(const char* field = "");
     // Skips blanks, tabs and line ends, then reads one real token.
-    double ReadReal();
+    double ReadReal(const char* field = "");
     // The very next character, whatever it is; '\x1a' at the end of the file.
     char ReadChar();
     // Characters up to the end of the line or maxChars, whichever comes
@@ -62,6 +67,9 @@ public:
 private:
     int Peek();
     int Get();
+    // Steps over the character Peek returned, counting line ends.
+    void Advance(int c);
+    void Fail(const char* field);
     bool Fill();
     // Skips blanks, tabs and line ends; false at the end of the file.
     bool SkipSeparators();
@@ -75,6 +83,9 @@ private:
     bool opened_ = false;
     bool failed_ = false;
     bool end_ = false;
+    std::int32_t line_ = 1;      // physical line of the next character
+    bool afterCr_ = false;       // the last character taken was a CR
+    ReadFailure failure_;
 };
 
 // Token conversions, exposed for tests and the expression-free readers.

@@ -3,36 +3,13 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/number_text.h"
 #include "io/file_names.h"
 #include "job/log.h"
-#include "core/number_text.h"
-#include "io/input_file.h"
 
 namespace vantrel {
 
 namespace {
-
-// A 255-character line is at most this many bytes of UTF-8.
-constexpr std::size_t LineByteLimit = ShortTextLimit * 4;
-
-std::string ReadBatchLine(InputFile& file) {
-    std::string line = CutText(file.ReadString(LineByteLimit), ShortTextLimit);
-    file.SkipLine();
-    return line;
-}
-
-void ReadBatchItem(InputFile& file, BatchItem& item) {
-    item.Title = ReadBatchLine(file);
-    item.Inputs.Projectile = ReadBatchLine(file);
-    item.Inputs.Target = ReadBatchLine(file);
-    item.Inputs.Model = ReadBatchLine(file);
-    item.Inputs.Run = ReadBatchLine(file);
-    item.Inputs.Impact = ReadBatchLine(file);
-    item.Inputs.Inelastic = ReadBatchLine(file);
-    item.Outputs.InitialConditions = ReadBatchLine(file);
-    item.Outputs.DynamicalVariables = ReadBatchLine(file);
-    item.Outputs.InelasticEvents = ReadBatchLine(file);
-}
 
 bool StopRequested(const BatchHooks& hooks) { return hooks.StopRequested && hooks.StopRequested(); }
 
@@ -56,17 +33,16 @@ BatchResult RunBatchItems(ProgramContext& program, std::string_view path,
     std::int32_t counter = 0;
     if (hooks.BatchStarting) hooks.BatchStarting();
 
-    InputFile file(path);
+    BatchDefinitionFile file(path);
     for (;;) {
         if (StopRequested(hooks)) {
             result.End = BatchEnd::Stopped;
             break;
         }
         BatchItem item;
-        ReadBatchItem(file, item);
         // An item read through a failed stream is not one the user wrote:
         // run nothing and say why after the loop.
-        if (file.Failed()) {
+        if (!file.ReadItem(item)) {
             result.End = BatchEnd::ReadError;
             break;
         }

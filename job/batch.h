@@ -1,27 +1,11 @@
 // Batch runs: several jobs one after another, named by a batch definition
 // file, without questions in between.
 //
-// Batch definition file (*.bdf): plain text, no header, read line by line
-// (CR LF, CR or LF ends a line; Ctrl-Z ends the file).  Each line is one text
-// of at most 255 characters; the rest of a longer line is skipped.  One item
-// is ten consecutive lines, items follow each other directly:
-//
-//   line  content                                   becomes
-//    1    free title of the item                    window caption / console line
-//    2    projectile file (*.prj)                   InputFileSet::Projectile
-//    3    target file (*.trg)                       InputFileSet::Target
-//    4    model file (*.mdl)                        InputFileSet::Model
-//    5    run file (*.run)                          InputFileSet::Run
-//    6    impact file (*.imp)                       InputFileSet::Impact
-//    7    inelastic parameter file (*.inl)          InputFileSet::Inelastic
-//    8    initial-conditions output file            OutputFileSet::InitialConditions
-//    9    dynamical-variables output file           OutputFileSet::DynamicalVariables
-//   10    inelastic-events output file              OutputFileSet::InelasticEvents
-//
-// Names are used as written: relative names are relative to the process's
-// current directory.  Lines missing at the end of the file read as empty, so
-// blank lines after the last item make another item whose names are empty,
-// and the existence check then stops the batch after the real items.
+// The batch definition file (*.bdf) and its items are read by
+// io/batch_file.h: each group of ten lines names one job's six input and
+// three output files.  Blank lines after the last item make another item
+// whose names are empty, and the existence check then stops the batch after
+// the real items.
 //
 // The loop runs behind UserInterface; the window's own per-item work (project
 // tree, running and idle states, caption) comes in through BatchHooks, so the
@@ -33,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "io/batch_file.h"
 #include "job/program.h"
 #include "job/run_driver.h"
 #include "job/state.h"
@@ -45,13 +30,6 @@ inline constexpr const char* BatchReadErrorText = "Error reading batch definitio
 inline constexpr const char* BatchAbortQuestionText = "Abort remaining batch jobs?";
 inline constexpr const char* BatchStatusText = "Running in batch mode";
 inline constexpr const char* IdleStatusText = "Ready to run";
-
-// One group of ten lines.
-struct BatchItem {
-    std::string Title;
-    InputFileSet Inputs;
-    OutputFileSet Outputs;
-};
 
 // How a batch ended.
 enum class BatchEnd {

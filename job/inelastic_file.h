@@ -1,5 +1,4 @@
-// Inelastic parameter file (*.inl): the tables of the electronic-loss models
-// and the settings of the cooling and image-potential models.
+// The job's reading of the inelastic parameter file (*.inl).
 #pragma once
 
 #include <string_view>

@@ -1,68 +1,16 @@
-// Projectile file (*.prj), in this order:
-//
-//   field  kind     unit  stored as
-//   1      real     keV   Energy          kinetic energy of the projectile
-//   2      integer  -     AtomicNumber    Z
-//   3      real     amu   ProjectileMass  converted to kg when placed in the table
-//   4      integer  -     FlagWord        initial ParticleFlag bits of particle 0
-//   5      one character, which must be a blank
-//   6      text     -     ProjectileName  the rest of that line, first 10 characters
-//
-// The four numbers may stand on one line or on several; the name follows the
-// fourth number on its line after exactly one blank (further blanks belong to
-// the name).  A typical file is one line: "5.0 18 39.948 0 Ar".
-//
-// Beyond the format, the reader refuses values that no run can start from:
-// the projectile speed is sqrt(2E/m), so a mass of 0 or less or a negative
-// energy would put infinities or NaNs into the particle table; a projectile
-// at rest makes the timestep rule's step length 0, so the timestep shrinks
-// towards 0 and the trajectory never reaches its end time; and the
-// screened-Coulomb terms take Z to fractional powers, so Z must lie in
-// 1..1000 as it must for the target atoms.
 #include "job/projectile_file.h"
 
-#include <string>
-
-#include "job/log.h"
-#include "io/input_file.h"
+#include "io/projectile_file.h"
+#include "job/reader_messages.h"
 
 namespace vantrel {
 
-namespace {
-
-constexpr std::size_t ProjectileNameLimit = 10;
-constexpr std::int32_t LowestAtomicNumber = 1;
-constexpr std::int32_t HighestAtomicNumber = 1000;
-
-bool UsableProjectile(const ProjectileData& p) {
-    return p.Energy > 0.0 && p.ProjectileMass > 0.0 && p.AtomicNumber >= LowestAtomicNumber &&
-           p.AtomicNumber <= HighestAtomicNumber;
-}
-
-}  // namespace
-
 bool ReadProjectileFile(SimulationState& s, std::string_view name) {
-    InputFile in(name);
-    ProjectileData read;
-    read.Energy = in.ReadReal();
-    read.AtomicNumber = in.ReadInteger();
-    read.ProjectileMass = in.ReadReal();
-    read.FlagWord = in.ReadInteger();
-    const char separator = in.ReadChar();
-    // Cut by characters, not bytes, so a UTF-8 name is never split.
-    read.ProjectileName = CutText(in.ReadString(ShortTextLimit), ProjectileNameLimit);
-    in.SkipLine();
-    in.Close();
-
-    s.Projectile.ProjectileName = read.ProjectileName;
-    if (in.Failed() || separator != ' ' || !UsableProjectile(read)) {
-        LogLine(s.Ui(), "  ++++ Error ++++", ColourRed);
-        LogLine(s.Ui(),
-                "  File (" + std::string(name) + ") could not be read or has wrong format.",
-                ColourRed);
-        return false;
-    }
-    s.Projectile = read;
+    const ProjectileFileRead read = ParseProjectileFile(name);
+    s.Projectile.ProjectileName = read.Projectile.ProjectileName;
+    ShowReaderMessages(s.Ui(), read.Messages);
+    if (!read.Ok) return false;
+    s.Projectile = read.Projectile;
     return true;
 }
 

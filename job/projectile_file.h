@@ -1,4 +1,4 @@
-// Projectile file (*.prj): the incoming atom of a job.
+// The job's reading of the projectile file (*.prj).
 #pragma once
 
 #include <string_view>

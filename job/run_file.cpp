@@ -1,44 +1,22 @@
-// Run file (*.run): one value per line except line 9, each value followed by
-// an optional label.
-//
-//   line  value(s)        unit in file  stored as
-//   1     integer         -             SampleMode (0 none, 1 at end, 2 periodic, 3 both)
-//   2     integer         timesteps     SamplePeriod
-//   3     integer         -             SkipRecorded = value != 0
-//   4     integer         -             OutputSelection (0..8, chooses the output filter)
-//   5     real            degrees       Altitude, converted to rad
-//   6     real            degrees       Azimuth, converted to rad
-//   7     real            s             InitialTimestep, unconverted
-//   8     integer         timesteps     PartnerUpdateInterval
-//   9     two reals       fs            MaxTime, then MinTime, converted to s
-//   10    integer         -             MaxPartners (at most 500)
-//   11    text, <= 255    -             SelectionExpression (mode 8 only; may be absent)
-//
-// The checks beyond the format: output mode 0..8, sample mode 0..3, at most
-// 500 partners.  Three more guard the trajectory loop: a timestep of 0 or
-// less never advances time (the trajectory would not end), an update
-// interval below 1 never rebuilds the partner lists again (so the abort
-// buttons would never be polled), and fewer than 1 partner leaves no room in
-// a list.  An altitude at or beyond 0 and 180 degrees puts the projectile's
-// start at h * cot(altitude) sideways, i.e. at infinity.
+// The job's reading of the run file and the simulation summary that follows
+// it: the reader's errors, the summary lines and the question to proceed.
 #include "job/run_file.h"
 
 #include <numbers>
+#include <span>
 #include <string>
 
-#include "job/log.h"
 #include "core/number_text.h"
-#include "io/input_file.h"
+#include "io/run_file.h"
+#include "job/log.h"
+#include "job/reader_messages.h"
 #include "output/selection_text.h"
 
 namespace vantrel {
 
 namespace {
 
-constexpr double RadiansPerDegree = 2.0 * std::numbers::pi / 360.0;
 constexpr double DegreesPerRadian = 360.0 / (2.0 * std::numbers::pi);
-constexpr std::int32_t UserProgrammedSelection = 8;
-constexpr std::uint32_t HighestSampleMode = 3;
 
 // Summary line of each output selection mode 0..7; mode 8 adds the condition.
 constexpr const char* SelectionLines[] = {
@@ -51,13 +29,6 @@ constexpr const char* SelectionLines[] = {
     "  Output: emitted (reflected) projectiles",
     "  Output: all particles emitted within 5\u00f8 of surface normal",
 };
-
-const std::string ParameterError = "  Parameter error in .RUN file";
-
-void LogError(UserInterface& ui, const std::string& text) {
-    LogLine(ui, "  ++++ Error ++++", ColourRed);
-    LogLine(ui, text, ColourRed);
-}
 
 const char* AlgorithmName(std::int32_t algorithm) {
     switch (algorithm) {
@@ -75,98 +46,26 @@ bool ReadRunFile(SimulationState& s, std::string_view name) {
     UserInterface& ui = s.Ui();
     LogLine(ui, "  " + std::string(LogLineLimit - 2, '-'), ColourBlack);
 
-    InputFile in(name);
-    RunParameters& run = s.Run;
-    run.SampleMode = in.ReadInteger();
-    in.SkipLine();
-    run.SamplePeriod = in.ReadInteger();
-    in.SkipLine();
-    run.SkipRecorded = in.ReadInteger() != 0;
-    in.SkipLine();
-    run.OutputSelection = in.ReadInteger();
-    in.SkipLine();
-    const double altitudeDegrees = in.ReadReal();
-    run.Altitude = altitudeDegrees * RadiansPerDegree;
-    in.SkipLine();
-    run.Azimuth = in.ReadReal() * RadiansPerDegree;
-    in.SkipLine();
-    run.InitialTimestep = in.ReadReal();
-    in.SkipLine();
-    run.PartnerUpdateInterval = in.ReadInteger();
-    in.SkipLine();
-    run.MaxTime = in.ReadReal() * SecondsPerFemtosecond;
-    run.MinTime = in.ReadReal() * SecondsPerFemtosecond;
-    in.SkipLine();
-    run.MaxPartners = in.ReadInteger();
-    in.SkipLine();
-    run.SelectionExpression = in.ReadString(ShortTextLimit);
-    in.SkipLine();
-    in.Close();
-
-    bool ok = true;
-    if (in.Failed()) {
-        LogError(ui, "  Format error in .RUN file");
-        ok = false;
-    }
+    const RunFileRead read = ParseRunFile(name);
+    const RunParameters& run = s.Run = read.Run;
+    const std::span<const ReaderMessage> messages(read.Messages);
+    ShowReaderMessages(ui, messages.first(read.SummaryAt));
 
     // The output filter itself is chosen by the output module from
     // OutputSelection; here only its summary line and the mode-8 condition.
-    std::string selectionLine;
+    std::string selectionLine = RunParameterErrorText;
     if (run.OutputSelection >= 0 && run.OutputSelection < UserProgrammedSelection) {
         selectionLine = SelectionLines[run.OutputSelection];
     } else if (run.OutputSelection == UserProgrammedSelection) {
         selectionLine = "  Output: user-programmed = " + run.SelectionExpression;
         CompileSelectionExpression(s.Output.Selection, run.SelectionExpression);
-    } else {
-        LogError(ui, ParameterError);
-        selectionLine = ParameterError;
-        ok = false;
     }
-
     LogLine(ui, "  SIMULATION PARAMETERS", ColourBlack);
     LogLine(ui, run.SampleMode == 0 ? "  No dynamics vars. output specified." : selectionLine,
             ColourBlue);
 
-    // Tested unsigned, so negative modes fail too.
-    if (static_cast<std::uint32_t>(run.SampleMode) > HighestSampleMode) {
-        LogError(ui, ParameterError + " (sample mode)");
-        ok = false;
-    }
-    if (run.MaxPartners > MaxPartnersLimit) {
-        LogLine(ui, "  ++++ Error ++++", ColourRed);
-        LogLine(ui,
-                "  No. of partners parameter (set at " + IntegerText(run.MaxPartners) +
-                    ") in .RUN file is larger",
-                ColourRed);
-        LogLine(ui,
-                "  than the maximum allowed value of " + IntegerText(MaxPartnersLimit) +
-                    ". Decrease the former",
-                ColourRed);
-        LogLine(ui, "  in the .RUN file, or increase the latter in the source file (if available).",
-                ColourRed);
-        ok = false;
-    }
-    // Values read after a format error are zeros, not the user's: judge them
-    // only when the whole file was read.
-    if (!in.Failed()) {
-        if (run.MaxPartners < 1) {
-            LogError(ui, ParameterError + " (No. of partners below 1)");
-            ok = false;
-        }
-        if (!(run.InitialTimestep > 0.0)) {
-            LogError(ui, ParameterError + " (timestep not above 0)");
-            ok = false;
-        }
-        if (run.PartnerUpdateInterval < 1) {
-            LogError(ui, ParameterError + " (update interval below 1)");
-            ok = false;
-        }
-        if (!(altitudeDegrees > 0.0 && altitudeDegrees < 180.0)) {
-            LogError(ui, ParameterError + " (altitude not between 0 and 180 degrees)");
-            ok = false;
-        }
-    }
-    return ok;
+    ShowReaderMessages(ui, messages.subspan(read.SummaryAt));
+    return read.Ok;
 }
 
 bool PrintSimulationSummary(SimulationState& s, std::int32_t atomCount) {
@@ -181,13 +80,14 @@ bool PrintSimulationSummary(SimulationState& s, std::int32_t atomCount) {
     switch (run.SampleMode) {
         case 1: LogLine(ui, "  Sampling at termination", ColourBlue); break;
         case 2:
-            LogLine(ui,
-                    "  Sampling periodically (every " + period +
-                        " timesteps) but not at termination",
-                    ColourBlue);
+            LogLine(
+                ui,
+                "  Sampling periodically (every " + period + " timesteps) but not at termination",
+                ColourBlue);
             break;
         case 3:
-            LogLine(ui, "  Sampling periodically (every " + period + " timesteps) and at termination",
+            LogLine(ui,
+                    "  Sampling periodically (every " + period + " timesteps) and at termination",
                     ColourBlue);
             break;
         default: break;
@@ -204,8 +104,7 @@ bool PrintSimulationSummary(SimulationState& s, std::int32_t atomCount) {
     LogLine(ui, "  General parameters: ", ColourBlack);
     LogLine(ui,
             "   - Calculations will start with " +
-                FormatRealDecimals(4, run.InitialTimestep * FemtosecondsPerSecond) +
-                " fs timestep",
+                FormatRealDecimals(4, run.InitialTimestep * FemtosecondsPerSecond) + " fs timestep",
             ColourBlack);
     LogLine(ui,
             "   - Time before termination tests begin: " +

@@ -1,4 +1,5 @@
-// Run file (*.run) and the simulation summary that follows it.
+// The job's reading of the run file (*.run) and the simulation summary
+// that follows it.
 #pragma once
 
 #include <cstdint>

@@ -23,7 +23,7 @@
 #include "core/run_records.h"
 #include "core/trajectory_state.h"
 #include "core/units.h"
-#include "job/file_sets.h"
+#include "io/file_sets.h"
 #include "job/program.h"
 #include "output/output_state.h"
 

@@ -16,7 +16,7 @@
 
 #include <QDialog>
 
-#include "job/file_sets.h"
+#include "io/file_sets.h"
 #include "ui/ui_services.h"
 
 class QLabel;

@@ -29,7 +29,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "job/file_sets.h"
+#include "io/file_sets.h"
 #include "job/program.h"
 #include "job/user_interface.h"
 #include "ui/ui_services.h"

@@ -192,5 +192,36 @@ TEST(InputFile, RawTokensNeverFailAndBlankTailsAreTheEnd) {
     EXPECT_TRUE(in.AtEnd());
 }
 
+TEST(InputFile, FirstFailureKeepsItsPhysicalLineAndField) {
+    struct Case {
+        const char* Text;
+        std::int32_t Line;
+        const char* Field;
+    };
+    // Every kind of line end counts once; blank lines count too.
+    const Case cases[] = {
+        {"1\r\n2\r\nx 4\r\n", 3, "c"},
+        {"1\r2\r\r3 4x", 4, "d"},
+        {"1\n\n2\n3\n4\n", 0, ""},  // no failure
+        {"1 2 3.5 4 5\n", 1, "c"},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        InputFile in(dir.Write("a.txt", c.Text));
+        in.ReadInteger("a");
+        in.ReadInteger("b");
+        in.ReadInteger("c");
+        in.ReadInteger("d");
+        in.ReadInteger("e");  // a later failure does not replace the first
+        const ReadFailure& f = in.FirstFailure();
+        EXPECT_EQ(f.Failed, c.Line != 0) << c.Text;
+        EXPECT_EQ(f.Line, c.Line) << c.Text;
+        EXPECT_STREQ(f.Field, c.Field) << c.Text;
+    }
+    InputFile missing(dir.File("missing.txt"));
+    EXPECT_TRUE(missing.FirstFailure().Failed);
+    EXPECT_EQ(missing.FirstFailure().Line, 0);
+}
+
 }  // namespace
 }  // namespace vantrel

@@ -164,29 +164,6 @@ TEST_F(BatchFixture, BlankLineAfterTheLastItemReadsAsAnItemWithoutFiles) {
     EXPECT_EQ(Ui.Texts(UiCall::ErrorBox).size(), 1u);
 }
 
-TEST_F(BatchFixture, LastLineWithoutLineEndAndCrLfOrCrEndsAreAllRead) {
-    const ItemFiles a = WriteInputs(Dir, "a");
-    std::string crlf = ItemText("crlf", a, "a", "\r\n");
-    std::string cr = ItemText("cr", a, "a", "\r");
-    cr.pop_back();  // the very last line has no end
-    const BatchResult result = Run(crlf + cr);
-    EXPECT_EQ(result.End, BatchEnd::EndOfFile);
-    ASSERT_EQ(Jobs.Seen.size(), 2u);
-    EXPECT_EQ(Jobs.Seen[1].Inputs.Projectile, a.Prj);
-    EXPECT_EQ(Jobs.Seen[1].Outputs.InelasticEvents, "a-ev.dat");
-    EXPECT_EQ(Hooks[5], "Vantrel 1.0 (batch item #2 cr)");
-}
-
-TEST_F(BatchFixture, LongLinesAreCutTo255CharactersAndTheRestSkipped) {
-    const ItemFiles a = WriteInputs(Dir, "a");
-    const std::string title(300, 't');
-    Run(ItemText(title, a, "a"));
-    ASSERT_EQ(Hooks.size(), 5u);
-    EXPECT_EQ(Hooks[2], BatchItemCaption(1, std::string(255, 't')));
-    ASSERT_EQ(Jobs.Seen.size(), 1u);
-    EXPECT_EQ(Jobs.Seen[0].Inputs.Projectile, a.Prj);  // the next line is intact
-}
-
 TEST_F(BatchFixture, NamesAreUsedAsWritten) {
     // Relative names stay relative: the job opens them against the current
     // directory, which is where they are here.

@@ -9,7 +9,7 @@
 #include "core/screening.h"
 #include "core/units.h"
 #include "core/verlet.h"
-#include "job/model_file.h"
+#include "core/potential_tables.h"
 
 namespace vantrel::testing {
 

@@ -14,7 +14,7 @@
 #include <QPainter>
 #include <QTimer>
 
-#include "job/file_sets.h"
+#include "io/file_sets.h"
 #include "job/state.h"
 #include "tests/support/recording_ui.h"
 #include "tests/ui/screenshots/window_picture.h"

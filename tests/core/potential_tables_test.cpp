@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "job/state_views.h"
-#include "job/model_file.h"
-#include "io/model_file_writer.h"
 #include "core/potential_forms.h"
+#include "core/potential_tables.h"
+#include "core/table_lookup.h"
+#include "io/model_file_writer.h"
 #include "tests/support/test_job.h"
 
 namespace vantrel {
@@ -209,6 +209,40 @@ TEST(PotentialTables, DensityKeepsItsPrecisionOutToTheCutoff) {
         }
         EXPECT_LT(worst, 3e-7) << c.Name;
     }
+}
+
+// Screening lengths by code (universal, Lindhard, Firsov) and factor, for Ar
+// on a Cu target and on a Cu-Ag target (a type-B projectile pairs AB with
+// atom 1), and the records' exponents C_k / a.
+TEST(ScreeningLengths, FollowTheFormulasAndThePairSpecies) {
+    const auto length = [](int code, double a, double b) {
+        if (code == 0) return 4.685e-11 / (std::pow(a, 0.23) + std::pow(b, 0.23));
+        if (code == 1) return 4.685e-11 / std::sqrt(std::pow(a, 2.0 / 3) + std::pow(b, 2.0 / 3));
+        return 4.685e-11 / std::pow(std::sqrt(a) + std::sqrt(b), 2.0 / 3);
+    };
+    const double constants[7] = {0.2016, 0.4029, 0.9423, 3.2, 0.3, 1.2, 6.0};
+    for (int code : {0, 1, 2})
+        for (double f : {1.0, 0.8})
+            for (int zn : {29, 47})
+                for (bool projectileIsB : {false, true}) {
+                    ModelParameters m;
+                    m.ProjectileScreeningCode = m.TargetScreeningCode = code;
+                    m.ProjectileScreeningFactor = m.TargetScreeningFactor = f;
+                    ASSERT_TRUE(ComputeScreeningLengths(m, {18, 29, zn, projectileIsB}).Ok());
+                    FillScreeningRecords(m);
+                    const PairValues& p = m.ProjectileScreeningLength;
+                    const PairValues& t = m.TargetScreeningLength;
+                    EXPECT_DOUBLE_EQ(p[AA], f * length(code, 18, 29));
+                    EXPECT_DOUBLE_EQ(p[BB], f * length(code, 18, zn));
+                    EXPECT_DOUBLE_EQ(p[AB], f * length(code, 18, projectileIsB ? 29 : zn));
+                    EXPECT_DOUBLE_EQ(t[AA], f * length(code, 29, 29));
+                    EXPECT_DOUBLE_EQ(t[BB], f * length(code, zn, zn));
+                    EXPECT_DOUBLE_EQ(t[AB], f * length(code, 29, zn));
+                    for (int k = 0; k < 7; ++k) {
+                        EXPECT_NEAR(m.ProjectileScreening[AB].Exponent[k] * p[AB], constants[k], 1e-12);
+                        EXPECT_NEAR(m.TargetScreening[BB].Exponent[k] * t[BB], constants[k], 1e-12);
+                    }
+                }
 }
 
 }  // namespace

@@ -1,0 +1,35 @@
+// Model file (*.mdl): the interatomic potential of a job and the physical
+// settings of the target material.
+#pragma once
+
+#include <string_view>
+
+#include "core/model_parameters.h"
+#include "io/reader_messages.h"
+
+namespace vantrel {
+
+enum class ModelFileStatus {
+    Read,
+    CannotOpen,          // "  Cannot open <name> ...Aborting" (red line)
+    SwitchingRadiusBad,  // switching on and not r_c > r_sw > r_hi: the reader stopped there
+    FormatError,         // a value did not convert: "Format error in <name>."
+};
+
+struct ModelFileRead {
+    // The values in SI units (radii, energies) with NBodyActive; the derived
+    // screening values are the model set-up's.
+    ModelParameters Model;
+    ModelFileStatus Status = ModelFileStatus::CannotOpen;
+    // Lines 1 to 19 were read without a failure, so the mass of line 19 can
+    // be compared with the target's.
+    bool MassReadable = false;
+    ReadFailure Failure;
+    // The one message of a status other than Read.  A format error is told
+    // only after the model's report lines.
+    ReaderMessages Messages;
+};
+
+ModelFileRead ParseModelFile(std::string_view name);
+
+}  // namespace vantrel
