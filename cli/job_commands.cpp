@@ -18,6 +18,7 @@
 
 #include "cli/commands.h"
 #include "cli/runner_ui.h"
+#include "core/file_handle.h"
 #include "job/batch.h"
 #include "job/log.h"
 #include "core/number_text.h"
@@ -40,12 +41,6 @@ AnswerPolicy PolicyFor(AnswerChoice choice) {
     }
     return AnswerPolicy::AskOnTerminal;
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const {
-        if (file) std::fclose(file);
-    }
-};
 
 // Everything one invocation of `run` or `batch` holds: the interface, the
 // program's values, the run limit the jobs read, and what Ctrl-C has done.
@@ -123,7 +118,7 @@ private:
     RunnerUserInterface ui_;
     ProgramContext program_;
     JobLimits limits_;
-    std::unique_ptr<std::FILE, FileCloser> log_;
+    FileHandle log_;
 };
 
 // The desktop program runs a job only when these files are there; so does

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core/potential_forms.h"
+#include "core/potential_tables.h"
 #include "core/screening.h"
 
 namespace vantrel {
@@ -42,12 +43,6 @@ void Displace(ParticleTable& p, std::int32_t i, std::int32_t j, const PairAxis& 
     p.X[j] -= shareJ * d.X;
     p.Y[j] -= shareJ * d.Y;
     p.Z[j] -= shareJ * d.Z;
-}
-
-// rho(r) of pair class t at r_hi < r <= r_c: the switched density function,
-// the value the density tables hold (unscaled).
-double PairDensity(const ModelParameters& m, PairType t, double r) {
-    return Switching(SwitchingRangeOf(m), r) * DensityFunction(PairParametersOf(m, t), r);
 }
 
 }  // namespace
@@ -91,7 +86,7 @@ double PairPotentialEnergy(const CollisionModel& model, std::int32_t i, std::int
     // the pair's density: the slope the force tables carry.
     const double q = v.EmbeddingFactor[i] + v.EmbeddingFactor[j];
     return Switching(SwitchingRangeOf(m), r) * PairPotential(PairParametersOf(m, t), r) -
-           q * PairDensity(m, t, r);
+           q * ExactDensity(m, t, r);
 }
 
 namespace {

@@ -8,6 +8,8 @@
 // uses it, so that a new caller picks the right one instead of adding another.
 #pragma once
 
+#include <numbers>
+
 namespace vantrel {
 
 // Lengths, times, masses.
@@ -23,7 +25,10 @@ inline constexpr double KilogramsPerAmu = 1.66053e-27;
 // file prints with 6.241449214576e18.  Mixing them would change stored texts.
 inline constexpr double JoulesPerEvInput = 1.602192e-19;     // readers
 inline constexpr double EvPerJoule = 6.241449214576031e18;    // reports and log lines
-inline constexpr double JoulesPerEvFilter = 1.60219e-19;      // output filters, expressions
+inline constexpr double JoulesPerEvFilter = 1.60219e-19;      // output filters
+// The expression language's EP: the same decimal, read in extended precision
+// like every value of that language (not the double above widened).
+inline constexpr long double JoulesPerEvExpression = 1.60219e-19L;
 inline constexpr double EvPerJouleEvents = 6.241449214576e18;  // events-file columns
 // Force differences in eV/A, for the table precision check: EvPerJoule / 1e10.
 inline constexpr double EvPerAngstromPerNewton = 6.241449214576030838e8;
@@ -42,6 +47,12 @@ inline constexpr double BoltzmannConstant = 1.38066e-23;
 // Three times it (J/K), as the cooling model's temperature T = 2 KE / (3 k_B N)
 // has always used it; not the double nearest to 3 BoltzmannConstant.
 inline constexpr double ThreeBoltzmann = 4.14198e-23;
+
+// Angles.  The run file's beam directions convert with 360 / 2 pi; the
+// expression language's DEG-valued variables have always used the rounded
+// long double 57.29577951, and stored selections depend on it.
+inline constexpr double DegreesPerRadian = 360.0 / (2.0 * std::numbers::pi);
+inline constexpr long double DegreesPerRadianExpression = 57.29577951L;
 
 // 0.4685 A, the Bohr radius times 0.8853: the prefactor of every screening
 // length, of the Oen-Robinson exponent as of the screened repulsion (m).

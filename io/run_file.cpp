@@ -36,7 +36,7 @@ namespace vantrel {
 namespace {
 
 constexpr double RadiansPerDegree = 2.0 * std::numbers::pi / 360.0;
-constexpr std::uint32_t HighestSampleMode = 3;
+constexpr std::uint32_t HighestSampleMode = SampleModeLast;
 
 void AddError(ReaderMessages& messages, const std::string& text) {
     messages.push_back(ErrorLine("  ++++ Error ++++"));

@@ -16,7 +16,6 @@ namespace vantrel {
 
 namespace {
 
-constexpr double DegreesPerRadian = 360.0 / (2.0 * std::numbers::pi);
 
 // Summary line of each output selection mode 0..7; mode 8 adds the condition.
 constexpr const char* SelectionLines[] = {
@@ -61,7 +60,7 @@ bool ReadRunFile(SimulationState& s, std::string_view name) {
         CompileSelectionExpression(s.Output.Selection, run.SelectionExpression);
     }
     LogLine(ui, "  SIMULATION PARAMETERS", ColourBlack);
-    LogLine(ui, run.SampleMode == 0 ? "  No dynamics vars. output specified." : selectionLine,
+    LogLine(ui, run.SampleMode == SampleNone ? "  No dynamics vars. output specified." : selectionLine,
             ColourBlue);
 
     ShowReaderMessages(ui, messages.subspan(read.SummaryAt));

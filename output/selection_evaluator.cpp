@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "core/geometry.h"
+#include "core/units.h"
 #include "core/number_text.h"
 #include "output/selection_parse.h"
 #include "output/selection_program.h"
@@ -19,15 +20,13 @@ constexpr std::size_t CaretLineLimit = 110;
 // The caret line is shifted this far left once it would need more blanks.
 constexpr std::int32_t CaretShift = 55;
 
-constexpr long double DegreesPerRadian = 57.29577951L;
 constexpr long double Log10OfE = 0.4342944819L;
-constexpr long double JoulesPerEvExpression = 1.60219e-19L;
 // Longest power of a negative base computed as a product of factors.
 constexpr std::int32_t LongestFactorProduct = 1024;
 
 constexpr long double Undefined = std::numeric_limits<long double>::quiet_NaN();
 
-void ShowError(const SelectionErrorReport& report, std::string_view text, std::int32_t position) {
+void SendError(const SelectionErrorReport& report, std::string_view text, std::int32_t position) {
     report.Sink.ExpressionError(ExpressionErrorText(text, report.Expression, position));
 }
 
@@ -186,10 +185,10 @@ long double SelectionVariableValue(SelectionVariable variable, const SelectionVa
             // lateral momentum, so a particle along the normal has ALT 0.
             const long double lateral = std::sqrt(px * px + py * py);
             const long double alt = lateral == 0 ? 0 : std::atan(pz / lateral);
-            return variable == SelectionVariable::ALT ? alt : alt * DegreesPerRadian;
+            return variable == SelectionVariable::ALT ? alt : alt * DegreesPerRadianExpression;
         }
         case SelectionVariable::PHI: return FullCircleAngle(v.PX, v.PY);
-        case SelectionVariable::PHID: return FullCircleAngle(v.PX, v.PY) * DegreesPerRadian;
+        case SelectionVariable::PHID: return FullCircleAngle(v.PX, v.PY) * DegreesPerRadianExpression;
         case SelectionVariable::PI: return std::numbers::pi_v<long double>;
         case SelectionVariable::EP: return JoulesPerEvExpression;
         case SelectionVariable::RW: return v.Index;
@@ -204,7 +203,7 @@ void ExecuteOp(const SelectionOp& op, const SelectionVariables& v, SelectionMach
     const int operands = Operands(op.Code);
     if (stack.size() < static_cast<std::size_t>(operands)) return;  // cannot happen for a parsed text
     auto mathError = [&](std::string_view text) {
-        ShowError(report, text, op.Position);
+        SendError(report, text, op.Position);
         m.Error = true;
     };
     switch (op.Code) {
@@ -295,7 +294,7 @@ void SelectionParse::Emit(SelectionOpCode code, std::int32_t argument, long doub
 }
 
 void SelectionParse::ReportError(std::string_view text) {
-    ShowError(Report, text, Scanner.Consumed());
+    SendError(Report, text, Scanner.Consumed());
     SyntaxError = true;
     Machine.Error = true;
 }
