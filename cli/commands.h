@@ -11,7 +11,7 @@
 
 #include "cli/arguments.h"
 #include "job/program.h"
-#include "job/state.h"
+#include "io/file_sets.h"
 
 namespace vantrel::cli {
 

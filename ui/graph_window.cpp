@@ -17,7 +17,8 @@
 #include <QToolBar>
 
 #include "core/number_text.h"
-#include "job/state.h"
+#include "core/particles.h"
+#include "core/units.h"
 
 namespace vantrel {
 
