@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/option_names.h"
+#include "job/option_names.h"
 #include "job/console_ui.h"
 #include "job/log.h"
 #include "core/options.h"

@@ -95,6 +95,19 @@ static_assert(offsetof(SimulationOptions, IgnoreTargetForces) == 35);
 static_assert(offsetof(SimulationOptions, SelfBombard) == 36);
 static_assert(offsetof(SimulationOptions, UseImagePotential) == 37);
 
+// Options added beside the 40-byte block.  They are never part of the
+// configuration record (a companion file holds them, job/options_file.h),
+// and each one's default is the behaviour jobs had before it existed, so a
+// job with all of them at their defaults writes the very same files.
+struct ExtendedOptions {
+    // Re-seed the random generator at the start of every run from the job's
+    // seed and the run number (RunStreamSeed), so that a run draws the same
+    // numbers whichever process, slice or order runs it.
+    bool PerRunStreams = false;
+
+    friend bool operator==(const ExtendedOptions&, const ExtendedOptions&) = default;
+};
+
 // True when any of UseLSS, UseOR, UseST, UseCooling, UseImagePotential is set.
 inline bool InelasticModelsInUse(const SimulationOptions& o) {
     return o.UseLSS || o.UseOR || o.UseST || o.UseCooling || o.UseImagePotential;

@@ -23,4 +23,13 @@ struct RandomGenerator {
 // A seed from the system clock, for a RandomSeed of 0.
 std::uint32_t ClockSeed();
 
+// The generator's state at the start of run runNumber of a job seeded with
+// jobSeed, when every run has a stream of its own: the 64-bit word
+// (jobSeed << 32) | runNumber through the SplitMix64 finaliser (two
+// multiply-xorshift rounds, every input bit reaching every output bit), its
+// upper half taken.  Neighbouring runs and neighbouring seeds thus start far
+// apart in the generator's cycle.  A zero result (one input in 2^32) is
+// replaced by 0x9E3779B9, so the state is never zero.
+std::uint32_t RunStreamSeed(std::uint32_t jobSeed, std::int32_t runNumber);
+
 }  // namespace vantrel

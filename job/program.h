@@ -42,6 +42,7 @@ struct ProgramContext {
 
     // Option block and its companion values.
     SimulationOptions Options;
+    ExtendedOptions Extended;  // beside the block, never in the configuration record
     double GraphScale = SpatialGraphScale;
     std::int32_t RunOffset = 0;
     std::int32_t RandomSeed = 1;

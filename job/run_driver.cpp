@@ -1,9 +1,11 @@
 #include "job/run_driver.h"
 
 #include <cfenv>
+#include <string>
 
 #include "job/log.h"
 #include "core/number_text.h"
+#include "core/random.h"
 #include "job/trajectory.h"
 #include "job/verlet.h"
 #include "job/impact_file.h"
@@ -50,6 +52,15 @@ bool AlgorithmSupported(SimulationState& s) {
     return false;
 }
 
+// With per-run random streams every run starts from the same program state,
+// whichever runs came before it in this process: the generator seeded for
+// its run number, the cooling report count and the report toggle fresh.
+void StartRunStream(SimulationState& s) {
+    s.Program.Random.Seed(RunStreamSeed(s.JobSeed, s.RunNumber()));
+    s.Program.CoolingReportCounter = 0;
+    s.Program.FinalReportToggle = false;
+}
+
 }  // namespace
 
 JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
@@ -90,6 +101,13 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
         return JobOutcome::Declined;
     }
 
+    if (program.Extended.PerRunStreams) {
+        s.JobSeed = program.RandomSeed != 0 ? static_cast<std::uint32_t>(program.RandomSeed)
+                                            : ClockSeed();
+        LogLine(ui, "  Random streams per run, job seed: " + std::to_string(s.JobSeed),
+                ColourBlack);
+    }
+
     AllocateParticleTable(s, atomCount);
     s.Particles.InitialFlags[0] = static_cast<std::uint32_t>(s.Projectile.FlagWord);
     FillPlotSnapshot(s);
@@ -113,6 +131,7 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
         ui.PlotReset();
         LogLine(ui, "  Run count: " + IntegerText(s.RunNumber()), ColourMagenta);
         const bool pointRead = impacts.ReadPoint(s.Impact);
+        if (program.Extended.PerRunStreams) StartRunStream(s);
         if (!dynamicalFileReady || !pointRead || !SetUpTarget(s) ||
             !InitialiseVelocities(s, s.Projectile.Energy)) {
             ShowError(ui, "General initialisation error (or aborted by user).");

@@ -80,6 +80,9 @@ struct SimulationState {
     std::int32_t RunOffsetCopy = 0;
     bool BatchMode = false;
     std::int32_t RunNumber() const { return RunCounter + RunOffsetCopy; }
+    // With per-run random streams: the seed every run's stream derives from
+    // (RandomSeed, or the clock's when that is 0).
+    std::uint32_t JobSeed = 0;
 
     // Energy bookkeeping (J unless noted).
     double LssLoss = 0, OrLoss = 0, StLoss = 0;

@@ -64,8 +64,11 @@ bool ReadTargetFile(SimulationState& s) {
     // The model file is read as though only atom 1 were known: its species
     // B is the last atom as counted.
     p.AtomicNumber[n] = s.LastAtomicNumber;
+    // Seeded once per job here, unless every run has a stream of its own
+    // (the run driver seeds those).
     const std::int32_t seed = s.Program.RandomSeed;
-    s.Program.Random.Seed(seed != 0 ? static_cast<std::uint32_t>(seed) : ClockSeed());
+    if (!s.Program.Extended.PerRunStreams)
+        s.Program.Random.Seed(seed != 0 ? static_cast<std::uint32_t>(seed) : ClockSeed());
 
     const TargetFileRead read = ParseTargetFile(s.Inputs.Target, n);
     if (read.Status == TargetFileStatus::FirstLineUnreadable) {

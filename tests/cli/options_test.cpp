@@ -5,7 +5,7 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
-#include "cli/option_names.h"
+#include "job/option_names.h"
 #include "core/options.h"
 #include "tests/cli/cli_test_support.h"
 #include "tests/support/recording_ui.h"
@@ -47,6 +47,7 @@ const std::vector<std::string> DefaultListing = {
     "GraphScale = 1e+11",
     "RunOffset = 0",
     "RandomSeed = 1",
+    "PerRunStreams = false",
 };
 
 std::string Joined(const std::vector<std::string>& lines) {
@@ -99,7 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SetCase{"NeighbourSearch=True", "NeighbourSearch = true"},
                       SetCase{"RunOffset=-10000000", "RunOffset = -10000000"},
                       SetCase{"RandomSeed=+4711", "RandomSeed = 4711"},
-                      SetCase{"UseImagePotential=1", "UseImagePotential = true"}),
+                      SetCase{"UseImagePotential=1", "UseImagePotential = true"},
+                      SetCase{"PerRunStreams=true", "PerRunStreams = true"}),
     [](const ::testing::TestParamInfo<SetCase>& info) {
         std::string name = info.param.Assignment;
         for (char& c : name)
@@ -139,6 +141,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadSetCase{"uselss=1", "unknown option name: 'uselss' (did you mean UseLSS?)"},
         BadSetCase{"Speed=3", "unknown option name: 'Speed'"},
+        BadSetCase{"perrunstreams=1", "unknown option name: 'perrunstreams' (did you mean PerRunStreams?)"},
+        BadSetCase{"PerRunStreams=2", "bad value for PerRunStreams: '2' (0, 1, true or false)"},
         BadSetCase{"Reserved1=0", "unknown option name: 'Reserved1'"},
         BadSetCase{"UseLSS", "--set wants NAME=VALUE, not 'UseLSS'"},
         BadSetCase{"=1", "--set wants NAME=VALUE, not '=1'"},

@@ -41,5 +41,19 @@ TEST(RandomGenerator, SameSeedRepeats) {
     for (int k = 0; k < 100; ++k) ASSERT_EQ(a.Uniform(), b.Uniform());
 }
 
+// The per-run stream seeds, worked out independently from the documented
+// mixing function; (0, 0) mixes to zero and takes the replacement.
+TEST(RunStreamSeed, FollowsTheDocumentedMixAndIsNeverZero) {
+    struct Case {
+        std::uint32_t Seed;
+        std::int32_t Run;
+        std::uint32_t Expected;
+    };
+    for (const Case& c : {Case{1, 1, 0x106e11b2u}, Case{1, 2, 0xf2c6924eu},
+                          Case{2, 1, 0xc72c0d73u}, Case{0, 0, 0x9e3779b9u},
+                          Case{0xFFFFFFFFu, -1, 0xb4d055fcu}})
+        EXPECT_EQ(RunStreamSeed(c.Seed, c.Run), c.Expected) << c.Seed << " " << c.Run;
+}
+
 }  // namespace
 }  // namespace vantrel

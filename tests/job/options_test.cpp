@@ -109,6 +109,42 @@ TEST(Options, SaveWritesFortyBytesAndLoadReproducesThem) {
     EXPECT_TRUE(ui.Texts(UiCall::ErrorBox).empty());
 }
 
+// The options beside the block go to the companion file only when one of
+// them is set (or the companion is already there), and come back with the
+// block; a bad companion line refuses the whole load.
+TEST(Options, CompanionFileHoldsTheOptionsBesideTheBlock) {
+    TempDir dir;
+    RecordingUserInterface ui;
+    ProgramContext program(ui);
+    program.ConfigFilePath = dir.File("job.cfg");
+    const std::string companion = dir.File("job.options");
+    EXPECT_EQ(ExtendedOptionsPath(program.ConfigFilePath), companion);
+    EXPECT_EQ(ExtendedOptionsPath("a.b/vantrel"), "a.b/vantrel.options");
+
+    ASSERT_TRUE(SaveOptionsFile(program));
+    EXPECT_FALSE(std::filesystem::exists(companion));  // defaults: the folder as before
+
+    program.Extended.PerRunStreams = true;
+    ASSERT_TRUE(SaveOptionsFile(program));
+    EXPECT_EQ(testing::ReadFileBytes(companion), "PerRunStreams = true\n");
+    ProgramContext other(ui);
+    ASSERT_TRUE(LoadOptionsFile(other, program.ConfigFilePath));
+    EXPECT_TRUE(other.Extended.PerRunStreams);
+
+    program.Extended.PerRunStreams = false;  // an existing companion is kept up to date
+    ASSERT_TRUE(SaveOptionsFile(program));
+    EXPECT_EQ(testing::ReadFileBytes(companion), "PerRunStreams = false\n");
+
+    dir.Write("job.options", "# comment\n\nPerRunStreams = maybe\n");
+    other.Options.UseOR = true;
+    EXPECT_FALSE(LoadOptionsFile(other, program.ConfigFilePath));
+    EXPECT_TRUE(other.Options.UseOR && other.Extended.PerRunStreams);  // unchanged
+    EXPECT_EQ(ui.Texts(UiCall::ErrorBox),
+              std::vector<std::string>{"Error reading options from " + companion +
+                                       ", line 3: bad value for PerRunStreams: 'maybe' (0, 1, "
+                                       "true or false)."});
+}
+
 TEST(Options, StartUpLoadsOnlyWhenTheFileAsksForIt) {
     TempDir dir;
     RecordingUserInterface ui;

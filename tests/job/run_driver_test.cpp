@@ -344,6 +344,42 @@ TEST(RunDriver, FixedSeedRepeatsBitForBit) {
     EXPECT_EQ(first, second);
 }
 
+// With per-run streams, run 3 of a three-run job and run 3 alone (the impact
+// file's first two lines skipped) write the same records, even after other
+// jobs in the same program; without them the slice draws other numbers.
+TEST(RunDriver, PerRunStreamsMakeASliceRepeatItsRunsOfTheWholeJob) {
+    JobFiles job = FiveImpacts();
+    job.Impacts.resize(3);
+    job.SampleMode = 1;
+    job.MaxTimeFs = 10;
+    for (const bool streams : {true, false}) {
+        JobRun whole, slice;
+        std::vector<ParticleSample> records[2];
+        int k = 0;
+        for (JobRun* run : {&whole, &slice}) {
+            run->Program.RandomSeed = 4711;
+            run->Program.Options.HotTarget = true;
+            run->Program.Extended.PerRunStreams = streams;
+            if (run == &slice) {
+                run->Run(FiveImpacts());  // leaves the generator and counters elsewhere
+                run->Program.RunOffset = 2;
+            }
+            ASSERT_EQ(run->Run(job), JobOutcome::Completed);
+            for (const ParticleSample& r : run->Records(run->Outputs.DynamicalVariables))
+                if (r.RunNumber == 3) records[k].push_back(r);
+            ++k;
+        }
+        ASSERT_FALSE(records[0].empty());
+        const bool same = records[0].size() == records[1].size() &&
+                          std::equal(records[0].begin(), records[0].end(), records[1].begin(),
+                                     [](const ParticleSample& a, const ParticleSample& b) {
+                                         return EncodeSample(a) == EncodeSample(b);
+                                     });
+        EXPECT_EQ(same, streams);
+        EXPECT_EQ(whole.Count("  Random streams per run, job seed: 4711"), streams ? 1 : 0);
+    }
+}
+
 // Two target atoms on one site: the unguarded first force evaluation divides
 // by zero, and the job ends with its red line instead of running on with
 // forces that are not numbers.

@@ -1,9 +1,9 @@
-#include "cli/option_names.h"
+#include "job/option_names.h"
 
 #include <charconv>
 #include <cstdint>
 
-namespace vantrel::cli {
+namespace vantrel {
 
 namespace {
 
@@ -50,6 +50,23 @@ constexpr BooleanField BooleanFields[] = {
     {"UseImagePotential", &SimulationOptions::UseImagePotential},
 };
 
+// The options beside the block, listed after the companion values in this
+// order.  A new one gets a row here and a field in ExtendedOptions.
+struct ExtendedBooleanField {
+    const char* Name;
+    bool ExtendedOptions::*Field;
+};
+
+constexpr ExtendedBooleanField ExtendedBooleanFields[] = {
+    {"PerRunStreams", &ExtendedOptions::PerRunStreams},
+};
+
+const ExtendedBooleanField* FindExtendedBoolean(std::string_view name) {
+    for (const ExtendedBooleanField& f : ExtendedBooleanFields)
+        if (name == f.Name) return &f;
+    return nullptr;
+}
+
 // Range of the dialog's "Random seed" and "Run counter offset" fields.
 constexpr std::int32_t CompanionLimit = 10000000;
 
@@ -92,6 +109,8 @@ std::string CaseSuggestion(std::string_view name) {
         if (EqualIgnoringCase(name, known)) return known;
     for (const char* known : {"RunOffset", "RandomSeed", "GraphScale"})
         if (EqualIgnoringCase(name, known)) return known;
+    for (const ExtendedBooleanField& f : ExtendedBooleanFields)
+        if (EqualIgnoringCase(name, f.Name)) return f.Name;
     return {};
 }
 
@@ -158,6 +177,16 @@ bool SetOptionByName(ProgramContext& program, std::string_view name, std::string
         program.Options.*(f->Field) = flag;
         return true;
     }
+    if (const ExtendedBooleanField* f = FindExtendedBoolean(name)) {
+        bool flag = false;
+        if (!ParseBoolean(value, flag)) {
+            error = "bad value for " + std::string(name) + ": '" + std::string(value) +
+                    "' (0, 1, true or false)";
+            return false;
+        }
+        program.Extended.*(f->Field) = flag;
+        return true;
+    }
     if (name == "RunOffset")
         return SetRangedInteger(name, value, -CompanionLimit, CompanionLimit, program.RunOffset,
                                 error);
@@ -198,7 +227,18 @@ std::vector<std::string> OptionLines(const ProgramContext& program) {
     lines.push_back("GraphScale = " + ShortestReal(program.GraphScale));
     lines.push_back("RunOffset = " + std::to_string(program.RunOffset));
     lines.push_back("RandomSeed = " + std::to_string(program.RandomSeed));
+    std::vector<std::string> extended = ExtendedOptionLines(program.Extended);
+    lines.insert(lines.end(), extended.begin(), extended.end());
     return lines;
 }
 
-}  // namespace vantrel::cli
+std::vector<std::string> ExtendedOptionLines(const ExtendedOptions& options) {
+    std::vector<std::string> lines;
+    for (const ExtendedBooleanField& f : ExtendedBooleanFields)
+        lines.push_back(std::string(f.Name) + " = " + (options.*(f.Field) ? "true" : "false"));
+    return lines;
+}
+
+bool IsExtendedOptionName(std::string_view name) { return FindExtendedBoolean(name) != nullptr; }
+
+}  // namespace vantrel

@@ -1,6 +1,7 @@
-// The option block by name: every SimulationOptions field and the companion
-// values under their code names, for `--set NAME=VALUE` and the `options`
-// listing of the headless runner.
+// The options by name: every SimulationOptions field, the companion values
+// and the options beside the block under their code names, for `--set
+// NAME=VALUE`, the `options` listing of the headless runner and the
+// companion file of the configuration file.
 #pragma once
 
 #include <string>
@@ -9,7 +10,7 @@
 
 #include "job/program.h"
 
-namespace vantrel::cli {
+namespace vantrel {
 
 // Sets one option by its code name (exact spelling, as in the listing).
 // Integers are decimal and must lie in the range the options dialog allows;
@@ -24,8 +25,16 @@ bool SetOptionAssignment(ProgramContext& program, std::string_view assignment,
                          std::string& error);
 
 // "NAME = VALUE" lines: the 40-byte block in its stored order (reserved bytes
-// left out), then GraphScale, RunOffset and RandomSeed.  Booleans as
+// left out), then GraphScale, RunOffset and RandomSeed, then the options
+// beside the block (ExtendedOptionLines).  Booleans as
 // true/false, GraphScale as the shortest text that reads back exactly.
 std::vector<std::string> OptionLines(const ProgramContext& program);
 
-}  // namespace vantrel::cli
+// "NAME = VALUE" lines of the options beside the block, in their listing order:
+// the listing's tail and the companion file's contents.
+std::vector<std::string> ExtendedOptionLines(const ExtendedOptions& options);
+
+// True for the code name of an option beside the block.
+bool IsExtendedOptionName(std::string_view name);
+
+}  // namespace vantrel
