@@ -204,7 +204,7 @@ std::string ExtendedXyzFrame(std::span<const ParticleSample> frame, const Export
 std::string LammpsDumpFrame(std::span<const ParticleSample> frame, std::int64_t timestep,
                             const ExportBox& box, const ExportSpecies& species) {
     std::string text = "ITEM: TIME\n";
-    AppendReal(text, frame.empty() ? 0.0 : frame[0].Time * FemtosecondsPerSecond);
+    AppendReal(text, frame.empty() ? 0.0 : frame[0].Time * PicosecondsPerSecond);
     text += "\nITEM: TIMESTEP\n";
     AppendInteger(text, timestep);
     text += "\nITEM: NUMBER OF ATOMS\n";
@@ -222,7 +222,7 @@ std::string LammpsDumpFrame(std::span<const ParticleSample> frame, std::int64_t 
         AppendInteger(text, s.Index);
         AppendSymbol(text += ' ', species, s);
         for (double v : p.Position) AppendReal(text += ' ', v);
-        for (double v : p.Velocity) AppendReal(text += ' ', v);
+        for (double v : p.Velocity) AppendReal(text += ' ', v * FemtosecondsPerPicosecond);
         AppendReal(text += ' ', p.KineticEnergy);
         AppendInteger(text += ' ', s.RunNumber);
         text += '\n';

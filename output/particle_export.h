@@ -5,14 +5,16 @@
 // with the same run number and time, their particle indices rising.  The
 // frames of all input files are ordered by run, then time, then input order,
 // so joined slices of a job come out as one sequence.  Units: A, A/fs, eV,
-// fs, amu; the CSV can keep the records' SI values instead, to the last bit.
+// fs, amu; the dump those of LAMMPS's metal style (A, A/ps, eV, ps), so that
+// tools that read dumps read the right numbers; the CSV can keep the
+// records' SI values instead, to the last bit.
 //
 // Extended XYZ, one frame:
 //   N
 //   Lattice="Lx 0 0 0 Ly 0 0 0 Lz" Origin="x0 y0 z0" Properties=species:S:1:pos:R:3:velo:R:3:kinetic_energy:R:1:id:I:1 Time=T Run=R pbc="F F F"
 //   Cu x y z vx vy vz ke index                 (one line per particle)
 // LAMMPS dump, one frame:
-//   ITEM: TIME / T / ITEM: TIMESTEP / frame number in the file from 0 /
+//   ITEM: TIME / T (ps) / ITEM: TIMESTEP / frame number in the file from 0 /
 //   ITEM: NUMBER OF ATOMS / N / ITEM: BOX BOUNDS ff ff ff / three lo hi lines /
 //   ITEM: ATOMS id element x y z vx vy vz ke run, then one line per particle
 // The cell of both is the box around every position of the export, 1 A wider

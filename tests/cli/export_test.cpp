@@ -75,7 +75,7 @@ TEST(ExportCommand, WithoutTheJobsFilesSpeciesAreGuessedAndSaidSo) {
     EXPECT_EQ(r.Out, "5 frames (349 particle records) written to all.dump\n");
     const std::string dump = ReadFileBytes(dir.File("all.dump"));
     EXPECT_EQ(dump.substr(0, dump.find("ITEM: BOX")),
-              "ITEM: TIME\n300.1362\nITEM: TIMESTEP\n0\nITEM: NUMBER OF ATOMS\n127\n");
+              "ITEM: TIME\n0.3001362\nITEM: TIMESTEP\n0\nITEM: NUMBER OF ATOMS\n127\n");
 }
 
 struct RefusalCase {

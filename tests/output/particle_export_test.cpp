@@ -93,21 +93,21 @@ TEST(ParticleExport, EachFormatWritesTheKnownText) {
                        "1\n" + header + "Time=10 Run=2 pbc=\"F F F\"\n" +
                        "Cu 1.805 0 0.5 0 0 0.01 0.329299 1\n");
     EXPECT_EQ(dump,
-              "ITEM: TIME\n10\nITEM: TIMESTEP\n0\nITEM: NUMBER OF ATOMS\n3\n"
+              "ITEM: TIME\n0.01\nITEM: TIMESTEP\n0\nITEM: NUMBER OF ATOMS\n3\n"
               "ITEM: BOX BOUNDS ff ff ff\n-2.805 2.805\n-1 1\n-2.805 6\n"
               "ITEM: ATOMS id element x y z vx vy vz ke run\n"
-              "0 Ar 0 0 5 0 0 -0.1 20.70128 1\n"
-              "1 Cu 1.805 0 0 0.01 0 0 0.329299 1\n"
+              "0 Ar 0 0 5 0 0 -100 20.70128 1\n"
+              "1 Cu 1.805 0 0 10 0 0 0.329299 1\n"
               "2 Cu -1.805 0 -1.805 0 0 0 0 1\n"
-              "ITEM: TIME\n20\nITEM: TIMESTEP\n1\nITEM: NUMBER OF ATOMS\n2\n"
+              "ITEM: TIME\n0.02\nITEM: TIMESTEP\n1\nITEM: NUMBER OF ATOMS\n2\n"
               "ITEM: BOX BOUNDS ff ff ff\n-2.805 2.805\n-1 1\n-2.805 6\n"
               "ITEM: ATOMS id element x y z vx vy vz ke run\n"
-              "0 Ar 0 0 4 0 0 -0.1 20.70128 1\n"
-              "2 Cu -1.805 0 -1.805 0 -0.01 0 0.329299 1\n"
-              "ITEM: TIME\n10\nITEM: TIMESTEP\n2\nITEM: NUMBER OF ATOMS\n1\n"
+              "0 Ar 0 0 4 0 0 -100 20.70128 1\n"
+              "2 Cu -1.805 0 -1.805 0 -10 0 0.329299 1\n"
+              "ITEM: TIME\n0.01\nITEM: TIMESTEP\n2\nITEM: NUMBER OF ATOMS\n1\n"
               "ITEM: BOX BOUNDS ff ff ff\n-2.805 2.805\n-1 1\n-2.805 6\n"
               "ITEM: ATOMS id element x y z vx vy vz ke run\n"
-              "1 Cu 1.805 0 0.5 0 0 0.01 0.329299 2\n");
+              "1 Cu 1.805 0 0.5 0 0 10 0.329299 2\n");
     EXPECT_EQ(csv,
               "run,index,species,time_fs,x_A,y_A,z_A,vx_A_per_fs,vy_A_per_fs,vz_A_per_fs,"
               "ke_eV,mass_amu\n"
