@@ -30,7 +30,9 @@ cp examples/ar_cu100.* "$work"
 cd "$work"
 # The run file: sample mode 3 (every period and at the end), period 200
 # steps, no skipping, selection 0 (every particle).
-sed -i -e '1s/^1 /3 /' -e '2s/^0 /200 /' -e '4s/^5 /0 /' ar_cu100.run
+sed -i -e '1c 3                 sample mode: 3 every sample period and at the end' \
+       -e '2c 200               sample period (timesteps)' \
+       -e '4c 0                 output selection: 0 every particle' ar_cu100.run
 head -4 ar_cu100.run
 "$cli" run --answer yes --quiet --max-runs 1 --set RandomSeed=1 ar_cu100.prj
 "$cli" export --format extxyz --target ar_cu100.trg --projectile ar_cu100.prj -o cascade.xyz dynvars.vsk
