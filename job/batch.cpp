@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/number_text.h"
+#include "core/version.h"
 #include "io/file_names.h"
 #include "job/log.h"
 
@@ -16,7 +17,8 @@ bool StopRequested(const BatchHooks& hooks) { return hooks.StopRequested && hook
 }  // namespace
 
 std::string BatchItemCaption(std::int32_t counter, std::string_view title) {
-    return "Vantrel 1.0 (batch item #" + IntegerText(counter) + " " + std::string(title) + ")";
+    return "Vantrel " + std::string(ProgramVersion()) + " (batch item #" + IntegerText(counter) +
+           " " + std::string(title) + ")";
 }
 
 bool BatchItemInputsExist(const BatchItem& item) {

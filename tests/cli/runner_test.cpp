@@ -119,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"MissingProjectile", {"run", "--answer", "yes"},
                   "missing projectile file (PROJECTILE.prj)"},
         UsageCase{"MissingBatchFile", {"batch"}, "missing batch definition file (FILE.bdf)"},
-        UsageCase{"NoCommand", {}, "no command given (run, batch or options)"}),
+        UsageCase{"NoCommand", {}, "no command given (run, batch, options or export)"}),
     [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.Name); });
 
 TEST(Runner, HelpGoesToStandardOutputWithStatusZero) {
