@@ -656,11 +656,12 @@ void TGraph::PaintOverlay(QPainter& painter, const QSize& size) const {
     }
     const QString hName = prefix + QString::fromLatin1(names.Horizontal) + QStringLiteral(" (") + unitName + ")";
     painter.drawText(width - metrics.horizontalAdvance(hName) - 6, height - 8 - metrics.height(), hName);
-    const int top = metrics.height() + 6;  // below the time text
-    const double firstV = std::floor((origin.y() - top) / perUnit / step) * step;
+    const int top = metrics.height() + 6;           // below the time text
+    const int firstTick = top + metrics.height() + 4;  // below the axis name
+    const double firstV = std::floor((origin.y() - firstTick) / perUnit / step) * step;
     for (double value = firstV; origin.y() - value * perUnit <= height - 2 * metrics.height(); value -= step) {
         const int y = origin.y() - static_cast<int>(std::lround(value * perUnit));
-        if (y < top) continue;
+        if (y < firstTick) continue;
         painter.drawLine(0, y, 5, y);
         painter.drawText(7, y + metrics.ascent() / 2, TickText(value, step));
     }

@@ -694,6 +694,10 @@ void TMainForm::OpenHelpBrowser(int topic) {
     if (help_->parentWidget() != owner) {
         help_->hide();
         help_->setParent(owner, help_->windowFlags() | Qt::Window);
+        // Beside the window it belongs to, so both can be read.
+        if (const QScreen* screen = owner->screen())
+            help_->move(PlaceBeside(owner->frameGeometry(), help_->frameGeometry().size(), screen->availableGeometry())
+                            .topLeft());
     }
     if (!help_->ShowTopic(topic))
         ShowError(*controller_, "Help topic " + IntegerText(topic) + " is not available: the help pages were not found.");
