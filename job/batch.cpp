@@ -7,6 +7,7 @@
 #include "core/version.h"
 #include "io/file_names.h"
 #include "job/log.h"
+#include "job/reader_messages.h"
 
 namespace vantrel {
 
@@ -78,7 +79,10 @@ BatchResult RunBatchItems(ProgramContext& program, std::string_view path,
     file.Close();
 
     if (hooks.BatchFinished) hooks.BatchFinished();
-    if (result.End == BatchEnd::ReadError) ShowError(ui, BatchReadErrorText);
+    if (result.End == BatchEnd::ReadError) {
+        ShowError(ui, BatchReadErrorText);
+        ShowReadPlace(ui, path, file.Failure());
+    }
     return result;
 }
 

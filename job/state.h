@@ -24,7 +24,9 @@
 #include "core/trajectory_state.h"
 #include "core/units.h"
 #include "io/file_sets.h"
+#include "job/output_backups.h"
 #include "job/program.h"
+#include "job/progress.h"
 #include "output/output_state.h"
 
 namespace vantrel {
@@ -95,6 +97,10 @@ struct SimulationState {
     // The output files (the dynamical-variables file open when SampleMode != 0,
     // the events file when inelastic events are stored) and the selection condition.
     OutputState Output;
+    // Staged output files and the backups of earlier jobs' files.
+    OutputBackups Backups;
+    // Runs of the job and the wall-clock time they take, for the progress text.
+    JobProgress Progress;
 };
 
 // ---------------------------------------------------------------------------

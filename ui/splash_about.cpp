@@ -106,7 +106,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
         SetExampleResultPicture(QPixmap(QString::fromLatin1(ExampleResultResource)));
     else
         ExamplePicture->setPixmap(ExampleResultPlaceholder(PictureWidth - 2, PictureHeight - 2));
-    ExampleCaption = new QLabel(QStringLiteral("1 ML Ni/Cu(100) after impact by 3 keV Ar (time = 15ps)"), this);
+    ExampleCaption = new QLabel(QStringLiteral("Cu(100) after impact by 3 keV Ar (time = 254 fs)"), this);
     ExampleCaption->setAlignment(Qt::AlignCenter);
 
     OkButton = new QPushButton(QStringLiteral("OK"), this);
