@@ -1,5 +1,7 @@
 #include "ui/job_controller.h"
 
+#include "core/version.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -18,6 +20,11 @@
 #include "ui/memory_use.h"
 
 namespace vantrel {
+
+QString ApplicationTitle() {
+    return QStringLiteral("Vantrel ") + QString::fromLatin1(ProgramVersion().data(),
+                                                          static_cast<int>(ProgramVersion().size()));
+}
 
 namespace {
 
@@ -120,7 +127,7 @@ JobController::Platform JobController::DesktopPlatform() {
 }
 
 JobController::JobController(JobPrompts& prompts, QObject* parent)
-    : QObject(parent), prompts_(prompts), platform_(DesktopPlatform()), caption_(QString::fromLatin1(ApplicationTitle)) {
+    : QObject(parent), prompts_(prompts), platform_(DesktopPlatform()), caption_(ApplicationTitle()) {
     LoadOptionsAtStartUp(program_);
     kestrinPath_ = ToQt(ProgramDirFile("kestrin22.exe"));
     bracklePath_ = ToQt(ProgramDirFile("brackle22.exe"));
@@ -204,12 +211,12 @@ void JobController::CheckInputFiles() {
     emit ProjectChanged();
     if (!complete) {
         Permit(CommandPermit::Begin | CommandPermit::Run, false);
-        SetCaption(QString::fromLatin1(ApplicationTitle));
+        SetCaption(ApplicationTitle());
         ShowStatusText(*this, SpecifyInputsStatusText);
         return;
     }
     Permit(CommandPermit::Begin | CommandPermit::Run | CommandPermit::GraphButton | CommandPermit::GraphItem, true);
-    SetCaption(QStringLiteral("%1 (%2...)").arg(QString::fromLatin1(ApplicationTitle),
+    SetCaption(QStringLiteral("%1 (%2...)").arg(ApplicationTitle(),
                                                  QFileInfo(ToQt(in.Target)).fileName()));
     ShowStatusText(*this, IdleStatusText);
     emit InputsComplete();
@@ -347,7 +354,7 @@ void JobController::BatchRun() {
     };
     hooks.BatchFinished = [this] {
         SetState(JobState::Idle);
-        SetCaption(QString::fromLatin1(ApplicationTitle));
+        SetCaption(ApplicationTitle());
     };
     RunBatch(program_, path, hooks);
     SetState(JobState::Idle);

@@ -46,7 +46,8 @@
 
 namespace vantrel {
 
-inline constexpr const char* ApplicationTitle = "Vantrel 1.0";
+// "Vantrel 1.0": the program name and the project version.
+QString ApplicationTitle();
 inline constexpr const char* SpecifyInputsStatusText = "Specify input files";
 inline constexpr const char* LoadingStatusText = "Loading data, swapping memory...";
 inline constexpr const char* CloseWhileRunningText =

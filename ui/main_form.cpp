@@ -194,7 +194,7 @@ const std::array<TMainForm::Command, TMainForm::CommandCount>& TMainForm::Comman
 
 TMainForm::TMainForm(QWidget* splash) : QMainWindow(nullptr), splash_(splash) {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(QString::fromLatin1(ApplicationTitle));
+    setWindowTitle(ApplicationTitle());
     setWindowIcon(ProgramIcon());
     services_ = DesktopServices();
     FillMissingServices();

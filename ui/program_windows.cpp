@@ -32,7 +32,7 @@ ProgramWindows::~ProgramWindows() {
 }
 
 int RunDesktopProgram(QApplication& application) {
-    QApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    QApplication::setApplicationName(ApplicationTitle());
     QApplication::setWindowIcon(ProgramIcon());
     // The program ends when the main window has closed, whatever other windows are open.
     application.setQuitOnLastWindowClosed(false);
