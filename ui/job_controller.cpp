@@ -1,7 +1,5 @@
 #include "ui/job_controller.h"
 
-#include "core/version.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -10,6 +8,7 @@
 #include <QStandardPaths>
 
 #include "core/number_text.h"
+#include "core/version.h"
 #include "core/options.h"
 #include "io/file_names.h"
 #include "job/batch.h"
