@@ -104,6 +104,10 @@ struct ExtendedOptions {
     // seed and the run number (RunStreamSeed), so that a run draws the same
     // numbers whichever process, slice or order runs it.
     bool PerRunStreams = false;
+    // Taper the N-body density to 0 across the joining region (r_hi down to
+    // r_lo) so that it and its slope are continuous there (ModelParameters::
+    // SmoothDensityJoin; a model file can ask for it as well).
+    bool SmoothDensityJoin = false;
 
     friend bool operator==(const ExtendedOptions&, const ExtendedOptions&) = default;
 };

@@ -59,6 +59,7 @@ struct ExtendedBooleanField {
 
 constexpr ExtendedBooleanField ExtendedBooleanFields[] = {
     {"PerRunStreams", &ExtendedOptions::PerRunStreams},
+    {"SmoothDensityJoin", &ExtendedOptions::SmoothDensityJoin},
 };
 
 const ExtendedBooleanField* FindExtendedBoolean(std::string_view name) {

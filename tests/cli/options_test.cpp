@@ -48,6 +48,7 @@ const std::vector<std::string> DefaultListing = {
     "RunOffset = 0",
     "RandomSeed = 1",
     "PerRunStreams = false",
+    "SmoothDensityJoin = false",
 };
 
 std::string Joined(const std::vector<std::string>& lines) {
@@ -101,7 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SetCase{"RunOffset=-10000000", "RunOffset = -10000000"},
                       SetCase{"RandomSeed=+4711", "RandomSeed = 4711"},
                       SetCase{"UseImagePotential=1", "UseImagePotential = true"},
-                      SetCase{"PerRunStreams=true", "PerRunStreams = true"}),
+                      SetCase{"PerRunStreams=true", "PerRunStreams = true"},
+                      SetCase{"SmoothDensityJoin=1", "SmoothDensityJoin = true"}),
     [](const ::testing::TestParamInfo<SetCase>& info) {
         std::string name = info.param.Assignment;
         for (char& c : name)

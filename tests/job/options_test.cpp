@@ -125,15 +125,16 @@ TEST(Options, CompanionFileHoldsTheOptionsBesideTheBlock) {
     EXPECT_FALSE(std::filesystem::exists(companion));  // defaults: the folder as before
 
     program.Extended.PerRunStreams = true;
+    program.Extended.SmoothDensityJoin = true;
     ASSERT_TRUE(SaveOptionsFile(program));
-    EXPECT_EQ(testing::ReadFileBytes(companion), "PerRunStreams = true\n");
+    EXPECT_EQ(testing::ReadFileBytes(companion), "PerRunStreams = true\nSmoothDensityJoin = true\n");
     ProgramContext other(ui);
     ASSERT_TRUE(LoadOptionsFile(other, program.ConfigFilePath));
-    EXPECT_TRUE(other.Extended.PerRunStreams);
+    EXPECT_EQ(other.Extended, program.Extended);
 
-    program.Extended.PerRunStreams = false;  // an existing companion is kept up to date
+    program.Extended = {};  // an existing companion is kept up to date
     ASSERT_TRUE(SaveOptionsFile(program));
-    EXPECT_EQ(testing::ReadFileBytes(companion), "PerRunStreams = false\n");
+    EXPECT_EQ(testing::ReadFileBytes(companion), "PerRunStreams = false\nSmoothDensityJoin = false\n");
 
     dir.Write("job.options", "# comment\n\nPerRunStreams = maybe\n");
     other.Options.UseOR = true;

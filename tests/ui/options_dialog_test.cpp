@@ -142,6 +142,29 @@ TEST(TOptionsDlg, EachCheckBoxEditsItsOwnField) {
     }
 }
 
+// The one check box of an option beside the block: shown from it, stored to
+// it on OK only, the block untouched.
+TEST(TOptionsDlg, ContinuousDensityJoinBoxEditsTheOptionBesideTheBlock) {
+    for (const bool ok : {true, false}) {
+        OptionsFixture f;
+        f.Open();
+        QCheckBox* box = f.Box("Continuous density join");
+        ASSERT_NE(box, nullptr);
+        EXPECT_FALSE(box->isChecked());
+        box->click();
+        if (ok)
+            f.Ok();
+        else
+            f.C<QPushButton>("CancelButton")->click();
+        EXPECT_EQ(f.program.Extended.SmoothDensityJoin, ok);
+        EXPECT_EQ(EncodeOptions(f.program.Options), EncodeOptions(SimulationOptions{}));
+        if (ok) {
+            f.Open();
+            EXPECT_TRUE(f.Box("Continuous density join")->isChecked());
+        }
+    }
+}
+
 TEST(TOptionsDlg, UpperGroupsCarryTheirCaptionsOnTheLeft) {
     OptionsFixture f;
     for (const char* caption : {"Verbose reporting", "Report energy etc.", "Report inelastic loss",
