@@ -66,7 +66,8 @@ TableValues TableValuesAt(const ModelParameters& model, const PairParameters& p,
             const double f = DensityFunction(p, r);
             const double taper = DensityTaper(join, r);
             v.Density = taper * f;
-            v.DensityForce = (taper * DensityFunctionSlope(p, r) + DensityTaperSlope(join, r) * f) / r;
+            v.DensityForce =
+                (taper * DensityFunctionSlope(p, r) + DensityTaperSlope(join, r) * f) / r;
         }
         return v;
     }
