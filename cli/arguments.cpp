@@ -18,13 +18,15 @@ constexpr ValueFlag FileFlags[] = {
     {"--run", &CliArguments::Run},         {"--impact", &CliArguments::Impact},
     {"--inelastic", &CliArguments::Inelastic}, {"--initial", &CliArguments::Initial},
     {"--dynamic", &CliArguments::Dynamic}, {"--events", &CliArguments::Events},
+    {"--results", &CliArguments::Results}, {"--sputtered", &CliArguments::Sputtered},
     {"--log", &CliArguments::LogFile},
 };
 
 bool TakesValue(std::string_view flag) {
     for (const ValueFlag& f : FileFlags)
         if (flag == f.Name) return true;
-    return flag == "--config" || flag == "--set" || flag == "--max-runs" || flag == "--answer";
+    return flag == "--config" || flag == "--set" || flag == "--max-runs" || flag == "--answer" ||
+           flag == "--surface-binding" || flag == "--until-yield-error" || flag == "--min-runs";
 }
 
 bool IsJobFlag(std::string_view flag) { return flag != "--config" && flag != "--set"; }
@@ -42,12 +44,91 @@ bool ParseMaxRuns(std::string_view text, std::int32_t& value) {
     return !text.empty() && result.ec == std::errc() && result.ptr == last && value >= 1;
 }
 
+bool ParsePositiveReal(std::string_view text, double& value) {
+    const char* last = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), last, value);
+    return !text.empty() && result.ec == std::errc() && result.ptr == last && value > 0 &&
+           value < 1e300;
+}
+
+// analyze [--json] [--plots DIR] [--bins N] RESULTS.csv... [--sputtered SPUTTERED.csv...]
+// Every name after --sputtered is a sputtered table, up to the next flag.
+bool ParseAnalyzeArguments(const std::vector<std::string>& args, CliArguments& parsed,
+                           std::string& error) {
+    bool sputtered = false;
+    bool flagsEnded = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (flagsEnded || arg.size() < 2 || arg[0] != '-') {
+            (sputtered ? parsed.SputteredTables : parsed.ResultTables).push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            flagsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            parsed.Kind = Command::Help;
+            return true;
+        }
+        std::string flag = arg, value;
+        bool hasValue = false;
+        if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
+            flag = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+            hasValue = true;
+        }
+        if (flag == "--json") {
+            if (hasValue) {
+                error = "--json takes no value";
+                return false;
+            }
+            parsed.Json = true;
+            continue;
+        }
+        if (flag == "--sputtered") {
+            sputtered = true;
+            if (hasValue) parsed.SputteredTables.push_back(value);
+            continue;
+        }
+        if (flag != "--plots" && flag != "--bins") {
+            error = "unknown flag: '" + flag + "' (analyze takes --json, --plots, --bins, "
+                    "--sputtered)";
+            return false;
+        }
+        if (!hasValue) {
+            if (i + 1 >= args.size()) {
+                error = flag + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        }
+        if (flag == "--plots") {
+            if (value.empty()) {
+                error = "--plots needs a folder";
+                return false;
+            }
+            parsed.PlotsDir = value;
+        } else if (!ParseMaxRuns(value, parsed.Bins) || parsed.Bins > 1000) {
+            error = "bad value for --bins: '" + value + "' (a whole number from 1 to 1000)";
+            return false;
+        }
+    }
+    if (parsed.ResultTables.empty()) {
+        error = "missing result table (RESULTS.csv)";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 const char* UsageText() {
     return "usage: vantrel-cli run   [OPTIONS] PROJECTILE.prj\n"
            "       vantrel-cli batch [OPTIONS] FILE.bdf\n"
            "       vantrel-cli options [--config FILE.cfg] [--set NAME=VALUE ...]\n"
+           "       vantrel-cli analyze [--json] [--plots DIR] [--bins N] RESULTS.csv...\n"
+           "                           [--sputtered SPUTTERED.csv...]\n"
            "OPTIONS:\n"
            "  --target F --model F --run F --impact F --inelastic F\n"
            "        input files; default: the projectile's path with the extension\n"
@@ -55,6 +136,14 @@ const char* UsageText() {
            "  --initial F --dynamic F --events F\n"
            "        output files; default: inivars.vsk, dynvars.vsk, inelast.dat in the\n"
            "        current directory\n"
+           "  --results F --sputtered F\n"
+           "        result tables (with --set StoreResults=1); default: results.csv,\n"
+           "        sputtered.csv in the current directory (batch: beside each item's\n"
+           "        dynamical-variables file)\n"
+           "  --surface-binding EV  binding energy of the sputtering criterion (default:\n"
+           "                     the model's cohesive energy; sets SurfaceBinding)\n"
+           "  --until-yield-error REL  end the job once the yield's relative standard\n"
+           "                     error is below REL, after at least --min-runs N runs (10)\n"
            "  --config F.cfg     load this configuration file whatever its\n"
            "                     LoadOptionsAtStart byte says (default: ./vantrel.cfg,\n"
            "                     loaded only when it says so)\n"
@@ -67,6 +156,10 @@ const char* UsageText() {
            "  --quiet            no log on standard output\n"
            "  --progress         the progress line on standard error even when it is not\n"
            "                     a terminal\n"
+           "analyze: the summary of result tables (the slices of a job, or the jobs of a\n"
+           "  batch) on standard output; --json as one JSON object; --plots DIR writes the\n"
+           "  histograms and curves as CSV, SVG and PNG; --bins N bins per histogram (30);\n"
+           "  sputtered tables in the order of their result tables.\n"
            "Exit status: 0 the job (every batch item) ran to its end; 1 a job ended on\n"
            "an error; 2 usage error; 130 stopped by Ctrl-C.\n";
 }
@@ -75,7 +168,7 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
                     std::string& error) {
     parsed = CliArguments{};
     if (args.empty()) {
-        error = "no command given (run, batch or options)";
+        error = "no command given (run, batch, options or analyze)";
         return false;
     }
     const std::string& command = args[0];
@@ -85,11 +178,15 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
         parsed.Kind = Command::Batch;
     else if (command == "options")
         parsed.Kind = Command::Options;
+    else if (command == "analyze") {
+        parsed.Kind = Command::Analyze;
+        return ParseAnalyzeArguments(args, parsed, error);
+    }
     else if (command == "--help" || command == "-h" || command == "help") {
         parsed.Kind = Command::Help;
         return true;
     } else {
-        error = "unknown command: '" + command + "' (run, batch or options)";
+        error = "unknown command: '" + command + "' (run, batch, options or analyze)";
         return false;
     }
 
@@ -161,6 +258,18 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
         } else if (flag == "--max-runs") {
             if (!ParseMaxRuns(value, parsed.MaxRuns)) {
                 error = "bad value for --max-runs: '" + value + "' (a whole number from 1)";
+                return false;
+            }
+        } else if (flag == "--surface-binding") {
+            parsed.SurfaceBinding = value;
+        } else if (flag == "--until-yield-error") {
+            if (!ParsePositiveReal(value, parsed.UntilYieldError)) {
+                error = "bad value for --until-yield-error: '" + value + "' (a number above 0)";
+                return false;
+            }
+        } else if (flag == "--min-runs") {
+            if (!ParseMaxRuns(value, parsed.MinRuns)) {
+                error = "bad value for --min-runs: '" + value + "' (a whole number from 1)";
                 return false;
             }
         } else if (flag == "--answer") {

@@ -51,6 +51,8 @@ public:
         : args_(args), err_(err), interrupts_(interrupts),
           ui_(out, err, PolicyFor(args.Answer)), program_(ui_) {
         limits_.MaxRuns = args.MaxRuns;
+        limits_.UntilYieldError = args.UntilYieldError;
+        limits_.MinRuns = args.MinRuns;
         ui_.SetQuiet(args.Quiet);
         ui_.SetProgress(args.Progress);
         ui_.SetEventHook([this] { PollInterrupt(); });

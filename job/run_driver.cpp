@@ -12,6 +12,7 @@
 #include "job/inelastic_file.h"
 #include "job/projectile_file.h"
 #include "job/run_file.h"
+#include "job/run_results.h"
 #include "job/target_file.h"
 #include "job/output_files.h"
 
@@ -122,6 +123,7 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
     }
     bool dynamicalFileReady = true;
     if (s.Run.SampleMode != SampleNone) dynamicalFileReady = CreateDynamicalFile(s);
+    StartResults(s, limits.UntilYieldError > 0);
 
     ui.RefreshMemoryDisplay();
     impacts.SkipLines(s.RunOffsetCopy);
@@ -142,6 +144,9 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
             outcome = JobOutcome::Aborted;
             break;
         }
+        if (limits.UntilYieldError > 0 &&
+            YieldConverged(s, limits.UntilYieldError, limits.MinRuns))
+            break;
         if (impacts.AtEnd()) break;
         if (limits.MaxRuns > 0 && s.RunCounter >= limits.MaxRuns) break;
     }
@@ -152,6 +157,7 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
                     FormatRealDecimals(4, s.EnergyErrorSum / s.RunCounter) + " %",
                 ColourBlue);
 
+    FinishResults(s);
     if (s.Run.SampleMode != SampleNone) CloseDynamicalFile(s);
     impacts.Close();
     ReleaseJobArrays(s);

@@ -21,6 +21,10 @@ enum class JobOutcome {
 
 struct JobLimits {
     std::int32_t MaxRuns = 0;  // 0: no limit; otherwise stop after this many runs
+    // 0: none; otherwise stop once the sputtering yield's relative standard
+    // error is below this, after at least MinRuns runs (job/run_results.h).
+    double UntilYieldError = 0;
+    std::int32_t MinRuns = 10;
 };
 
 JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,

@@ -25,6 +25,7 @@
 #include "core/units.h"
 #include "io/file_sets.h"
 #include "job/program.h"
+#include "job/results_state.h"
 #include "output/output_state.h"
 
 namespace vantrel {
@@ -95,6 +96,8 @@ struct SimulationState {
     // The output files (the dynamical-variables file open when SampleMode != 0,
     // the events file when inelastic events are stored) and the selection condition.
     OutputState Output;
+    // Per-run results (StoreResults or a yield target), job/run_results.h.
+    ResultsState Results;
 };
 
 // ---------------------------------------------------------------------------

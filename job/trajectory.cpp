@@ -11,6 +11,7 @@
 #include "job/inelastic.h"
 #include "job/log.h"
 #include "job/partner_lists.h"
+#include "job/run_results.h"
 #include "job/verlet.h"
 #include "output/event_line.h"
 #include "job/output_files.h"
@@ -86,6 +87,7 @@ void EndOfRunReport(SimulationState& s, TrajectoryState& t) {
             "  Time elapsed = " + FormatRealDecimals(2, t.Time * FemtosecondsPerSecond) + " fs.",
             ColourBlue);
 
+    double energyError = NotApplicable;
     if (o.ReportEnergy) {
         const double finalEnergy = EnergyReport(s);
         const double k = EvPerJoule;
@@ -96,6 +98,7 @@ void EndOfRunReport(SimulationState& s, TrajectoryState& t) {
         // An empty system has no energy scale; report no relative error.
         const double error = scale > 0 ? 100.0 * dE / scale : 0.0;
         s.EnergyErrorSum += error;
+        energyError = error;
         const double cumulative = s.RunCounter > 0 ? s.EnergyErrorSum / s.RunCounter : 0.0;
         LogLine(ui,
                 "  dE = " + FormatReal8(dE) + " eV; dE/(KE+|PE|) = " +
@@ -126,6 +129,7 @@ void EndOfRunReport(SimulationState& s, TrajectoryState& t) {
                     ", cumulative: " + FormatReal8(k * s.StLossSum),
                 ColourBlue);
     }
+    RecordRunResults(s, t, energyError);
     LogLine(ui, " ", ColourBlack);
     if (SamplesAtTermination(s.Run.SampleMode)) SampleParticles(s, t.Time, false);
 }
