@@ -160,6 +160,7 @@ void RecordRunResults(SimulationState& s, const TrajectoryState& t, double energ
     ReportOutputStatus(s, r.Files.Results, AppendResultsRow(r.Files, row));
     if (!atoms.empty())
         ReportOutputStatus(s, r.Files.Sputtered, AppendSputteredRows(r.Files, atoms));
+    ui.ResultsWritten();
 }
 
 bool YieldConverged(SimulationState& s, double relativeError, std::int32_t minRuns) {

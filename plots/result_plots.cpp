@@ -181,6 +181,23 @@ bool WritePlotFiles(const ResultsAnalysis& a, const std::vector<NamedPlot>& plot
     return errors.empty();
 }
 
+namespace {
+
+QtMessageHandler PreviousHandler = nullptr;
+
+// The offscreen platform remarks on a missing runtime folder, which means
+// nothing for drawing into files; every other message passes.
+void PlotMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type != QtFatalMsg && text.startsWith(QStringLiteral("QStandardPaths:"))) return;
+    if (PreviousHandler) {
+        PreviousHandler(type, context, text);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
+}  // namespace
+
 struct PlotSession::Application {
     int Argc = 1;
     char Name[16] = "vantrel-cli";
@@ -193,9 +210,14 @@ PlotSession::PlotSession() {
     app_ = std::make_unique<Application>();
     // No display is needed to draw into images and SVG files.
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    PreviousHandler = qInstallMessageHandler(PlotMessageHandler);
     app_->App = std::make_unique<QGuiApplication>(app_->Argc, app_->Argv);
 }
 
-PlotSession::~PlotSession() = default;
+PlotSession::~PlotSession() {
+    if (!app_) return;
+    app_->App.reset();
+    qInstallMessageHandler(PreviousHandler);
+}
 
 }  // namespace vantrel

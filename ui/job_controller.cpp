@@ -436,4 +436,6 @@ void JobController::ExpressionError(std::string_view message) { prompts_.ShowExp
 
 void JobController::RefreshMemoryDisplay() { IdleRefresh(); }
 
+void JobController::ResultsWritten() { emit RunResultsWritten(); }
+
 }  // namespace vantrel

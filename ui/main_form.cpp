@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -34,6 +35,7 @@
 #include "ui/options_dialog.h"
 #include "ui/pictures.h"
 #include "ui/project_tree.h"
+#include "ui/results_window.h"
 #include "ui/splash_about.h"
 
 namespace vantrel {
@@ -146,6 +148,8 @@ const std::array<TMainForm::Command, TMainForm::CommandCount>& TMainForm::Comman
          &TMainForm::PrintLogClick},
         {GraphItem, "GraphItem", "&Graph window", "Ctrl+G", 180, Place::FileMenu, true, Menu, nullptr, A::GraphItem,
          &TMainForm::ShowGraphClick},
+        {ResultsItem, "ResultsItem", "R&esults window", "Ctrl+E", 185, Place::FileMenu, false, Menu, nullptr,
+         A::Always, &TMainForm::ResultsClick},
         {KestrinItem, "KestrinItem", "&Kestrin", "Ctrl+S", 194, Place::FileMenu, true, Menu, nullptr, A::WhenIdle,
          &TMainForm::KestrinClick},
         {BrackleItem, "BrackleItem", "&Brackle", "Ctrl+W", 195, Place::FileMenu, false, Menu, nullptr, A::WhenIdle,
@@ -410,6 +414,10 @@ void TMainForm::ConnectController() {
     connect(c, &JobController::MemoryDisplayToggled, this, &TMainForm::ShowMemoryDisplay);
     connect(c, &JobController::MemoryFigureChanged, memoryLabel_, &QLabel::setText);
     connect(c, &JobController::CloseNow, this, &QWidget::close);
+    connect(c, &JobController::RunResultsWritten, this, [this] {
+        if (results_ && results_->isVisible())
+            results_->ShowTables(ToQt(controller_->Outputs().Results), ToQt(controller_->Outputs().Sputtered));
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -523,6 +531,19 @@ void TMainForm::ShowGraphClick() {
     graph_->show();
     graph_->raise();
     graph_->activateWindow();
+}
+
+void TMainForm::ResultsClick() {
+    if (!results_) {
+        results_ = new TResultsWindow(this);
+        results_->SetServices(services_.Ui);
+    }
+    const QString table = ToQt(controller_->Outputs().Results);
+    if (QFileInfo(table).isFile() && results_->ResultsTable().isEmpty())
+        results_->ShowTables(table, ToQt(controller_->Outputs().Sputtered));
+    results_->show();
+    results_->raise();
+    results_->activateWindow();
 }
 
 void TMainForm::KestrinClick() { controller_->StartKestrin(); }
@@ -640,6 +661,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->accept();
     if (graph_) graph_->hide();
     if (help_) help_->hide();
+    if (results_) results_->hide();
     emit Closed();
 }
 
