@@ -25,9 +25,10 @@ enum class ProjectileFate : std::uint8_t {
     Transmitted,  // below the crystal
     Trapped,      // above the surface but not leaving: held under the planar
                   // barrier, or on its way back in when the run ended
+    LeftSide,     // out through a side face of the finite crystal
 };
 
-// "stopped", "reflected", "transmitted", "trapped": the table's words.
+// "stopped", "reflected", "transmitted", "trapped", "side": the table's words.
 std::string_view FateName(ProjectileFate fate);
 // The fate a table word names; false for any other text.
 bool FateFromName(std::string_view name, ProjectileFate& fate);
@@ -47,6 +48,7 @@ struct RunResultRecord {
     std::vector<std::pair<std::int32_t, std::int32_t>> SputteredBySpecies;
     std::int32_t Vibrating = 0;        // above the surface, moving out, still bound
     std::int32_t LeftBottom = 0;       // target atoms below the crystal
+    std::int32_t LeftSide = 0;         // target atoms out through a side face
     std::int32_t FastNearSurface = 0;  // bound atoms near the surface above the binding energy
     ProjectileFate Projectile = ProjectileFate::Stopped;
     double ProjectileEnergy = 0;  // eV, kinetic energy at the end of the run

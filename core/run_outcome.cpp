@@ -11,7 +11,8 @@ namespace vantrel {
 
 namespace {
 
-constexpr std::string_view FateNames[] = {"stopped", "reflected", "transmitted", "trapped"};
+constexpr std::string_view FateNames[] = {"stopped", "reflected", "transmitted", "trapped",
+                                          "side"};
 
 double Speed2(const ParticleTable& p, std::int32_t i) {
     return p.VX[i] * p.VX[i] + p.VY[i] * p.VY[i] + p.VZ[i] * p.VZ[i];
@@ -43,6 +44,26 @@ bool LeavesDownwards(const ParticleTable& p, std::int32_t i, const OutcomeGeomet
     if (depth > g.CutoffRadius) return true;
     if (depth <= SurfaceMargin || p.VZ[i] >= 0) return false;
     return 0.5 * p.Mass[i] * p.VZ[i] * p.VZ[i] > binding;
+}
+
+// True when particle i leaves through a side face: more than r_c outside
+// the sites' lateral extent, or outside it and moving away with the kinetic
+// energy of that motion above binding.
+bool LeavesSideways(const ParticleTable& p, std::int32_t i, const OutcomeGeometry& g,
+                    double binding) {
+    const struct {
+        double Outside, Speed;
+    } faces[] = {{p.X[i] - g.XMax, p.VX[i]},
+                 {g.XMin - p.X[i], -p.VX[i]},
+                 {p.Y[i] - g.YMax, p.VY[i]},
+                 {g.YMin - p.Y[i], -p.VY[i]}};
+    for (const auto& f : faces) {
+        if (f.Outside > g.CutoffRadius) return true;
+        if (f.Outside > SurfaceMargin && f.Speed > 0 &&
+            0.5 * p.Mass[i] * f.Speed * f.Speed > binding)
+            return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -88,6 +109,10 @@ RunOutcome ClassifyRun(const ParticleTable& p, const OutcomeGeometry& g,
             ++out.LeftBottom;
             continue;
         }
+        if (LeavesSideways(p, i, g, g.SurfaceBinding)) {
+            ++out.LeftSide;
+            continue;
+        }
         if (height > SurfaceMargin && p.VZ[i] > 0) ++out.Vibrating;
         if (height > -g.CutoffRadius && height <= g.CutoffRadius &&
             0.5 * p.Mass[i] * Speed2(p, i) > g.SurfaceBinding)
@@ -105,6 +130,9 @@ RunOutcome ClassifyRun(const ParticleTable& p, const OutcomeGeometry& g,
         out.Projectile = ProjectileFate::Reflected;
         MomentumAngles(p.VX[0], p.VY[0], p.VZ[0], 1.0, out.ProjectilePolar,
                        out.ProjectileAzimuth);
+    } else if (LeavesSideways(p, 0, g, g.ProjectileBound ? g.SurfaceBinding : 0.0)) {
+        out.Projectile = ProjectileFate::LeftSide;
+        out.ProjectileDepth = -height;
     } else {
         out.Projectile =
             height > SurfaceMargin ? ProjectileFate::Trapped : ProjectileFate::Stopped;
@@ -129,6 +157,17 @@ std::int32_t SiteLayers(const ParticleTable& p, double tolerance, std::vector<st
         layers[static_cast<std::size_t>(i)] = layer;
     }
     return layer;
+}
+
+void SiteExtent(const ParticleTable& p, OutcomeGeometry& g) {
+    g.XMin = g.XMax = p.AtomCount >= 1 ? p.SiteX[1] : 0.0;
+    g.YMin = g.YMax = p.AtomCount >= 1 ? p.SiteY[1] : 0.0;
+    for (std::int32_t i = 2; i <= p.AtomCount; ++i) {
+        g.XMin = std::min(g.XMin, p.SiteX[i]);
+        g.XMax = std::max(g.XMax, p.SiteX[i]);
+        g.YMin = std::min(g.YMin, p.SiteY[i]);
+        g.YMax = std::max(g.YMax, p.SiteY[i]);
+    }
 }
 
 void SiteHeights(const ParticleTable& p, double& top, double& bottom) {

@@ -24,18 +24,22 @@
 //                normal energy.  Above 0.5 A below the lowest site no atom
 //                counts: a free crystal's faces breathe by some tenths of an
 //                angstrom.
+//   left side    the same through one of the four side faces (the lateral
+//                extent of the sites): a recoil the finite crystal lets go
+//                that a wider one would have kept.
 //   fast         a bound target atom within r_c of the surface (above or
 //                below) whose kinetic energy exceeds U_s: the cascade had not
 //                finished there when the run ended, so later sputtering may
 //                have been missed.
 //
 // The projectile, in this order: transmitted when it leaves through the
-// lower face, reflected when it leaves upwards (both the tests of a target
-// atom with U_s = 0, since the screened repulsion does not bind it, or the
-// very tests of a target atom in a self-bombardment; reflected also needs it
-// more than 0.5 A above the surface and moving out); trapped when it is more
-// than 0.5 A above the surface without leaving (under the barrier, or moving
-// back in); stopped otherwise, at depth z_s - z.
+// lower face, reflected when it leaves upwards, left side when it leaves
+// through a side face (the tests of a target atom with U_s = 0, since the
+// screened repulsion does not bind it, or the very tests of a target atom
+// in a self-bombardment; reflected also needs it more than 0.5 A above the
+// surface and moving out); trapped when it is more than 0.5 A above the
+// surface without leaving (under the barrier, or moving back in); stopped
+// otherwise, at depth z_s - z.
 //
 // Angles: the polar angle of a momentum from the normal pointing away from
 // the crystal on the side the particle left by (+z for the surface, -z for
@@ -59,6 +63,8 @@ inline constexpr double SurfaceMargin = 5.0e-11;  // m
 struct OutcomeGeometry {
     double SurfaceZ = 0;        // m, top layer of the lattice sites
     double BottomZ = 0;         // m, lowest lattice site
+    double XMin = 0, XMax = 0;  // m, lateral extent of the lattice sites
+    double YMin = 0, YMax = 0;
     double CutoffRadius = 0;    // m
     double SurfaceBinding = 0;  // J, U_s
     double BarrierEnergy = 0;   // J, 0: no barrier
@@ -78,6 +84,7 @@ struct RunOutcome {
     std::int32_t Sputtered = 0;
     std::int32_t Vibrating = 0;
     std::int32_t LeftBottom = 0;
+    std::int32_t LeftSide = 0;
     std::int32_t FastNearSurface = 0;
     ProjectileFate Projectile = ProjectileFate::Stopped;
     double ProjectileEnergy = 0;              // J
@@ -101,6 +108,8 @@ std::int32_t SiteLayers(const ParticleTable& p, double tolerance, std::vector<st
 
 // Highest and lowest lattice site of the target atoms (m).
 void SiteHeights(const ParticleTable& p, double& top, double& bottom);
+// The lattice sites' extent in x and y (m) into g.XMin .. g.YMax.
+void SiteExtent(const ParticleTable& p, OutcomeGeometry& g);
 
 // The lattice site nearest to the middle of the crystal: laterally at the
 // centre of the sites, half-way between the top and the lowest layer.

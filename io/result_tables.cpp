@@ -209,6 +209,7 @@ ResultsTableRead ParseResultsTable(std::string_view text, std::string_view name)
             }
             r.Vibrating = row.Integer("vibrating");
             r.LeftBottom = row.Integer("left_bottom");
+            r.LeftSide = row.Integer("left_side");
             r.FastNearSurface = row.Integer("fast_near_surface");
             const std::string_view fate = row.Text("projectile");
             if (!FateFromName(fate, r.Projectile)) row.Fail("projectile", fate);

@@ -12,7 +12,7 @@
 //              rest may be missing
 //   values     integers in decimal, reals as "%g" writes them, an empty
 //              field for a real that does not apply; projectile is one of
-//              stopped, reflected, transmitted, trapped
+//              stopped, reflected, transmitted, trapped, side
 //
 // Blank lines are skipped.  A last line without its line end (a job
 // stopped while writing) is left out with a note.  Any other line that does

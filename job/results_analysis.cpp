@@ -41,7 +41,7 @@ ResultSummary Summarise(const std::vector<const RunResultRecord*>& runs) {
 
     std::vector<double> yield, reflected, reflectedEnergy, transmitted, depth;
     std::map<std::int32_t, std::vector<double>> bySpecies;
-    double vibrating = 0;
+    double vibrating = 0, leftBottom = 0, leftSide = 0;
     for (const RunResultRecord* r : runs) {
         if (!SameBeam(*r, first)) s.MixedBeams = true;
         yield.push_back(r->Sputtered);
@@ -53,6 +53,9 @@ ResultSummary Summarise(const std::vector<const RunResultRecord*>& runs) {
                                       : 0.0);
         transmitted.push_back(r->Projectile == ProjectileFate::Transmitted ? 1.0 : 0.0);
         if (r->Projectile == ProjectileFate::Trapped) ++s.Trapped;
+        if (r->Projectile == ProjectileFate::LeftSide) ++s.ProjectilesOutSide;
+        leftBottom += r->LeftBottom;
+        leftSide += r->LeftSide;
         if (r->Projectile == ProjectileFate::Stopped && !std::isnan(r->ProjectileDepth))
             depth.push_back(r->ProjectileDepth);
         vibrating += r->Vibrating;
@@ -69,6 +72,8 @@ ResultSummary Summarise(const std::vector<const RunResultRecord*>& runs) {
     s.TransmissionNumber = MeanOf(transmitted);
     s.Depth = MeanOf(depth);
     s.Vibrating = vibrating / static_cast<double>(runs.size());
+    s.LeftBottom = leftBottom / static_cast<double>(runs.size());
+    s.LeftSide = leftSide / static_cast<double>(runs.size());
     return s;
 }
 
@@ -288,6 +293,9 @@ std::vector<std::string> SummaryLines(const ResultsAnalysis& a) {
     if (s.Trapped > 0)
         lines.push_back("Trapped above the surface at the end of the run: " +
                         std::to_string(s.Trapped) + " projectiles (neither reflected nor stopped)");
+    if (s.ProjectilesOutSide > 0)
+        lines.push_back("Out through a side of the crystal: " + std::to_string(s.ProjectilesOutSide) +
+                        " projectiles (a wider crystal would hold them)");
     if (s.Depth.Count > 0)
         lines.push_back("Projectile depth (" + std::to_string(s.Depth.Count) +
                         " stopped): mean " + Number(s.Depth.Mean, 2) + " +/- " +
@@ -310,6 +318,10 @@ std::vector<std::string> SummaryLines(const ResultsAnalysis& a) {
                     Number(s.SurfaceBinding, 3) + " eV");
     lines.push_back("Vibrating atoms at the end of a run: " + Number(s.Vibrating, 1) +
                     " per run (not counted as sputtered)");
+    if (s.LeftBottom > 0 || s.LeftSide > 0)
+        lines.push_back("Target atoms out through the lower face: " + Number(s.LeftBottom, 2) +
+                        " per run, through the sides: " + Number(s.LeftSide, 2) +
+                        " per run (not counted as sputtered)");
     if (s.RunsWithFastAtoms > 0)
         lines.push_back("Runs that ended with fast atoms near the surface: " +
                         std::to_string(s.RunsWithFastAtoms) + " (raise the maximum time)");
@@ -340,6 +352,9 @@ std::string SummaryJson(const ResultsAnalysis& a) {
         json += std::string(", \"") + key + "\": " + value;
     };
     add("vibrating_per_run", JsonNumber(s.Runs > 0 ? s.Vibrating : NotApplicable));
+    add("left_bottom_per_run", JsonNumber(s.Runs > 0 ? s.LeftBottom : NotApplicable));
+    add("left_side_per_run", JsonNumber(s.Runs > 0 ? s.LeftSide : NotApplicable));
+    add("side_projectiles", std::to_string(s.ProjectilesOutSide));
     add("runs_with_fast_atoms", std::to_string(s.RunsWithFastAtoms));
     add("surface_binding_eV", JsonNumber(s.Runs > 0 ? s.SurfaceBinding : NotApplicable));
     add("sputtered_atoms", a.HasAtoms ? std::to_string(a.Atoms) : "null");

@@ -42,6 +42,9 @@ struct ResultSummary {
     MeanWithError ReflectionEnergy;  // reflected energy / ion energy, per run
     MeanWithError TransmissionNumber;
     std::int64_t Trapped = 0;
+    std::int64_t ProjectilesOutSide = 0;  // out through a side face
+    double LeftBottom = 0;  // target atoms out through the lower face, per run
+    double LeftSide = 0;    // through the side faces, per run
     MeanWithError Depth;  // of the stopped projectiles (A): mean, straggling = Deviation
     double Vibrating = 0;             // per run
     std::int64_t RunsWithFastAtoms = 0;
@@ -80,6 +83,7 @@ std::vector<std::string> SummaryLines(const ResultsAnalysis& analysis);
 // reflection_number_error, reflection_energy, reflection_energy_error,
 // transmission_number, transmission_number_error, trapped, stopped,
 // mean_depth_A, mean_depth_error_A, straggling_A, vibrating_per_run,
+// left_bottom_per_run, left_side_per_run, side_projectiles,
 // runs_with_fast_atoms, surface_binding_eV, sputtered_atoms,
 // thompson_binding_eV, thompson_binding_error_eV, cos_power_n,
 // cos_power_error, beams (one object per beam with the same yield,

@@ -32,6 +32,7 @@ void PrepareResults(SimulationState& s) {
     SiteLayers(p, LayerTolerance, r.Layers);
     OutcomeGeometry& g = r.Geometry;
     SiteHeights(p, g.SurfaceZ, g.BottomZ);
+    SiteExtent(p, g);
     g.CutoffRadius = s.Model.CutoffRadius;
     g.BarrierEnergy = s.Model.SurfaceBarrier;
     g.ProjectileBound = s.Options().SelfBombard;
@@ -71,6 +72,8 @@ std::string FateText(const RunOutcome& o, bool barrier) {
         case ProjectileFate::Transmitted:
             return "projectile transmitted with " +
                    FormatRealDecimals(2, o.ProjectileEnergy * EvPerJoule) + " eV";
+        case ProjectileFate::LeftSide:
+            return "projectile out through a side of the crystal";
         case ProjectileFate::Trapped:
             break;
     }
@@ -130,6 +133,7 @@ void RecordRunResults(SimulationState& s, const TrajectoryState& t, double energ
     }
     row.Vibrating = o.Vibrating;
     row.LeftBottom = o.LeftBottom;
+    row.LeftSide = o.LeftSide;
     row.FastNearSurface = o.FastNearSurface;
     row.Projectile = o.Projectile;
     row.ProjectileEnergy = o.ProjectileEnergy * EvPerJoule;

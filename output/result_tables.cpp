@@ -46,7 +46,7 @@ std::string ResultsHeader(const RunResultRecord& first) {
         "impact_y_A,start_height_A,sputtered";
     for (const auto& [z, count] : first.SputteredBySpecies) line += ",sputtered_Z" + Integer(z);
     line +=
-        ",vibrating,left_bottom,fast_near_surface,projectile,projectile_energy_eV,"
+        ",vibrating,left_bottom,left_side,fast_near_surface,projectile,projectile_energy_eV,"
         "projectile_polar_deg,projectile_azimuth_deg,projectile_depth_A,energy_error_pct,"
         "timesteps,time_fs,surface_binding_eV";
     return line;
@@ -63,7 +63,7 @@ std::string ResultsRow(const RunResultRecord& r) {
                        "," + Integer(r.Sputtered);
     for (const auto& [z, count] : r.SputteredBySpecies) line += "," + Integer(count);
     line += "," + Integer(r.Vibrating) + "," + Integer(r.LeftBottom) + "," +
-            Integer(r.FastNearSurface) + "," + std::string(FateName(r.Projectile)) + "," +
+            Integer(r.LeftSide) + "," + Integer(r.FastNearSurface) + "," + std::string(FateName(r.Projectile)) + "," +
             Real(r.ProjectileEnergy) + "," + Real(r.ProjectilePolar) + "," +
             Real(r.ProjectileAzimuth) + "," + Real(r.ProjectileDepth) + "," +
             Real(r.EnergyError) + "," + Integer(r.Timesteps) + "," + Real(r.Time) + "," +

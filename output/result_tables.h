@@ -5,8 +5,8 @@
 //     run, ion_energy_eV, ion_Z, incidence_polar_deg, incidence_azimuth_deg,
 //     impact_x_A, impact_y_A, start_height_A,
 //     sputtered, sputtered_Z<z> (one column per species, ascending Z),
-//     vibrating, left_bottom, fast_near_surface,
-//     projectile (stopped | reflected | transmitted | trapped),
+//     vibrating, left_bottom, left_side, fast_near_surface,
+//     projectile (stopped | reflected | transmitted | trapped | side),
 //     projectile_energy_eV, projectile_polar_deg, projectile_azimuth_deg,
 //     projectile_depth_A, energy_error_pct, timesteps, time_fs,
 //     surface_binding_eV

@@ -45,19 +45,27 @@ struct Scene {
         G.BottomZ = -10 * A;
         G.CutoffRadius = Cutoff;
         G.SurfaceBinding = Us;
+        G.XMin = G.YMin = -20 * A;
+        G.XMax = G.YMax = 20 * A;
     }
     void Barrier(double energyEv) {
         G.BarrierEnergy = energyEv * Ev;
         G.BarrierPlane = Cutoff;
     }
     // Atom 1 at height z (A) with normal and lateral velocities (m/s).
-    void Atom(double zA, double vz, double vx = 0, std::uint32_t flags = 0) {
+    void Atom(double zA, double vz, double vx = 0, std::uint32_t flags = 0, double xA = 0) {
+        P.X[1] = xA * A;
         P.Z[1] = zA * A;
         P.VZ[1] = vz;
         P.VX[1] = vx;
         P.Flags[1] = flags;
     }
+    // The projectile at height z (A); z below -20 A puts it 30 A to the side instead.
     void Projectile(double zA, double vz, std::uint32_t flags = 0) {
+        if (zA < -20) {
+            P.X[0] = 30 * A;
+            zA = -5;
+        }
         P.Z[0] = zA * A;
         P.VZ[0] = vz;
         P.Flags[0] = flags;
@@ -74,6 +82,8 @@ TEST(RunOutcome, TargetAtomClasses) {
         double BarrierEv;
         std::uint32_t Flags;
         int Sputtered, Vibrating, LeftBottom, Fast;
+        double X = 0;  // A; the sites span -20 .. 20 A
+        int LeftSide = 0;
     } cases[] = {
         {"beyond the cut-off, whatever its motion", 8.0, -slow, 0, 0, 0, 1, 0, 0, 0},
         {"above and out with more than U_s", 0.2, up, 0, 0, 0, 1, 0, 0, 0},
@@ -86,6 +96,9 @@ TEST(RunOutcome, TargetAtomClasses) {
         {"below the lower face by more than r_c", -18.0, 0, 0, 0, 0, 0, 0, 1, 0},
         {"below it and moving down fast", -10.6, -up, 0, 0, 0, 0, 0, 1, 0},
         {"below it, moving down slowly", -10.6, -slow, 0, 0, 0, 0, 0, 0, 0},
+        {"beyond a side by more than r_c", -2.0, 0, 0, 0, 0, 0, 0, 0, 0, 28.0, 1},
+        {"outside a side, moving away fast", -2.0, 0, up, 0, 0, 0, 0, 0, 0, 20.6, 1},
+        {"outside a side, moving back in", -2.0, 0, -up, 0, 0, 0, 0, 0, 1, 20.6, 0},
         // With a barrier of 2 eV at the cut-off plane.
         {"must also pay the barrier still ahead", 2.0, up, 0, 2.0, 0, 0, 1, 0, 1},
         {"passed the barrier", 9.0, slow, 0, 2.0, LeftSurface, 1, 0, 0, 0},
@@ -95,13 +108,14 @@ TEST(RunOutcome, TargetAtomClasses) {
         SCOPED_TRACE(c.Name);
         Scene s;
         if (c.BarrierEv > 0) s.Barrier(c.BarrierEv);
-        s.Atom(c.Z, c.Vz, c.Vx, c.Flags);
+        s.Atom(c.Z, c.Vz, c.Vx, c.Flags, c.X);
         std::vector<SputteredAtom> sputtered;
         const RunOutcome o = ClassifyRun(s.P, s.G, sputtered);
         EXPECT_EQ(o.Sputtered, c.Sputtered);
         EXPECT_EQ(sputtered.size(), static_cast<std::size_t>(c.Sputtered));
         EXPECT_EQ(o.Vibrating, c.Vibrating);
         EXPECT_EQ(o.LeftBottom, c.LeftBottom);
+        EXPECT_EQ(o.LeftSide, c.LeftSide);
         EXPECT_EQ(o.FastNearSurface, c.Fast);
     }
 }
@@ -120,6 +134,7 @@ TEST(RunOutcome, ProjectileFates) {
         {"above and leaving: nothing binds it", 1.0, slow, 0, 0, false, ProjectileFate::Reflected},
         {"never arrived (still incoming)", 5.0, -fast, 0, 0, false, ProjectileFate::Trapped},
         {"below the crystal, going down", -11.0, -fast, 0, 0, false, ProjectileFate::Transmitted},
+        {"out through a side", -25.0, 0, 0, 0, false, ProjectileFate::LeftSide},
         {"under the barrier, too slow to pass it", 3.0, slow, 2.0, 0, false, ProjectileFate::Trapped},
         {"under the barrier, fast enough", 3.0, fast, 2.0, 0, false, ProjectileFate::Reflected},
         {"passed the barrier", 9.0, slow, 2.0, LeftSurface, false, ProjectileFate::Reflected},
@@ -135,6 +150,7 @@ TEST(RunOutcome, ProjectileFates) {
         const RunOutcome o = ClassifyRun(s.P, s.G, sputtered);
         EXPECT_EQ(o.Projectile, c.Fate);
         const bool left = c.Fate == ProjectileFate::Reflected || c.Fate == ProjectileFate::Transmitted;
+        if (c.Fate == ProjectileFate::LeftSide) continue;
         EXPECT_EQ(std::isnan(o.ProjectilePolar), !left);
         EXPECT_EQ(std::isnan(o.ProjectileDepth), left);
         if (!left) {
@@ -208,7 +224,8 @@ TEST(RunOutcome, LatticeCohesiveEnergyIsTheEnergySumsValueOnTheSites) {
 
 TEST(RunOutcome, FateNamesReadBack) {
     for (const ProjectileFate fate : {ProjectileFate::Stopped, ProjectileFate::Reflected,
-                                      ProjectileFate::Transmitted, ProjectileFate::Trapped}) {
+                                      ProjectileFate::Transmitted, ProjectileFate::Trapped,
+                                      ProjectileFate::LeftSide}) {
         ProjectileFate back = ProjectileFate::Stopped;
         EXPECT_TRUE(FateFromName(FateName(fate), back));
         EXPECT_EQ(back, fate);

@@ -45,11 +45,11 @@ TEST(ResultTables, RowsAndHeadersToTheByte) {
     EXPECT_EQ(ResultsHeader(r),
               "run,ion_energy_eV,ion_Z,incidence_polar_deg,incidence_azimuth_deg,impact_x_A,"
               "impact_y_A,start_height_A,sputtered,sputtered_Z28,sputtered_Z29,vibrating,"
-              "left_bottom,fast_near_surface,projectile,projectile_energy_eV,projectile_polar_deg,"
+              "left_bottom,left_side,fast_near_surface,projectile,projectile_energy_eV,projectile_polar_deg,"
               "projectile_azimuth_deg,projectile_depth_A,energy_error_pct,timesteps,time_fs,"
               "surface_binding_eV");
     // Directions of a stopped projectile do not apply: empty fields.
-    EXPECT_EQ(ResultsRow(r), "7,1000,18,0,45,0.45,1.2,5,3,1,2,12,0,1,stopped,0.0123457,,,12.3457,"
+    EXPECT_EQ(ResultsRow(r), "7,1000,18,0,45,0.45,1.2,5,3,1,2,12,0,0,1,stopped,0.0123457,,,12.3457,"
                              "-0.0545054,1966,1000.56,3.45588");
     SputteredRecord atom{7, 1095, 29, 2, 1.805, 12.5, 33.25, 301.5, 8.125};
     EXPECT_EQ(SputteredHeader(), "run,index,Z,layer,origin_depth_A,energy_eV,polar_deg,azimuth_deg,height_A");
