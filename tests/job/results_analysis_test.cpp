@@ -41,6 +41,7 @@ ResultTableSet FourRuns() {
                 Row(3, 2, ProjectileFate::Transmitted, 400.0),
                 Row(4, 6, ProjectileFate::Stopped, 0, 14.0)};
     set.Runs[1].SputteredBySpecies = {{28, 1}, {29, 2}};
+    set.Runs[3].LeftSide = 2;  // recoils a wider crystal would have kept
     set.HasAtomTable = true;
     set.Atoms = {Atom(1, 5, 10), Atom(2, 8, 30, 2), Atom(4, 2, 60)};
     return set;
@@ -63,6 +64,7 @@ TEST(ResultsAnalysis, YieldsReflectionAndRanges) {
     EXPECT_EQ(s.Depth.Count, 2);
     EXPECT_DOUBLE_EQ(s.Depth.Mean, 12.0);
     EXPECT_DOUBLE_EQ(s.Depth.Deviation, std::sqrt(8.0));
+    EXPECT_DOUBLE_EQ(s.LeftSide, 0.5);
     EXPECT_EQ(a.Beams.size(), 1u);
     EXPECT_EQ(a.Atoms, 3);
     EXPECT_EQ(a.Layer.Counts, (std::vector<double>{2, 1}));
@@ -115,7 +117,8 @@ TEST(ResultsAnalysis, JsonHasTheKeysScriptsUse) {
     for (const char* key :
          {"\"runs\": 4", "\"yield\": 3,", "\"yield_error\": ", "\"yield_by_species\": {\"28\": 0.25, \"29\": 2.75}",
           "\"reflection_number\": 0.25", "\"reflection_energy\": 0.025", "\"transmission_number\": 0.25",
-          "\"mean_depth_A\": 12,", "\"straggling_A\": 2.8284271", "\"beams\": [{\"ion_Z\": 18"})
+          "\"mean_depth_A\": 12,", "\"straggling_A\": 2.8284271", "\"left_side_per_run\": 0.5,",
+          "\"beams\": [{\"ion_Z\": 18"})
         EXPECT_NE(json.find(key), std::string::npos) << key;
     EXPECT_EQ(json.front(), '{');
     EXPECT_EQ(json.back(), '}');

@@ -6,7 +6,8 @@
 //   desktop_screenshots OUTPUT_FOLDER
 //       the splash, the Project page, the input-file dialog, the Log page
 //       during and after a run, the graph window mid-cascade, the menus,
-//       the about box, the expression-error window and the help viewer
+//       the Results window with the run's tables, the about box, the
+//       expression-error window and the help viewer
 //   desktop_screenshots --example-picture FILE.png
 //       only the graph picture of the example job mid-cascade: the about
 //       box's picture of a real result (scripts/example-picture.sh)
@@ -20,6 +21,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QMenu>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -158,6 +160,8 @@ int Screenshots() {
 
     Trigger(form, "ShowMemoryItem");
     Find<QCheckBox>(form, "EnableStepping")->setChecked(true);
+    // The example's own options write the result tables; so does this run.
+    form.Controller().Program().Extended.StoreResults = true;
     Trigger(form, "GraphButton");
     windows.Graph->move(form.x() + 80, form.y() + 120);
     bool duringSaved = false;
@@ -181,6 +185,16 @@ int Screenshots() {
     Save(form, QStringLiteral("main_log_after_top"));
     Find<QTabWidget>(form, "Pages")->setCurrentWidget(Find<QWidget>(form, "ProjectPage"));
     Save(form, QStringLiteral("main_project_after"));
+
+    Trigger(form, "ResultsItem");
+    if (auto* results = form.findChild<QMainWindow*>(QStringLiteral("ResultsWindow"))) {
+        Save(*results, QStringLiteral("results_after_run"));
+        if (auto* tabs = Find<QTabWidget>(*results, "Plots"); tabs && tabs->count() > 1) {
+            tabs->setCurrentIndex(tabs->count() - 1);
+            Save(*results, QStringLiteral("results_after_run_plot"));
+        }
+        results->hide();
+    }
 
     windows.AboutForm->show();
     Save(*windows.AboutForm, QStringLiteral("about"));
