@@ -5,13 +5,16 @@
 #   make bench  optimised build and the benchmarks (kernels, then whole jobs)
 #   make bench-peers  the thermal case side by side with LAMMPS (installs it)
 #   make fuzz   libFuzzer targets, each for a bounded time
+#   make install [PREFIX=/usr/local]  optimised build, installed under PREFIX
+#   make package  optimised build and the Debian package (build/release/package/)
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 TEST_DIR := build/test
 RELEASE_DIR := build/release
 FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 60
+PREFIX ?= /usr/local
 
-.PHONY: setup test build release demo bench bench-peers fuzz run clean
+.PHONY: setup test build release demo bench bench-peers fuzz run install package clean
 
 setup:
 	./scripts/setup.sh
@@ -48,6 +51,14 @@ $(RELEASE_DIR)/build.ninja:
 
 release: setup $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+# DESTDIR=... stages the files for a packager.
+install: release
+	cmake --install $(RELEASE_DIR) --prefix $(PREFIX)
+
+package: release
+	cd $(RELEASE_DIR) && cpack -G DEB
+	@ls $(RELEASE_DIR)/package/*.deb
 
 bench: release
 	@for b in $(RELEASE_DIR)/bench/*_bench; do echo "== $$b"; $$b --benchmark_min_time=0.2 || exit 1; done

@@ -5,6 +5,9 @@
 //   vantrel-cli options [--config FILE.cfg] [--set NAME=VALUE ...]
 //   vantrel-cli analyze [--json] [--plots DIR] [--bins N] RESULTS.csv...
 //                       [--sputtered SPUTTERED.csv...]
+//   vantrel-cli export --format extxyz|dump|csv [--target F.trg] [--projectile F.prj]
+//                      [--per-run|--per-frame] [--si] -o OUT RECORDS.vsk...
+//   vantrel-cli --version
 //
 // Every flag takes its value either as the next argument or after "=".
 // "--" ends the flags.  A flag given twice keeps its last value, except
@@ -16,9 +19,23 @@
 #include <string>
 #include <vector>
 
+#include "output/particle_export.h"
+
 namespace vantrel::cli {
 
-enum class Command { Run, Batch, Options, Analyze, Help };
+enum class Command { Run, Batch, Options, Analyze, Export, Version, Help };
+
+// How `export` spreads its frames over files.
+enum class ExportSplit { OneFile, PerRun, PerFrame };
+
+struct ExportArguments {
+    ExportFormat Format = ExportFormat::ExtendedXyz;
+    std::string Target, Projectile;  // empty: species by mass
+    ExportSplit Split = ExportSplit::OneFile;
+    CsvUnits Units = CsvUnits::AngstromEvFemtosecond;
+    std::string Output;
+    std::vector<std::string> Records;
+};
 
 enum class AnswerChoice { Ask, Yes, No };
 
@@ -50,6 +67,8 @@ struct CliArguments {
     bool Json = false;
     std::string PlotsDir;
     std::int32_t Bins = 30;
+
+    ExportArguments Export;
 };
 
 // Parses args (without the program name).  False with a one-line reason in

@@ -1,4 +1,4 @@
-// The three commands of vantrel-cli, callable in-process: each takes the
+// The commands of vantrel-cli, callable in-process: each takes the
 // parsed command line and the two output streams and returns the exit
 // status.
 #pragma once
@@ -54,5 +54,8 @@ int RunBatchCommand(const CliArguments& args, std::FILE* out, std::FILE* err,
 // `analyze`: 0 when every table was read (and every plot written), 1 when
 // a table could not be read or held no run, or a file could not be written.
 int RunAnalyzeCommand(const CliArguments& args, std::FILE* out, std::FILE* err);
+// Writes the record files as text (cli/export_command.cpp); 0 when written,
+// ExitJobError when a file cannot be read or written.
+int RunExportCommand(const CliArguments& args, std::FILE* out, std::FILE* err);
 
 }  // namespace vantrel::cli

@@ -24,8 +24,10 @@
 #include "core/trajectory_state.h"
 #include "core/units.h"
 #include "io/file_sets.h"
+#include "job/output_backups.h"
 #include "job/program.h"
 #include "job/results_state.h"
+#include "job/progress.h"
 #include "output/output_state.h"
 
 namespace vantrel {
@@ -98,6 +100,10 @@ struct SimulationState {
     OutputState Output;
     // Per-run results (StoreResults or a yield target), job/run_results.h.
     ResultsState Results;
+    // Staged output files and the backups of earlier jobs' files.
+    OutputBackups Backups;
+    // Runs of the job and the wall-clock time they take, for the progress text.
+    JobProgress Progress;
 };
 
 // ---------------------------------------------------------------------------
