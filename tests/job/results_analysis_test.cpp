@@ -85,6 +85,24 @@ TEST(ResultsAnalysis, JoiningSlices) {
     EXPECT_EQ(a.Notes, (std::vector<std::string>{
                            "table set 1: 1 rows repeat a run number; the first row of each run counts",
                            "table set 1: 1 sputtered atoms of runs without a results row left out"}));
+
+    // Two slices (runs 1-2 and 3-4), given as one joined set or as a set
+    // each, are the four-run job: one beam, the same yield, every atom.
+    ResultTableSet first = FourRuns(), second = FourRuns();
+    first.Runs.resize(2);
+    first.Atoms.resize(2);
+    second.Runs.erase(second.Runs.begin(), second.Runs.begin() + 2);
+    second.Atoms.erase(second.Atoms.begin(), second.Atoms.begin() + 2);
+    for (const std::vector<ResultTableSet>& slices :
+         {std::vector<ResultTableSet>{first, second}, std::vector<ResultTableSet>{FourRuns()}}) {
+        const ResultsAnalysis joined = AnalyseResults(slices, 10);
+        EXPECT_EQ(joined.All.Runs, 4);
+        EXPECT_DOUBLE_EQ(joined.All.Yield.Error, std::sqrt(14.0 / 3.0) / 2.0);
+        EXPECT_EQ(joined.Atoms, 3);
+        EXPECT_EQ(joined.Beams.size(), 1u);
+        EXPECT_FALSE(joined.All.MixedBeams);
+        EXPECT_TRUE(joined.Notes.empty());
+    }
 }
 
 // The jobs of a batch over energies and angles repeat their run numbers;

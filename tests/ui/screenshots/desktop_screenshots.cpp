@@ -119,7 +119,7 @@ constexpr float MidCascadeSeconds = 120e-15f;  // the graph window's picture in 
 constexpr float ExamplePictureSeconds = 250e-15f;  // the about box's: sputtered atoms have left
 
 int ExamplePicture(const QString& path, SymbolMode symbol, float seconds, Projection view) {
-    QApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    QApplication::setApplicationName(ApplicationTitle());
     ProgramWindows windows;
     TMainForm& form = *windows.MainForm;
     LoadExampleJob(windows, false);
@@ -147,7 +147,7 @@ int ExamplePicture(const QString& path, SymbolMode symbol, float seconds, Projec
 
 int Screenshots() {
     QDir().mkpath(folder);
-    QApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    QApplication::setApplicationName(ApplicationTitle());
     QApplication::setWindowIcon(ProgramIcon());
 
     TSplashWin splash;
