@@ -96,6 +96,12 @@ void StartResults(SimulationState& s, bool yieldTarget) {
 void RecordRunResults(SimulationState& s, const TrajectoryState& t, double energyError) {
     ResultsState& r = s.Results;
     if (!r.Active) return;
+    // Step, a confirmed abort or an overflowing partner list cut the run
+    // short: its cascade is unfinished, and counting it would bias the yield.
+    if (s.Program.AbortNow) {
+        LogLine(s.Ui(), "  Results: run ended early, not counted", ColourBlack);
+        return;
+    }
     if (!r.Prepared) PrepareResults(s);
     const ParticleTable& p = s.Particles;
     OutcomeGeometry& g = r.Geometry;

@@ -30,7 +30,8 @@ void StartResults(SimulationState& s, bool yieldTarget);
 
 // At the end of a run, after its energy report: classifies, logs, appends
 // the rows.  energyError is the run's relative energy error (%), NaN when
-// the job does not report energies.
+// the job does not report energies.  A run ended early (Step, a confirmed
+// abort, an overflowing partner list) is logged as such and not counted.
 void RecordRunResults(SimulationState& s, const TrajectoryState& t, double energyError);
 
 // True, after the blue line "  Yield converged: ...", when at least minRuns

@@ -134,6 +134,28 @@ TEST(RunResults, AYieldTargetClassifiesWithoutTables) {
     EXPECT_FALSE(std::filesystem::exists(run.Outputs.Sputtered));
 }
 
+// Step during run 2: that run's cascade is unfinished, so it gets no row
+// and no share of the yield; runs 1 and 3 do.
+TEST(RunResults, ARunEndedEarlyIsNotCounted) {
+    ResultsRun run;
+    run.Program.Extended.StoreResults = true;
+    int events = 0;
+    run.Ui.OnProcessEvents = [&] {
+        if (run.Lines("  Run count: ").size() == 2 && ++events == 3) run.Program.AbortNow = true;
+    };
+    ASSERT_EQ(run.Run(ThreeRuns()), JobOutcome::Completed);
+    EXPECT_EQ(run.Lines("  Run count: ").size(), 3u);
+    EXPECT_EQ(run.Lines("  Results: run ended early, not counted"),
+              std::vector<std::string>{"  Results: run ended early, not counted"});
+    EXPECT_EQ(run.Lines("  Sputtered: ").size(), 2u);
+    const ResultsTableRead table = ReadResultsTable(run.Outputs.Results);
+    ASSERT_TRUE(table.Ok);
+    ASSERT_EQ(table.Rows.size(), 2u);
+    EXPECT_EQ(table.Rows[0].Run, 1);
+    EXPECT_EQ(table.Rows[1].Run, 3);
+    EXPECT_NE(run.Ui.LogTexts().back().find(" over 2 runs;"), std::string::npos);
+}
+
 TEST(RunResults, ATableThatCannotBeCreatedIsReportedOnce) {
     ResultsRun run;
     run.Program.Extended.StoreResults = true;
