@@ -57,20 +57,39 @@ OutputStatus CloseDynamicalFile(OutputFiles& files) {
     return Status(FlushAndClose(files.DynamicalVariables.Handle));
 }
 
+OutputStatus WriteInitialRecords(std::FILE* file, const ParticleTable& p,
+                                 std::int32_t runNumber) {
+    bool ok = file != nullptr;
+    for (std::int32_t i = 0; i <= p.AtomCount && ok; ++i) {
+        const double m = p.Mass[i];
+        ok = WriteRecord(file, BuildSample(i, runNumber, p.X[i], p.Y[i], p.Z[i], m * p.VX[i],
+                                           m * p.VY[i], m * p.VZ[i], 0.0, m));
+    }
+    return Status(ok);
+}
+
 OutputStatus WriteInitialConditions(OutputFiles& files, std::string_view name,
                                     const ParticleTable& p, std::int32_t runNumber) {
     OutputFile& out = files.InitialConditions;
     const OutputStatus created = Create(out, name, "wb");
     if (created != OutputStatus::Ok) return created;
-    bool ok = true;
-    for (std::int32_t i = 0; i <= p.AtomCount && ok; ++i) {
-        const double m = p.Mass[i];
-        ok = WriteRecord(out.Handle.get(), BuildSample(i, runNumber, p.X[i], p.Y[i], p.Z[i],
-                                                       m * p.VX[i], m * p.VY[i], m * p.VZ[i],
-                                                       0.0, m));
-    }
-    ok = FlushAndClose(out.Handle) && ok;
-    return Status(ok);
+    const bool ok = WriteInitialRecords(out.Handle.get(), p, runNumber) == OutputStatus::Ok;
+    return Status(FlushAndClose(out.Handle) && ok);
+}
+
+OutputStatus WriteInitialConditions(OutputFiles& files, std::string_view name,
+                                    std::string_view records) {
+    OutputFile& out = files.InitialConditions;
+    const OutputStatus created = Create(out, name, "wb");
+    if (created != OutputStatus::Ok) return created;
+    const bool ok = std::fwrite(records.data(), 1, records.size(), out.Handle.get()) ==
+                    records.size();
+    return Status(FlushAndClose(out.Handle) && ok);
+}
+
+OutputStatus AppendSamples(OutputFiles& files, std::string_view records) {
+    std::FILE* file = files.DynamicalVariables.Handle.get();
+    return Status(file && std::fwrite(records.data(), 1, records.size(), file) == records.size());
 }
 
 OutputStatus CreateEventsFile(OutputFiles& files, std::string_view name) {
@@ -81,6 +100,11 @@ OutputStatus AppendEventsLine(OutputFiles& files, std::string_view line) {
     std::FILE* file = files.InelasticEvents.Handle.get();
     return Status(file && std::fwrite(line.data(), 1, line.size(), file) == line.size() &&
                   std::fputc('\n', file) != EOF);
+}
+
+OutputStatus AppendEventsLines(OutputFiles& files, std::string_view lines) {
+    std::FILE* file = files.InelasticEvents.Handle.get();
+    return Status(file && std::fwrite(lines.data(), 1, lines.size(), file) == lines.size());
 }
 
 OutputStatus WriteEventLine(OutputFiles& files, const InelasticEvent& event) {

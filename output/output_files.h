@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <span>
 #include <string>
 #include <string_view>
@@ -68,12 +69,29 @@ OutputStatus CloseDynamicalFile(OutputFiles& files);
 OutputStatus WriteInitialConditions(OutputFiles& files, std::string_view name,
                                     const ParticleTable& particles, std::int32_t runNumber);
 
+// The initial-conditions records of particles 0..AtomCount as above, onto
+// an open stream.
+OutputStatus WriteInitialRecords(std::FILE* file, const ParticleTable& particles,
+                                 std::int32_t runNumber);
+
+// Creates the initial-conditions file anew under name with these whole
+// records, written elsewhere, and closes it.
+OutputStatus WriteInitialConditions(OutputFiles& files, std::string_view name,
+                                    std::string_view records);
+
+// Appends whole records, written elsewhere, to the dynamical-variables file
+// in one write (a flush from another thread never splits a record).
+OutputStatus AppendSamples(OutputFiles& files, std::string_view records);
+
 // Creates the inelastic-events file anew under name as an empty text file and
 // keeps it open for the whole job.
 OutputStatus CreateEventsFile(OutputFiles& files, std::string_view name);
 
 // Appends one line (a line end is added) to the events file.
 OutputStatus AppendEventsLine(OutputFiles& files, std::string_view line);
+
+// Appends whole lines (each with its line end), written elsewhere, in one write.
+OutputStatus AppendEventsLines(OutputFiles& files, std::string_view lines);
 
 // Appends one event's line to the events file.
 OutputStatus WriteEventLine(OutputFiles& files, const InelasticEvent& event);
