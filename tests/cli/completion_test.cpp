@@ -3,7 +3,6 @@
 // command accepts, every flag of the usage text is offered somewhere, and
 // --set completes the option names of the program itself.
 #include <cstdio>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -64,10 +63,21 @@ TEST(Completion, OffersTheFlagsEachCommandTakes) {
         }
     }
     const std::string usage = UsageText();
-    const std::regex flag(R"((^|[\s\[|,])(--?[a-z][a-z-]*))");
-    for (auto it = std::sregex_iterator(usage.begin(), usage.end(), flag);
-         it != std::sregex_iterator(); ++it) {
-        const std::string name = (*it)[2];
+    // Every flag of the usage text: a dash after a blank, "[", "|" or ","
+    // (or at the start), then a lower-case letter, then letters and dashes.
+    const auto flagStart = [&](std::size_t at) {
+        const bool after = at == 0 || std::string(" \t\n[|,").find(usage[at - 1]) != std::string::npos;
+        std::size_t letter = at + 1;
+        if (letter < usage.size() && usage[letter] == '-') ++letter;
+        return after && letter < usage.size() && usage[letter] >= 'a' && usage[letter] <= 'z';
+    };
+    for (std::size_t at = usage.find('-'); at != std::string::npos; at = usage.find('-', at + 1)) {
+        if (!flagStart(at)) continue;
+        std::size_t end = at + 1;
+        while (end < usage.size() && ((usage[end] >= 'a' && usage[end] <= 'z') || usage[end] == '-'))
+            ++end;
+        const std::string name = usage.substr(at, end - at);
+        at = end - 1;
         if (name == "--version") continue;  // offered in the command's place
         EXPECT_TRUE(everywhere.count(name)) << name << " is in the usage but never offered";
     }
