@@ -4,7 +4,7 @@
 #include <charconv>
 #include <string_view>
 
-#include "job/slice_join.h"
+#include "job/per_run_files.h"
 
 namespace vantrel::cli {
 
@@ -55,7 +55,7 @@ bool ParseCount(std::string_view text, std::int32_t least, std::int32_t& value) 
 bool ParseJoinArguments(const std::vector<std::string>& args, CliArguments& parsed,
                         std::string& error) {
     JoinArguments& j = parsed.Join;
-    j.Files.assign(SliceFileTypes.size(), std::string());
+    j.Files.assign(PerRunFiles.size(), std::string());
     bool flagsEnded = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -80,8 +80,8 @@ bool ParseJoinArguments(const std::vector<std::string>& args, CliArguments& pars
             hasValue = true;
         }
         std::string* target = flag == "--log" ? &j.Log : nullptr;
-        for (std::size_t t = 0; t < SliceFileTypes.size(); ++t)
-            if (flag == SliceFileTypes[t].Flag) target = &j.Files[t];
+        for (std::size_t t = 0; t < PerRunFiles.size(); ++t)
+            if (flag == PerRunFiles[t].JoinFlag) target = &j.Files[t];
         if (!target) {
             error = IsKnownFlag(flag) ? flag + " is not an option of 'join'"
                                       : "unknown flag: '" + flag + "'";

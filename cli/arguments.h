@@ -39,7 +39,7 @@ struct ExportArguments {
 // `join`: the joined files (empty: not written) and the slices' names.
 struct JoinArguments {
     std::string Log;
-    std::vector<std::string> Files;  // by job/slice_join.h's SliceFileTypes
+    std::vector<std::string> Files;  // by job/per_run_files.h's PerRunFiles
     std::vector<std::string> Slices;
 };
 

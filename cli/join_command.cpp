@@ -10,8 +10,7 @@ int RunJoinCommand(const CliArguments& args, std::FILE* out, std::FILE* err) {
     JoinRequest request;
     request.Slices = args.Join.Slices;
     request.Log = args.Join.Log;
-    for (std::size_t t = 0; t < request.Files.size() && t < args.Join.Files.size(); ++t)
-        request.Files[t] = args.Join.Files[t];
+    request.Files = args.Join.Files;
     JoinReport report;
     std::string error;
     const bool joined = JoinSlices(request, report, error);

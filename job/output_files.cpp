@@ -118,16 +118,6 @@ bool WriteInitialConditions(SimulationState& s, std::string_view records) {
     return status == OutputStatus::Ok;
 }
 
-void AppendSamples(SimulationState& s, std::string_view records) {
-    OutputFiles& files = s.Output.Files;
-    ReportOutputStatus(s, files.DynamicalVariables, AppendSamples(files, records));
-}
-
-void AppendEventsLines(SimulationState& s, std::string_view lines) {
-    OutputFiles& files = s.Output.Files;
-    ReportOutputStatus(s, files.InelasticEvents, AppendEventsLines(files, lines));
-}
-
 bool CreateEventsFile(SimulationState& s) {
     OutputFiles& files = s.Output.Files;
     return CreateStaged(s, files.InelasticEvents, s.Outputs.InelasticEvents,

@@ -41,12 +41,6 @@ bool WriteInitialConditions(SimulationState& s);
 // the parent in the run's turn.
 bool WriteInitialConditions(SimulationState& s, std::string_view records);
 
-// Whole records and whole lines of runs made in worker processes, appended
-// by the parent in run order, each in one write; failures are reported as
-// above.
-void AppendSamples(SimulationState& s, std::string_view records);
-void AppendEventsLines(SimulationState& s, std::string_view lines);
-
 // Creates the inelastic-events file (s.Outputs.InelasticEvents) as an empty
 // text file, staged like the dynamical-variables file, and keeps it open.  Returns false without
 // any message: the run driver reports this failure.

@@ -100,7 +100,9 @@ void FreeRange(int fd, ByteRange range) {
 struct WorkerSlot {
     pid_t Pid = -1;
     int Socket = -1;  // the parent's end
-    std::array<int, SharedStreamCount> Streams{-1, -1};
+    std::array<int, SharedStreamCount> Streams = NoStreams();
+    // Its temporary file of a table begins with the header (job/per_run_files.h).
+    std::array<bool, SharedStreamCount> HeaderPending{};
     int Initial = -1;
     WorkerPorts Child;      // the worker's ends, closed here once it is forked
     std::string Received;   // bytes not yet taken as whole messages
@@ -126,7 +128,6 @@ void CloseAll(std::vector<WorkerSlot>& slots) {
 // each child can close what belongs to the others.  False, with the reason,
 // when something could not be had; nothing is left running then.
 bool StartWorkers(SimulationState& s, std::vector<WorkerSlot>& slots, std::string& why) {
-    const OutputFiles& files = s.Output.Files;
     for (WorkerSlot& w : slots) {
         int pair[2];
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) {
@@ -137,8 +138,10 @@ bool StartWorkers(SimulationState& s, std::vector<WorkerSlot>& slots, std::strin
         w.Socket = pair[0];
         w.Child.Parent = pair[1];
         for (std::size_t k = 0; k < SharedStreamCount; ++k) {
-            const OutputFile& file = files.*(SharedStreams[k].File);
+            const OutputFile& file = PerRunFiles[k].File(s);
             if (!file.Handle) continue;
+            // A header not yet in the job's file comes with the worker's first row.
+            w.HeaderPending[k] = PerRunFiles[k].HeaderLines > 0 && ::ftello(file.Handle.get()) == 0;
             if (!OpenTemporary(file.Name, w.Child.Streams[k], w.Streams[k])) {
                 why = "no temporary file beside " + file.Name;
                 CloseAll(slots);
@@ -205,7 +208,10 @@ struct SharedRun {
 class Coordinator {
 public:
     Coordinator(SimulationState& s, std::vector<WorkerSlot>& slots, std::int32_t runs)
-        : s_(s), slots_(slots), runs_(static_cast<std::size_t>(runs) + 1), lastRun_(runs) {}
+        : s_(s), slots_(slots), runs_(static_cast<std::size_t>(runs) + 1), lastRun_(runs) {
+        for (std::size_t k = 0; k < SharedStreamCount; ++k)
+            jobHasHeader_[k] = !slots.front().HeaderPending[k];
+    }
 
     JobOutcome Run() {
         started_ = Clock::now();
@@ -438,7 +444,7 @@ private:
                     break;
                 case WorkerMessageKind::RunFinished:
                     for (std::size_t k = 0; k < SharedStreamCount; ++k)
-                        CopyStream(worker.Streams[k], m.Streams[k], SharedStreams[k]);
+                        CopyStream(worker, k, m.Streams[k]);
                     lastAbortNow_ = m.AbortNow;
                     if (!m.ContinueJob) ended_ = true;
                     if (relay) relay->RunFinished({m.Number, m.ContinueJob, m.AbortNow});
@@ -460,26 +466,42 @@ private:
 
     // A run's part of one stream, in pieces that end with a whole record or
     // line, so that a program stopped at once leaves whole records behind.
-    void CopyStream(int fd, ByteRange range, const SharedStream& stream) {
+    void CopyStream(WorkerSlot& worker, std::size_t k, ByteRange range) {
+        const int fd = worker.Streams[k];
+        const PerRunFile& table = PerRunFiles[k];
         if (fd < 0 || range.End <= range.Begin) return;
         std::int64_t at = range.Begin;
+        if (worker.HeaderPending[k]) {
+            worker.HeaderPending[k] = false;
+            const std::string first =
+                ReadRange(fd, {at, std::min<std::int64_t>(range.End, at + CopyChunkBytes)});
+            std::string_view rows = first;
+            Append(table, TakeHeader(rows, table.HeaderLines, jobHasHeader_[k]));
+            at += static_cast<std::int64_t>(first.size() - rows.size());
+        }
         while (at < range.End) {
             const std::int64_t end = std::min<std::int64_t>(range.End, at + CopyChunkBytes);
             std::string piece = ReadRange(fd, {at, end});
             if (piece.empty()) break;
             std::size_t whole = piece.size();
             if (at + static_cast<std::int64_t>(whole) < range.End) {
-                if (stream.RecordBytes > 0) {
-                    whole -= whole % stream.RecordBytes;
+                if (table.RecordBytes > 0) {
+                    whole -= whole % table.RecordBytes;
                 } else {
                     const std::size_t lineEnd = piece.rfind('\n');
                     if (lineEnd != std::string::npos) whole = lineEnd + 1;
                 }
             }
-            stream.Append(s_, std::string_view(piece).substr(0, whole));
+            Append(table, std::string_view(piece).substr(0, whole));
             at += static_cast<std::int64_t>(whole);
         }
         FreeRange(fd, range);
+    }
+
+    void Append(const PerRunFile& table, std::string_view bytes) {
+        if (bytes.empty()) return;
+        OutputFile& file = table.File(s_);
+        ReportOutputStatus(s_, file, AppendWhole(file, bytes));
     }
 
     void ShowProgress(bool now) {
@@ -503,6 +525,8 @@ private:
     bool ended_ = false;   // a written run ended the job
     bool failed_ = false;  // a written run failed, or a run was lost
     bool lastAbortNow_ = false;
+    // The job's file of each table holds its header (job/per_run_files.h).
+    std::array<bool, SharedStreamCount> jobHasHeader_{};
     Clock::time_point started_{};
     Clock::time_point shown_{};
 };

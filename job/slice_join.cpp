@@ -41,11 +41,12 @@ std::vector<std::string> WholeLines(const std::string& text) {
     return lines;
 }
 
-// The leading integer of an events line: its run number.
+// The leading integer of a per-run table's line (events blank-separated, a
+// CSV table comma-separated): its run number.
 bool LeadingRunNumber(std::string_view line, std::int32_t& run) {
     std::size_t at = 0;
     while (at < line.size() && line[at] == ' ') ++at;
-    const std::string token(line.substr(at, line.find(' ', at) - at));
+    const std::string token(line.substr(at, line.find_first_of(" ,\t", at) - at));
     if (token.empty()) return false;
     char* end = nullptr;
     const long value = std::strtol(token.c_str(), &end, 10);
@@ -135,15 +136,15 @@ void WriteBlock(const JoinedRun& joined, bool jobsFirstRun, std::int32_t runInde
 }
 
 // One slice's part of a per-run file: its records (lines) of the runs taken.
-bool SlicePart(const Slice& slice, const SliceFileType& type, bool first, std::string& out,
+bool SlicePart(const Slice& slice, const PerRunFile& type, bool first, std::string& out,
                std::string& error) {
-    const std::string name = slice.Name + type.Extension;
+    const std::string name = slice.Name + type.SliceExtension;
     std::string bytes;
     if (!ReadWhole(name, bytes)) {
         error = "cannot read " + name;
         return false;
     }
-    if (type.Records) {
+    if (type.RecordBytes > 0) {
         for (std::size_t at = 0; at + SampleRecordSize <= bytes.size(); at += SampleRecordSize) {
             SampleRecord raw;
             std::memcpy(raw.data(), bytes.data() + at, SampleRecordSize);
@@ -256,13 +257,13 @@ bool JoinSlices(const JoinRequest& request, JoinReport& report, std::string& err
         if (figures.AnyEnergy) log += CumulativeEnergyErrorText(figures.ErrorSum / index) + '\n';
         outputs.emplace_back(request.Log, std::move(log));
     }
-    for (std::size_t t = 0; t < SliceFileTypes.size(); ++t) {
+    for (std::size_t t = 0; t < request.Types.size() && t < request.Files.size(); ++t) {
         if (request.Files[t].empty()) continue;
         std::string bytes;
         bool first = true;
         for (const Slice& slice : slices) {
             if (slice.Taken.empty()) continue;
-            if (!SlicePart(slice, SliceFileTypes[t], first, bytes, error)) return false;
+            if (!SlicePart(slice, request.Types[t], first, bytes, error)) return false;
             first = false;
         }
         outputs.emplace_back(request.Files[t], std::move(bytes));

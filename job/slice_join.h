@@ -21,32 +21,25 @@
 // the last run joined; elsewhere it must be made again by another slice.
 #pragma once
 
-#include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
-namespace vantrel {
+#include "job/per_run_files.h"
 
-// The per-run files of a slice besides its log, by the extension after the
-// slice's name: records of 40 bytes, or text lines whose first field is the
-// run number after some header lines (kept from the first slice).  A further
-// per-run table is one more row.
-struct SliceFileType {
-    const char* Flag;       // the join option that names the joined file
-    const char* Extension;  // the slice's file: its name and this
-    bool Records;
-    int HeaderLines;
-};
-inline constexpr std::array<SliceFileType, 2> SliceFileTypes{{
-    {"--dynamic", ".vsk", true, 0},
-    {"--events", ".dat", false, 0},
-}};
+namespace vantrel {
 
 struct JoinRequest {
     std::vector<std::string> Slices;  // names without extension
     std::string Log;                  // the joined log; empty: no log
-    std::array<std::string, SliceFileTypes.size()> Files;  // by type; empty: not joined
+    // The per-run files besides the log (job/per_run_files.h), and the
+    // joined file of each (empty: not joined).  A slice's file is named
+    // after the slice with the file's SliceExtension; records whole, or
+    // text lines whose first field is the run number after the header
+    // lines (kept from the first slice).
+    std::span<const PerRunFile> Types = PerRunFiles;
+    std::vector<std::string> Files;
 };
 
 struct JoinReport {

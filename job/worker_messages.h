@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "job/per_run_files.h"
 #include "output/log_colour.h"
 
 namespace vantrel {
@@ -38,10 +39,8 @@ enum class WorkerMessageKind : std::uint8_t {
 };
 
 // The output streams a worker writes for its parent, each a temporary file
-// of its own: the dynamical-variables records and the inelastic-events
-// lines.  A further per-run table is one more stream here and one more row
-// in the parent's table (job/parallel_runs.cpp).
-inline constexpr std::size_t SharedStreamCount = 2;
+// of its own: one per file of job/per_run_files.h.
+inline constexpr std::size_t SharedStreamCount = PerRunFileCount;
 
 struct ByteRange {
     std::int64_t Begin = 0;

@@ -18,11 +18,6 @@
 
 namespace vantrel {
 
-const std::array<SharedStream, SharedStreamCount> SharedStreams = {{
-    {&OutputFiles::DynamicalVariables, "wb", SampleRecordSize, AppendSamples},
-    {&OutputFiles::InelasticEvents, "w", 0, AppendEventsLines},
-}};
-
 namespace {
 
 // Large buffers, as the job's own files have.
@@ -185,7 +180,7 @@ private:
         if (pending_.size() >= MessageBatchBytes) Flush();
     }
     std::FILE* Stream(std::size_t k) const {
-        return (s_.Output.Files.*(SharedStreams[k].File)).Handle.get();
+        return PerRunFiles[k].File(s_).Handle.get();
     }
 
     SimulationState& s_;
@@ -235,10 +230,10 @@ void RunWorkerProcess(SimulationState& s, const WorkerPorts& ports) {
     // The job's own files belong to the parent: left alone here (it flushed
     // them before the fork), the worker's temporary files in their place.
     for (std::size_t k = 0; k < SharedStreamCount; ++k) {
-        OutputFile& file = s.Output.Files.*(SharedStreams[k].File);
+        OutputFile& file = PerRunFiles[k].File(s);
         (void)file.Handle.release();
         if (ports.Streams[k] < 0) continue;
-        file.Handle.reset(::fdopen(ports.Streams[k], SharedStreams[k].Mode));
+        file.Handle.reset(::fdopen(ports.Streams[k], PerRunFiles[k].RecordBytes > 0 ? "wb" : "w"));
         if (file.Handle) std::setvbuf(file.Handle.get(), nullptr, _IOFBF, StreamBufferBytes);
     }
     // The impact file afresh, after run 1's point: the parent's stream shares
@@ -255,7 +250,7 @@ void RunWorkerProcess(SimulationState& s, const WorkerPorts& ports) {
             break;
     channel.Flush();
     for (std::size_t k = 0; k < SharedStreamCount; ++k)
-        if (std::FILE* file = (s.Output.Files.*(SharedStreams[k].File)).Handle.get())
+        if (std::FILE* file = PerRunFiles[k].File(s).Handle.get())
             std::fflush(file);
     if (initial) std::fflush(initial);
     // No destructor of the parent's objects may run here.

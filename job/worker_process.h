@@ -20,19 +20,6 @@
 
 namespace vantrel {
 
-// One per-run output stream: the job's file it ends in, how the worker opens
-// its temporary file, the size of its whole records (0: whole lines) and
-// how the parent appends a run's part to the job's file.  In the order of
-// WorkerMessage::Streams.
-struct SharedStream {
-    OutputFile OutputFiles::*File;
-    const char* Mode;
-    std::size_t RecordBytes;
-    void (*Append)(SimulationState& s, std::string_view bytes);
-};
-
-extern const std::array<SharedStream, SharedStreamCount> SharedStreams;
-
 // What the parent sends a worker, eight bytes each.
 enum class WorkerCommandKind : std::int32_t {
     Run = 1,    // make run Run (a run counter, 1-based) next
@@ -44,10 +31,17 @@ struct WorkerCommand {
     std::int32_t Run = 0;
 };
 
+// No descriptor for any per-run file.
+constexpr std::array<int, SharedStreamCount> NoStreams() {
+    std::array<int, SharedStreamCount> fds{};
+    fds.fill(-1);
+    return fds;
+}
+
 // The descriptors a worker keeps; -1 where the job writes no such file.
 struct WorkerPorts {
     int Parent = -1;    // a stream socket: messages out, commands in
-    std::array<int, SharedStreamCount> Streams{-1, -1};
+    std::array<int, SharedStreamCount> Streams = NoStreams();  // by job/per_run_files.h
     int Initial = -1;   // initial conditions, with StoreInitial
 };
 

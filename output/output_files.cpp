@@ -87,9 +87,9 @@ OutputStatus WriteInitialConditions(OutputFiles& files, std::string_view name,
     return Status(FlushAndClose(out.Handle) && ok);
 }
 
-OutputStatus AppendSamples(OutputFiles& files, std::string_view records) {
-    std::FILE* file = files.DynamicalVariables.Handle.get();
-    return Status(file && std::fwrite(records.data(), 1, records.size(), file) == records.size());
+OutputStatus AppendWhole(OutputFile& file, std::string_view bytes) {
+    std::FILE* handle = file.Handle.get();
+    return Status(handle && std::fwrite(bytes.data(), 1, bytes.size(), handle) == bytes.size());
 }
 
 OutputStatus CreateEventsFile(OutputFiles& files, std::string_view name) {
@@ -100,11 +100,6 @@ OutputStatus AppendEventsLine(OutputFiles& files, std::string_view line) {
     std::FILE* file = files.InelasticEvents.Handle.get();
     return Status(file && std::fwrite(line.data(), 1, line.size(), file) == line.size() &&
                   std::fputc('\n', file) != EOF);
-}
-
-OutputStatus AppendEventsLines(OutputFiles& files, std::string_view lines) {
-    std::FILE* file = files.InelasticEvents.Handle.get();
-    return Status(file && std::fwrite(lines.data(), 1, lines.size(), file) == lines.size());
 }
 
 OutputStatus WriteEventLine(OutputFiles& files, const InelasticEvent& event) {

@@ -79,9 +79,9 @@ OutputStatus WriteInitialRecords(std::FILE* file, const ParticleTable& particles
 OutputStatus WriteInitialConditions(OutputFiles& files, std::string_view name,
                                     std::string_view records);
 
-// Appends whole records, written elsewhere, to the dynamical-variables file
-// in one write (a flush from another thread never splits a record).
-OutputStatus AppendSamples(OutputFiles& files, std::string_view records);
+// Appends whole records or lines, written elsewhere, to an open file in one
+// write (a flush from another thread never splits a record).
+OutputStatus AppendWhole(OutputFile& file, std::string_view bytes);
 
 // Creates the inelastic-events file anew under name as an empty text file and
 // keeps it open for the whole job.
@@ -89,9 +89,6 @@ OutputStatus CreateEventsFile(OutputFiles& files, std::string_view name);
 
 // Appends one line (a line end is added) to the events file.
 OutputStatus AppendEventsLine(OutputFiles& files, std::string_view line);
-
-// Appends whole lines (each with its line end), written elsewhere, in one write.
-OutputStatus AppendEventsLines(OutputFiles& files, std::string_view lines);
 
 // Appends one event's line to the events file.
 OutputStatus WriteEventLine(OutputFiles& files, const InelasticEvent& event);
