@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cfenv>
+#include <optional>
 #include <string>
 
 #include "job/log.h"
@@ -17,7 +18,9 @@
 #include "job/output_backups.h"
 #include "job/output_files.h"
 #include "job/progress.h"
+#include "job/parallel_runs.h"
 #include "job/reader_messages.h"
+#include "job/run_figures.h"
 
 namespace vantrel {
 
@@ -58,18 +61,25 @@ bool AlgorithmSupported(SimulationState& s) {
 
 // With per-run random streams every run starts from the same program state,
 // whichever runs came before it in this process: the generator seeded for
-// its run number, the cooling report count and the report toggle fresh.
+// its run number, the cooling report count and the report toggle fresh, and
+// the cell edge of the cell-index search at its start (the target set-up
+// only ever enlarges it, and the order of the partner lists, hence of the
+// force sums, follows the cells).
 void StartRunStream(SimulationState& s) {
     s.Program.Random.Seed(RunStreamSeed(s.JobSeed, s.RunNumber()));
     s.Program.CoolingReportCounter = 0;
     s.Program.FinalReportToggle = false;
+    s.CellEdge = InitialCellEdge;
 }
 
 // The first run is set up: the job has started, and its staged output files
-// move to their names (job/output_backups.h).
+// move to their names (job/output_backups.h).  Only a job's first run can
+// fail to move them.
 void PlaceOutputFiles(SimulationState& s) {
+    if (s.Relay) s.Relay->FirstRunLinesBegin();
     for (const std::string& staged : PlaceStagedFiles(s.Backups))
         LogLine(s.Ui(), "  Output file left under its staging name: " + staged, ColourRed);
+    if (s.Relay) s.Relay->FirstRunLinesEnd({});
     s.Ui().JobStarted();
 }
 
@@ -99,10 +109,34 @@ struct OutputFilesGuard {
 
 }  // namespace
 
+bool SetUpRun(SimulationState& s, ImpactFile& impacts, bool dynamicalFileReady) {
+    UserInterface& ui = s.Ui();
+    s.RunCounter += 1;
+    if (s.Relay) s.Relay->RunStarting(s.RunNumber());
+    ui.PlotReset();
+    LogLine(ui, "  Run count: " + IntegerText(s.RunNumber()), ColourMagenta);
+    s.Progress.RunStarted(s.RunCounter);
+    const bool pointRead = impacts.ReadPoint(s.Impact);
+    if (s.Program.Extended.PerRunStreams) StartRunStream(s);
+    if (!dynamicalFileReady || !pointRead || !SetUpTarget(s) ||
+        !InitialiseVelocities(s, s.Projectile.Energy)) {
+        ShowError(ui, "General initialisation error (or aborted by user).");
+        if (!pointRead) ShowReadPlace(ui, s.Inputs.Impact, impacts.Failure());
+        return false;
+    }
+    return true;
+}
+
+void FinishRun(SimulationState& s, bool continueJob) {
+    s.Progress.RunFinished();
+    if (s.Relay) s.Relay->RunFinished({s.RunNumber(), continueJob, s.Program.AbortNow});
+}
+
 JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
-                  const OutputFileSet& outputs, bool batchMode, const JobLimits& limits) {
+                  const OutputFileSet& outputs, bool batchMode, const JobSettings& settings) {
     SimulationState s(program);
-    UserInterface& ui = program.Ui;
+    s.Relay = settings.Relay;
+    UserInterface& ui = s.Ui();
     const SimulationOptions& o = program.Options;
     StartJob(s, inputs, outputs, batchMode);
     if (!AlgorithmSupported(s)) return JobOutcome::Failed;
@@ -142,6 +176,7 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
     if (program.Extended.PerRunStreams) {
         s.JobSeed = program.RandomSeed != 0 ? static_cast<std::uint32_t>(program.RandomSeed)
                                             : ClockSeed();
+        if (s.Relay) s.Relay->StreamsSeeded(s.JobSeed);
         LogLine(ui, "  Random streams per run, job seed: " + std::to_string(s.JobSeed),
                 ColourBlack);
     }
@@ -163,38 +198,37 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
 
     ui.RefreshMemoryDisplay();
     impacts.SkipLines(s.RunOffsetCopy);
-    s.Progress.Start(CountJobRuns(s.Inputs.Impact, s.RunOffsetCopy, limits.MaxRuns));
+    const std::int32_t runs = CountJobRuns(s.Inputs.Impact, s.RunOffsetCopy, settings.MaxRuns);
+    s.Progress.Start(runs);
+    // Runs shared out only where each run's numbers are its own.
+    std::int32_t workers = program.Extended.PerRunStreams ? std::min(settings.Workers, runs) : 1;
 
     for (;;) {
-        s.RunCounter += 1;
-        ui.PlotReset();
-        LogLine(ui, "  Run count: " + IntegerText(s.RunNumber()), ColourMagenta);
-        s.Progress.RunStarted(s.RunCounter);
-        const bool pointRead = impacts.ReadPoint(s.Impact);
-        if (program.Extended.PerRunStreams) StartRunStream(s);
-        if (!dynamicalFileReady || !pointRead || !SetUpTarget(s) ||
-            !InitialiseVelocities(s, s.Projectile.Energy)) {
-            ShowError(ui, "General initialisation error (or aborted by user).");
-            if (!pointRead) ShowReadPlace(ui, s.Inputs.Impact, impacts.Failure());
+        if (!SetUpRun(s, impacts, dynamicalFileReady)) {
             outcome = JobOutcome::Failed;
             break;
         }
         if (!s.Backups.Started) PlaceOutputFiles(s);
+        if (workers > 1) {
+            // The first run is set up: the workers start from here.
+            if (const std::optional<JobOutcome> shared = ShareRuns(s, workers, runs)) {
+                outcome = *shared;
+                break;
+            }
+            workers = 1;
+        }
         const bool goOn = RunTrajectory(s);
-        s.Progress.RunFinished();
+        FinishRun(s, goOn);
         if (!goOn) {
             outcome = JobOutcome::Aborted;
             break;
         }
         if (impacts.AtEnd()) break;
-        if (limits.MaxRuns > 0 && s.RunCounter >= limits.MaxRuns) break;
+        if (settings.MaxRuns > 0 && s.RunCounter >= settings.MaxRuns) break;
     }
 
     if (outcome != JobOutcome::Failed && s.RunCounter > 0 && o.ReportEnergy)
-        LogLine(ui,
-                "  Cumulative error in system energy: " +
-                    FormatRealDecimals(4, s.EnergyErrorSum / s.RunCounter) + " %",
-                ColourBlue);
+        LogLine(ui, CumulativeEnergyErrorText(s.EnergyErrorSum / s.RunCounter), ColourBlue);
 
     if (s.Run.SampleMode != SampleNone) CloseDynamicalFile(s);
     impacts.Close();

@@ -27,6 +27,7 @@
 #include "job/output_backups.h"
 #include "job/program.h"
 #include "job/progress.h"
+#include "job/run_relay.h"
 #include "output/output_state.h"
 
 namespace vantrel {
@@ -40,7 +41,12 @@ struct SimulationState {
 
     ProgramContext& Program;
     SimulationOptions& Options() { return Program.Options; }
-    UserInterface& Ui() { return Program.Ui; }
+    // The interface the job talks through: the program's, or in a worker
+    // process the channel to its parent (job/parallel_runs.h).
+    UserInterface& Ui() { return Interface ? *Interface : Program.Ui; }
+    UserInterface* Interface = nullptr;
+    // Told of the runs besides the log (job/run_relay.h); null for most jobs.
+    RunRelay* Relay = nullptr;
 
     InputFileSet Inputs;
     OutputFileSet Outputs;

@@ -118,8 +118,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "bad value for --max-runs: '-1' (a whole number from 1)"},
         UsageCase{"MissingProjectile", {"run", "--answer", "yes"},
                   "missing projectile file (PROJECTILE.prj)"},
+        UsageCase{"JobsWithoutStreams", {"batch", "--jobs", "2", "jobs.bdf"},
+                  "--jobs 2 needs per-run random streams (--set PerRunStreams=1): without them "
+                  "the runs' results depend on how they are shared"},
         UsageCase{"MissingBatchFile", {"batch"}, "missing batch definition file (FILE.bdf)"},
-        UsageCase{"NoCommand", {}, "no command given (run, batch, options or export)"}),
+        UsageCase{"NoCommand", {}, "no command given (run, batch, options, export or join)"}),
     [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.Name); });
 
 TEST(Runner, HelpGoesToStandardOutputWithStatusZero) {
