@@ -1,7 +1,10 @@
 #include "cli/arguments.h"
 
 #include <charconv>
+#include <string>
 #include <string_view>
+
+#include "core/options.h"
 
 namespace vantrel::cli {
 
@@ -24,7 +27,8 @@ constexpr ValueFlag FileFlags[] = {
 bool TakesValue(std::string_view flag) {
     for (const ValueFlag& f : FileFlags)
         if (flag == f.Name) return true;
-    return flag == "--config" || flag == "--set" || flag == "--max-runs" || flag == "--answer";
+    return flag == "--config" || flag == "--set" || flag == "--max-runs" || flag == "--answer" ||
+           flag == "--threads";
 }
 
 bool IsJobFlag(std::string_view flag) { return flag != "--config" && flag != "--set"; }
@@ -34,6 +38,13 @@ bool IsFileFlag(std::string_view flag) {
     for (const ValueFlag& f : FileFlags)
         if (flag == f.Name && flag != "--log") return true;
     return false;
+}
+
+bool ParseThreads(std::string_view text, std::int32_t& value) {
+    const char* last = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), last, value);
+    return !text.empty() && result.ec == std::errc() && result.ptr == last && value >= 0 &&
+           value <= MaxThreads;
 }
 
 bool ParseMaxRuns(std::string_view text, std::int32_t& value) {
@@ -61,6 +72,8 @@ const char* UsageText() {
            "  --set NAME=VALUE   set one option by its code name (see `vantrel-cli\n"
            "                     options`); repeatable; booleans as 0/1/true/false\n"
            "  --max-runs N       stop the job after N runs\n"
+           "  --threads T        threads of the force, list and energy passes (= --set\n"
+           "                     Threads=T); 0: one per core on large crystals\n"
            "  --answer yes|no    how the job's questions are answered; without it: ask\n"
            "                     on a terminal, otherwise answer No and say so in the log\n"
            "  --log F            also write the plain log to F\n"
@@ -158,6 +171,14 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
             parsed.Config = value;
         } else if (flag == "--set") {
             parsed.Sets.push_back(value);
+        } else if (flag == "--threads") {
+            std::int32_t threads = 0;
+            if (!ParseThreads(value, threads)) {
+                error = "bad value for --threads: '" + value + "' (a whole number from 0 to " +
+                        std::to_string(MaxThreads) + ")";
+                return false;
+            }
+            parsed.Sets.push_back("Threads=" + std::to_string(threads));
         } else if (flag == "--max-runs") {
             if (!ParseMaxRuns(value, parsed.MaxRuns)) {
                 error = "bad value for --max-runs: '" + value + "' (a whole number from 1)";

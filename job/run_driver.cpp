@@ -13,6 +13,7 @@
 #include "job/projectile_file.h"
 #include "job/run_file.h"
 #include "job/target_file.h"
+#include "job/thread_count.h"
 #include "job/output_files.h"
 
 namespace vantrel {
@@ -108,6 +109,8 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
                 ColourBlack);
     }
 
+    const std::int32_t threads = ThreadsForJob(program.Extended.Threads, atomCount);
+    if (threads > 1) s.Workers = std::make_unique<WorkerPool>(threads);
     AllocateParticleTable(s, atomCount);
     s.Particles.InitialFlags[0] = static_cast<std::uint32_t>(s.Projectile.FlagWord);
     FillPlotSnapshot(s);

@@ -21,8 +21,10 @@
 #include "core/model_parameters.h"
 #include "core/particles.h"
 #include "core/run_records.h"
+#include "core/partner_lists.h"
 #include "core/trajectory_state.h"
 #include "core/units.h"
+#include "core/worker_pool.h"
 #include "io/file_sets.h"
 #include "job/program.h"
 #include "output/output_state.h"
@@ -52,6 +54,11 @@ struct SimulationState {
     // The kernels' other working arrays, sized with the partner lists.
     EnergyScratch EnergyWork;
     CollisionPassWork CollisionWork;
+    // The threads of the force, list and energy passes (none: one thread),
+    // from the summary to the end of the job, and the list search's buffers.
+    std::unique_ptr<WorkerPool> Workers;
+    ListSearchWork ListWork;
+    ListThreads ListSearchThreads() { return {Workers.get(), &ListWork}; }
 
     ProjectileData Projectile;
     RunParameters Run;
