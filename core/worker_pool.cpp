@@ -41,7 +41,7 @@ WorkerPool::WorkerPool(int threads)
 }
 
 WorkerPool::~WorkerPool() {
-    stop_ = true;
+    stop_.store(true, std::memory_order_relaxed);
     generation_.fetch_add(1, std::memory_order_release);
     generation_.notify_all();
     for (std::thread& w : workers_) w.join();
@@ -86,7 +86,7 @@ void WorkerPool::WorkerLoop(int thread) {
             now = generation_.load(std::memory_order_acquire);
         }
         seen = now;
-        if (stop_) return;
+        if (stop_.load(std::memory_order_relaxed)) return;
         RunTasks(now & BatchMask, thread, true);
     }
 }

@@ -69,7 +69,9 @@ private:
     Entry entry_ = nullptr;
     void* context_ = nullptr;
     std::fenv_t environment_{};
-    bool stop_ = false;
+    // Set once, at the end; a worker that wakes late for a finished batch
+    // may read it while it is written.
+    std::atomic<bool> stop_{false};
 
     // Claims: batch number, task count and next task in one word, so that a
     // thread that wakes late can never claim a task of another batch.  The
