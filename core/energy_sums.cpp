@@ -237,26 +237,37 @@ void SumNearPairs(const PairEnergyModel& m, std::int32_t first, std::int32_t las
     if (taskCells.back() != cells) taskCells.push_back(cells);
     const std::size_t tasks = taskCells.size() - 1;
     const std::size_t wave = static_cast<std::size_t>(pool.Threads()) * TasksPerThread;
-    if (scratch.TaskTerms.size() < wave) scratch.TaskTerms.resize(wave);
-    if (scratch.TaskCounts.size() < wave) scratch.TaskCounts.resize(wave);
+    const std::size_t waves = (tasks + wave - 1) / wave;
+    // Two banks of buffers: while one wave's terms are added (one task, in
+    // order), the next wave's are evaluated into the other bank.
+    if (scratch.TaskTerms.size() < 2 * wave) scratch.TaskTerms.resize(2 * wave);
+    if (scratch.TaskCounts.size() < 2 * wave) scratch.TaskCounts.resize(2 * wave);
 
-    const auto add = [&](std::size_t t) {
-        for (const double value : scratch.TaskTerms[t]) sum += value;
-        for (int c = AA; c <= AB; ++c) counts[c] += scratch.TaskCounts[t][c];
+    const auto add = [&](std::size_t buffer) {
+        for (const double value : scratch.TaskTerms[buffer]) sum += value;
+        for (int c = AA; c <= AB; ++c) counts[c] += scratch.TaskCounts[buffer][c];
     };
-    for (std::size_t w = 0; w < tasks; w += wave) {
-        const std::size_t count = std::min(wave, tasks - w);
-        pool.Run(count, [&](std::size_t t, int) {
-            std::vector<double>& terms = scratch.TaskTerms[t];
-            PairValues& taskCounts = scratch.TaskCounts[t];
+    for (std::size_t k = 0; k <= waves; ++k) {
+        const std::size_t evaluated = k < waves ? std::min(wave, tasks - k * wave) : 0;
+        const std::size_t added = k > 0 ? std::min(wave, tasks - (k - 1) * wave) : 0;
+        const std::size_t bank = (k % 2) * wave, addBank = ((k + 1) % 2) * wave;
+        const std::size_t adding = added > 0 ? 1 : 0;
+        pool.Run(evaluated + adding, [&](std::size_t t, int) {
+            if (t < adding) {
+                for (std::size_t u = 0; u < added; ++u) add(addBank + u);
+                return;
+            }
+            const std::size_t e = t - adding;
+            const std::size_t task = k * wave + e;
+            std::vector<double>& terms = scratch.TaskTerms[bank + e];
+            PairValues& taskCounts = scratch.TaskCounts[bank + e];
             terms.clear();
             taskCounts = PairValues{};
-            for (std::size_t cell = taskCells[w + t]; cell < taskCells[w + t + 1]; ++cell)
+            for (std::size_t cell = taskCells[task]; cell < taskCells[task + 1]; ++cell)
                 VisitCell(scratch, cell, [&](std::int32_t i, std::int32_t j) {
                     term(i, j, terms, taskCounts);
                 });
         });
-        for (std::size_t t = 0; t < count; ++t) add(t);
     }
     scratch.TaskTerms[0].clear();
     scratch.TaskCounts[0] = PairValues{};

@@ -724,13 +724,14 @@ void DensityBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
         }
     }
 
-    std::size_t gathered = 0;
-    for (std::int32_t i = std::max(lo, a.First); i < hi; ++i) {
+    // One row as DensityRows's second loop; with outgoing pairs (WithOut)
+    // their kept shares are taken instead.  Most rows have none.
+    const auto row = [&]<bool WithOut>(std::int32_t i) {
         double rhoi = packed[i].DensityOrFactor;
         std::uint32_t slot = out[i];
         for (std::uint32_t m = start[i], end = insideEnd[i]; m < end; ++m) {
             const std::int32_t j = insideIndex[m];
-            if (j >= hi) {
+            if (WithOut && j >= hi) {
                 const double share = value[slot++].X;
                 if (IsShare(share)) rhoi += share;
                 continue;
@@ -747,6 +748,13 @@ void DensityBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
             }
         }
         packed[i].DensityOrFactor = rhoi;
+    };
+    std::size_t gathered = 0;
+    for (std::int32_t i = std::max(lo, a.First); i < hi; ++i) {
+        if (out[i] == out[i + 1])
+            row.template operator()<false>(i);
+        else
+            row.template operator()<true>(i);
         gathered += insideEnd[i] - start[i];
     }
     b.BlockGathered[c] = gathered;
@@ -770,18 +778,33 @@ void DensityPassThreaded(const ForceArrays& a, const PotentialView& v, WorkerPoo
     a.Scratch->GatheredPairs = gathered;
 }
 
-// The force of a gathered target pair, as TargetForceRows computes it.
+// The tables and radii of the target pairs' forces, held in locals (the
+// force sums written in the loops cannot alias them).
+struct TargetForceTables {
+    double Low, High;
+    const float* PairAA;
+    const float* DensityForceAA;
+    const PotentialView* View;
+};
+
+inline TargetForceTables TargetForceTablesOf(const PotentialView& v) {
+    return {v.LowRadius, v.HighRadius, v.PairForce[AA], v.DensityForce[AA], &v};
+}
+
+// The force factor of a gathered target pair, as TargetForceRows computes it.
 template <bool Binary>
-inline double TargetForceFactor(const PotentialView& v, std::uint32_t flagsI, std::uint32_t flagsJ,
-                                std::int32_t i, std::int32_t j, double r, double qi, double qj) {
-    if (r >= v.LowRadius) {
+inline double TargetForceFactor(const TargetForceTables& t, std::uint32_t flagsI,
+                                std::uint32_t flagsJ, std::int32_t i, std::int32_t j, double r,
+                                double qi, double qj) {
+    if (r >= t.Low) {
         const TablePoint p = TablePointOf(r);
-        const PairType t = Binary ? PairTypeOfFlags(flagsI, flagsJ) : AA;
-        double f = Interpolate(v.PairForce[t], p);
-        if (r > v.HighRadius) f += (qi + qj) * Interpolate(v.DensityForce[t], p);
+        const PairType type = Binary ? PairTypeOfFlags(flagsI, flagsJ) : AA;
+        double f = Interpolate(Binary ? t.View->PairForce[type] : t.PairAA, p);
+        if (r > t.High)
+            f += (qi + qj) * Interpolate(Binary ? t.View->DensityForce[type] : t.DensityForceAA, p);
         return f;
     }
-    return CloseTargetFactor(v, i, j, r);
+    return CloseTargetFactor(*t.View, i, j, r);
 }
 
 // Rows r0..r1 - 1: the force of every outgoing pair within r_c, kept in row
@@ -801,6 +824,7 @@ void OutgoingForceChunk(const ForceArrays& a, const PotentialView& v, std::int32
     const double* insideDistance = scratch.InsideDistance.data();
     std::uint32_t* entrySlot = b.EntrySlot.data();
     PairValue* value = b.Value.data();
+    const TargetForceTables tables = TargetForceTablesOf(v);
 
     std::size_t block = BlockOf(b.BlockStart, r0);
     for (std::int32_t i = r0; i < r1; ++i) {
@@ -835,7 +859,7 @@ void OutgoingForceChunk(const ForceArrays& a, const PotentialView& v, std::int32
             const double dy = yi - pj.Y;
             const double dz = zi - pj.Z;
             const double f =
-                TargetForceFactor<Binary>(v, flags[i], flags[j], i, j, r, qi, pj.DensityOrFactor);
+                TargetForceFactor<Binary>(tables, flags[i], flags[j], i, j, r, qi, pj.DensityOrFactor);
             value[slot++] = {f * dx, f * dy, f * dz};
         }
     }
@@ -887,14 +911,17 @@ void ForceBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
         }
     }
 
-    for (std::int32_t i = std::max(lo, a.First); i < hi; ++i) {
+    // One row as TargetForceRows; with outgoing pairs (WithOut) their kept
+    // forces are taken instead.  Most rows have none.
+    const TargetForceTables tables = TargetForceTablesOf(v);
+    const auto row = [&]<bool WithOut>(std::int32_t i) {
         const double xi = packed[i].X, yi = packed[i].Y, zi = packed[i].Z;
         const double qi = packed[i].DensityOrFactor;
         double fxi = forces[i].X, fyi = forces[i].Y, fzi = forces[i].Z;
         std::uint32_t slot = out[i];
         for (std::uint32_t m = start[i], end = insideEnd[i]; m < end; ++m) {
             const std::int32_t j = insideIndex[m];
-            if (j >= hi) {
+            if (WithOut && j >= hi) {
                 const PairValue& g = value[slot++];
                 fxi += g.X;
                 fyi += g.Y;
@@ -907,7 +934,7 @@ void ForceBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
             const double dy = yi - pj.Y;
             const double dz = zi - pj.Z;
             const double f =
-                TargetForceFactor<Binary>(v, flags[i], flags[j], i, j, r, qi, pj.DensityOrFactor);
+                TargetForceFactor<Binary>(tables, flags[i], flags[j], i, j, r, qi, pj.DensityOrFactor);
             const double gx = f * dx, gy = f * dy, gz = f * dz;
             fxi += gx;
             fyi += gy;
@@ -920,6 +947,12 @@ void ForceBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
         forces[i].X = fxi;
         forces[i].Y = fyi;
         forces[i].Z = fzi;
+    };
+    for (std::int32_t i = std::max(lo, a.First); i < hi; ++i) {
+        if (out[i] == out[i + 1])
+            row.template operator()<false>(i);
+        else
+            row.template operator()<true>(i);
     }
 
     for (std::int32_t p = lo; p < hi; ++p) {
