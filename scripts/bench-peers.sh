@@ -12,8 +12,8 @@
 # bench/models/cu_sc_rc7.mdl for LAMMPS with bench/peers/make_lammps_inputs.py,
 # then runs the four in turn, round by round, so that a drift of the
 # machine's speed touches all of them alike.  Before every run it waits (up
-# to five minutes) for the one-minute load average to fall below MAX_LOAD
-# (default 1.5) and prints the load it started at.  Prints the potential
+# to MAX_WAIT seconds, default 300) for the one-minute load average to fall
+# below MAX_LOAD (default 1.5) and prints the load it started at.  Prints the potential
 # energy per atom of the perfect crystal from both codes, and per code and
 # case the median (and range) of microseconds per atom-step, the half-list
 # neighbours per atom and Vantrel's peak memory.
@@ -22,6 +22,7 @@ set -euo pipefail
 repeat="${1:-3}"
 cases="${2:-thermal large}"
 max_load="${MAX_LOAD:-1.5}"
+max_wait="${MAX_WAIT:-300}"
 root="$(cd "$(dirname "$0")/.." && pwd)"
 release="$root/build/release"
 
@@ -60,11 +61,11 @@ fi
 # One serial thread per LAMMPS process.
 export OMP_NUM_THREADS=1
 
-# Waits until the one-minute load average is below max_load (at most five
-# minutes) and says what it was.
+# Waits until the one-minute load average is below max_load (at most
+# max_wait seconds) and says what it was.
 settle() {
   local load
-  for _ in $(seq 1 60); do
+  for _ in $(seq 1 $((max_wait / 5))); do
     load=$(cut -d' ' -f1 /proc/loadavg)
     if python3 -c "import sys; sys.exit(0 if $load < $max_load else 1)"; then break; fi
     sleep 5

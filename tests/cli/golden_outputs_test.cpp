@@ -86,32 +86,22 @@ TEST_P(GoldenOutputs, ExampleJobWritesTheKeptBytes) {
     }
 }
 
+// The 3 keV cascade on 2000 atoms, and the hot 720-atom crystal with
+// electronic losses and events.
+GoldenJob Cascade(int threads = 0) {
+    return {"ar_cu100", {Example("ar_cu100.prj")}, {"dynvars.vsk"}, threads};
+}
+GoldenJob HotCrystal(int threads = 0) {
+    return {"ar_cu100_inel",
+            {"--config", Example("inelastic/ar_cu100_inel.cfg"), Example("inelastic/ar_cu100_inel.prj")},
+            {"dynvars.vsk", "inelast.dat"},
+            threads};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Examples, GoldenOutputs,
-    ::testing::Values(
-        GoldenJob{"ar_cu100", {Example("ar_cu100.prj")}, {"dynvars.vsk"}},
-        GoldenJob{"ar_cu100_inel",
-                  {"--config", Example("inelastic/ar_cu100_inel.cfg"),
-                   Example("inelastic/ar_cu100_inel.prj")},
-                  {"dynvars.vsk", "inelast.dat"}},
-        GoldenJob{"ar_cu100", {Example("ar_cu100.prj")}, {"dynvars.vsk"}, 2},
-        GoldenJob{"ar_cu100", {Example("ar_cu100.prj")}, {"dynvars.vsk"}, 3},
-        GoldenJob{"ar_cu100_inel",
-                  {"--config", Example("inelastic/ar_cu100_inel.cfg"),
-                   Example("inelastic/ar_cu100_inel.prj")},
-                  {"dynvars.vsk", "inelast.dat"}, 1},
-        GoldenJob{"ar_cu100_inel",
-                  {"--config", Example("inelastic/ar_cu100_inel.cfg"),
-                   Example("inelastic/ar_cu100_inel.prj")},
-                  {"dynvars.vsk", "inelast.dat"}, 2},
-        GoldenJob{"ar_cu100_inel",
-                  {"--config", Example("inelastic/ar_cu100_inel.cfg"),
-                   Example("inelastic/ar_cu100_inel.prj")},
-                  {"dynvars.vsk", "inelast.dat"}, 3},
-        GoldenJob{"ar_cu100_inel",
-                  {"--config", Example("inelastic/ar_cu100_inel.cfg"),
-                   Example("inelastic/ar_cu100_inel.prj")},
-                  {"dynvars.vsk", "inelast.dat"}, 8}),
+    ::testing::Values(Cascade(), HotCrystal(), Cascade(2), Cascade(3), HotCrystal(1),
+                      HotCrystal(2), HotCrystal(3), HotCrystal(8)),
     [](const ::testing::TestParamInfo<GoldenJob>& info) {
         const std::string name = info.param.Name;
         return info.param.Threads > 0 ? name + "_Threads" + std::to_string(info.param.Threads) : name;
