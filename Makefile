@@ -6,6 +6,8 @@
 #   make bench-peers  the thermal case side by side with LAMMPS (installs it)
 #   make fuzz   libFuzzer targets, each for a bounded time
 #   make tsan   the threaded passes' tests under ThreadSanitizer
+#   make install [PREFIX=/usr/local]  optimised build, installed under PREFIX
+#   make package  optimised build and the Debian package (build/release/package/)
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 TEST_DIR := build/test
 RELEASE_DIR := build/release
@@ -16,8 +18,9 @@ TSAN_DIR := build/tsan
 TSAN_CORE_TESTS := WorkerPool.*:Forces.EqualThePairFunctionsSummedInListOrder:ForceFaults.ThreadedPassesFaultAsTheSerialOnes:PartnerSearch.ThreadsLeaveTheListsOfTheSerialSearch:EnergySums.PotentialAndLatticeEnergiesEqualTheirSumsOverAllPairs
 TSAN_CLI_TESTS := *GoldenOutputs*ar_cu100_inel_Threads*
 FUZZ_SECONDS ?= 60
+PREFIX ?= /usr/local
 
-.PHONY: setup test build release demo bench bench-peers fuzz tsan run clean
+.PHONY: setup test build release demo bench bench-peers fuzz tsan run install package clean
 
 setup:
 	./scripts/setup.sh
@@ -49,6 +52,14 @@ $(RELEASE_DIR)/build.ninja:
 
 release: setup $(RELEASE_DIR)/build.ninja
 	cmake --build $(RELEASE_DIR) -j $(JOBS)
+
+# DESTDIR=... stages the files for a packager.
+install: release
+	cmake --install $(RELEASE_DIR) --prefix $(PREFIX)
+
+package: release
+	cd $(RELEASE_DIR) && cpack -G DEB
+	@ls $(RELEASE_DIR)/package/*.deb
 
 bench: release
 	@for b in $(RELEASE_DIR)/bench/*_bench; do echo "== $$b"; $$b --benchmark_min_time=0.2 || exit 1; done

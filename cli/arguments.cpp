@@ -31,6 +31,10 @@ bool TakesValue(std::string_view flag) {
            flag == "--threads";
 }
 
+bool IsKnownFlag(std::string_view flag) {
+    return TakesValue(flag) || flag == "--quiet" || flag == "--progress";
+}
+
 bool IsJobFlag(std::string_view flag) { return flag != "--config" && flag != "--set"; }
 
 // A batch file names each item's nine files itself.
@@ -53,12 +57,114 @@ bool ParseMaxRuns(std::string_view text, std::int32_t& value) {
     return !text.empty() && result.ec == std::errc() && result.ptr == last && value >= 1;
 }
 
+// `export` has flags of its own and any number of record files.
+bool ParseExportArguments(const std::vector<std::string>& args, CliArguments& parsed,
+                          std::string& error) {
+    ExportArguments& e = parsed.Export;
+    bool formatGiven = false;
+    bool flagsEnded = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (flagsEnded || arg.size() < 2 || arg[0] != '-') {
+            e.Records.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            flagsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            parsed.Kind = Command::Help;
+            return true;
+        }
+        std::string flag = arg;
+        std::string value;
+        bool hasValue = false;
+        if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
+            flag = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+            hasValue = true;
+        }
+        if (flag == "--per-run" || flag == "--per-frame" || flag == "--si") {
+            if (hasValue) {
+                error = flag + " takes no value";
+                return false;
+            }
+            if (flag == "--si")
+                e.Units = CsvUnits::Si;
+            else {
+                const ExportSplit split =
+                    flag == "--per-run" ? ExportSplit::PerRun : ExportSplit::PerFrame;
+                if (e.Split != ExportSplit::OneFile && e.Split != split) {
+                    error = "--per-run and --per-frame exclude each other";
+                    return false;
+                }
+                e.Split = split;
+            }
+            continue;
+        }
+        if (flag != "--format" && flag != "--target" && flag != "--projectile" && flag != "-o" &&
+            flag != "--output") {
+            error = IsKnownFlag(flag) ? flag + " is not an option of 'export'"
+                                      : "unknown flag: '" + flag + "'";
+            return false;
+        }
+        if (!hasValue) {
+            if (i + 1 >= args.size()) {
+                error = flag + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        }
+        if (flag == "--format") {
+            if (value == "extxyz")
+                e.Format = ExportFormat::ExtendedXyz;
+            else if (value == "dump")
+                e.Format = ExportFormat::LammpsDump;
+            else if (value == "csv")
+                e.Format = ExportFormat::Csv;
+            else {
+                error = "bad value for --format: '" + value + "' (extxyz, dump or csv)";
+                return false;
+            }
+            formatGiven = true;
+            continue;
+        }
+        if (value.empty()) {
+            error = flag + " needs a file name";
+            return false;
+        }
+        (flag == "--target" ? e.Target : flag == "--projectile" ? e.Projectile : e.Output) = value;
+    }
+    if (!formatGiven) {
+        error = "missing --format (extxyz, dump or csv)";
+        return false;
+    }
+    if (e.Units == CsvUnits::Si && e.Format != ExportFormat::Csv) {
+        error = "--si is an option of --format csv only";
+        return false;
+    }
+    if (e.Output.empty()) {
+        error = "missing output file (-o OUT)";
+        return false;
+    }
+    if (e.Records.empty()) {
+        error = "missing record file (RECORDS.vsk)";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 const char* UsageText() {
     return "usage: vantrel-cli run   [OPTIONS] PROJECTILE.prj\n"
            "       vantrel-cli batch [OPTIONS] FILE.bdf\n"
            "       vantrel-cli options [--config FILE.cfg] [--set NAME=VALUE ...]\n"
+           "       vantrel-cli export --format extxyz|dump|csv [--target F.trg]\n"
+           "                  [--projectile F.prj] [--per-run|--per-frame] [--si]\n"
+           "                  -o OUT RECORDS.vsk...\n"
+           "       vantrel-cli --version\n"
            "OPTIONS:\n"
            "  --target F --model F --run F --impact F --inelastic F\n"
            "        input files; default: the projectile's path with the extension\n"
@@ -80,18 +186,39 @@ const char* UsageText() {
            "  --quiet            no log on standard output\n"
            "  --progress         the progress line on standard error even when it is not\n"
            "                     a terminal\n"
-           "Exit status: 0 the job (every batch item) ran to its end; 1 a job ended on\n"
-           "an error; 2 usage error; 130 stopped by Ctrl-C.\n";
+           "export: particle records (.vsk) as text, one frame per run and sample time:\n"
+           "  --format F         extxyz (extended XYZ: OVITO, ASE), dump (LAMMPS text\n"
+           "                     dump) or csv (one row per record)\n"
+           "  --target F.trg --projectile F.prj\n"
+           "                     the job's files: species by atomic number; without\n"
+           "                     them, the element nearest each particle's mass\n"
+           "  --per-run          one file per run: OUT's name with _run<R> added\n"
+           "  --per-frame        one file per frame: with _run<R>_<NNNN> added\n"
+           "  --si               csv columns in the records' SI units, not A, eV, fs\n"
+           "  -o F, --output F   the output file\n"
+           "Exit status: 0 the job (every batch item) ran to its end, or the export is\n"
+           "written; 1 a job ended on an error, or a file could not be read or\n"
+           "written; 2 usage error; 130 stopped by Ctrl-C.\n";
 }
 
 bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
                     std::string& error) {
     parsed = CliArguments{};
     if (args.empty()) {
-        error = "no command given (run, batch or options)";
+        error = "no command given (run, batch, options or export)";
         return false;
     }
     const std::string& command = args[0];
+    if (command == "--version") {
+        parsed.Kind = Command::Version;
+        if (args.size() == 1) return true;
+        error = "unexpected argument: '" + args[1] + "'";
+        return false;
+    }
+    if (command == "export") {
+        parsed.Kind = Command::Export;
+        return ParseExportArguments(args, parsed, error);
+    }
     if (command == "run")
         parsed.Kind = Command::Run;
     else if (command == "batch")
@@ -102,7 +229,7 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
         parsed.Kind = Command::Help;
         return true;
     } else {
-        error = "unknown command: '" + command + "' (run, batch or options)";
+        error = "unknown command: '" + command + "' (run, batch, options or export)";
         return false;
     }
 

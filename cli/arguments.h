@@ -3,6 +3,9 @@
 //   vantrel-cli run   [OPTIONS] PROJECTILE.prj
 //   vantrel-cli batch [OPTIONS] FILE.bdf
 //   vantrel-cli options [--config FILE.cfg] [--set NAME=VALUE ...]
+//   vantrel-cli export --format extxyz|dump|csv [--target F.trg] [--projectile F.prj]
+//                      [--per-run|--per-frame] [--si] -o OUT RECORDS.vsk...
+//   vantrel-cli --version
 //
 // Every flag takes its value either as the next argument or after "=".
 // "--" ends the flags.  A flag given twice keeps its last value, except
@@ -15,9 +18,23 @@
 #include <string>
 #include <vector>
 
+#include "output/particle_export.h"
+
 namespace vantrel::cli {
 
-enum class Command { Run, Batch, Options, Help };
+enum class Command { Run, Batch, Options, Export, Version, Help };
+
+// How `export` spreads its frames over files.
+enum class ExportSplit { OneFile, PerRun, PerFrame };
+
+struct ExportArguments {
+    ExportFormat Format = ExportFormat::ExtendedXyz;
+    std::string Target, Projectile;  // empty: species by mass
+    ExportSplit Split = ExportSplit::OneFile;
+    CsvUnits Units = CsvUnits::AngstromEvFemtosecond;
+    std::string Output;
+    std::vector<std::string> Records;
+};
 
 enum class AnswerChoice { Ask, Yes, No };
 
@@ -37,6 +54,8 @@ struct CliArguments {
     std::string LogFile;
     bool Quiet = false;
     bool Progress = false;
+
+    ExportArguments Export;
 };
 
 // Parses args (without the program name).  False with a one-line reason in

@@ -1,4 +1,4 @@
-// The three commands of vantrel-cli, callable in-process: each takes the
+// The commands of vantrel-cli, callable in-process: each takes the
 // parsed command line and the two output streams and returns the exit
 // status.
 #pragma once
@@ -50,5 +50,8 @@ int RunJobCommand(const CliArguments& args, std::FILE* out, std::FILE* err,
                   const InterruptSource& interrupts);
 int RunBatchCommand(const CliArguments& args, std::FILE* out, std::FILE* err,
                     const InterruptSource& interrupts);
+// Writes the record files as text (cli/export_command.cpp); 0 when written,
+// ExitJobError when a file cannot be read or written.
+int RunExportCommand(const CliArguments& args, std::FILE* out, std::FILE* err);
 
 }  // namespace vantrel::cli

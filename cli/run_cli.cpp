@@ -1,6 +1,7 @@
-// The dispatch from the command line to the three commands; apart from
+// The dispatch from the command line to the commands; apart from
 // commands.cpp so that parsing and `options` link without the simulation.
 #include "cli/commands.h"
+#include "core/version.h"
 
 namespace vantrel::cli {
 
@@ -14,6 +15,13 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
             std::fputs(UsageText(), out);
             std::fflush(out);
             return ExitCompleted;
+        case Command::Version:
+            std::fprintf(out, "vantrel-cli %.*s\n", static_cast<int>(ProgramVersion().size()),
+                         ProgramVersion().data());
+            std::fflush(out);
+            return ExitCompleted;
+        case Command::Export:
+            return RunExportCommand(parsed, out, err);
         case Command::Options:
             return RunOptionsCommand(parsed, out, err);
         case Command::Run:

@@ -15,4 +15,19 @@ bool RunnerUserInterface::AskYesNo(std::string_view text, QuestionKind kind) {
     return ConsoleUserInterface::AskYesNo(text, kind);
 }
 
+void RunnerUserInterface::SetStatusText(std::string_view text) {
+    if (text.starts_with(StepStatusPrefix)) {
+        stepStatus_ = text;
+        return;
+    }
+    stepStatus_.clear();
+    ConsoleUserInterface::SetStatusText(text);
+}
+
+void RunnerUserInterface::ShowProgress(std::string_view text) {
+    ConsoleUserInterface::SetStatusText(stepStatus_.empty() ? std::string(text)
+                                                            : stepStatus_ + "  " + std::string(text));
+    stepStatus_.clear();
+}
+
 }  // namespace vantrel::cli

@@ -17,6 +17,9 @@ inline constexpr double MetresPerAngstrom = 1.0e-10;
 inline constexpr double AngstromPerMetre = 1.0e10;
 inline constexpr double FemtosecondsPerSecond = 1.0e15;
 inline constexpr double SecondsPerFemtosecond = 1.0e-15;
+// LAMMPS's metal units count time in ps (exported dumps).
+inline constexpr double PicosecondsPerSecond = 1.0e12;
+inline constexpr double FemtosecondsPerPicosecond = 1.0e3;
 inline constexpr double KilogramsPerAmu = 1.66053e-27;
 
 // The electronvolt.  Readers turn eV into J with 1.602192e-19; the reports

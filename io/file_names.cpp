@@ -22,4 +22,15 @@ std::string ProgramDirFile(std::string_view name) {
     return dir + std::string(name);
 }
 
+std::string ProgramDataFolder(std::string_view name) {
+    const std::filesystem::path dir = std::filesystem::path(ProgramDirFile("")).parent_path();
+    std::error_code error;
+    for (const std::filesystem::path& folder :
+         {dir / name, dir.parent_path() / "share" / "vantrel" / name}) {
+        if (std::filesystem::is_directory(folder, error))
+            return folder.lexically_normal().string();
+    }
+    return {};
+}
+
 }  // namespace vantrel

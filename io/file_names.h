@@ -12,4 +12,9 @@ bool IsExistingPlainFile(std::string_view name);
 // The running program's directory, with its trailing separator, followed by name.
 std::string ProgramDirFile(std::string_view name);
 
+// The folder of the program's data `name` ("help", "examples"): beside the
+// program (the build tree puts it there), else <prefix>/share/vantrel/name
+// for a program installed in <prefix>/bin.  Empty when neither is a folder.
+std::string ProgramDataFolder(std::string_view name);
+
 }  // namespace vantrel

@@ -47,7 +47,7 @@ bool ImpactFile::ReadPoint(ImpactPoint& point) {
 }
 
 ReadFailure ImpactFile::Failure() const {
-    return file_ ? file_->FirstFailure() : ReadFailure{true, 0, ""};
+    return file_ ? file_->FirstFailure() : ReadFailure{true, 0, "", {}};
 }
 
 bool ImpactFile::AtEnd() { return !IsOpen() || file_->AtEnd(); }

@@ -13,6 +13,7 @@ constexpr std::size_t BufferSize = 65536;  // at least the 4096 bytes the long f
 constexpr int EndOfFileChar = 26;           // Ctrl-Z
 constexpr std::size_t IntegerTokenLimit = 32;
 constexpr std::size_t RealTokenLimit = 64;
+constexpr std::size_t FoundLimit = 32;       // characters of an unreadable token kept for its report
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLineEnd(int c) { return c == '\r' || c == '\n'; }
@@ -88,9 +89,13 @@ InputFile::InputFile(std::string_view name) : buffer_(BufferSize) {
     }
 }
 
-void InputFile::Fail(const char* field) {
-    if (!failure_.Failed) failure_ = {true, line_, field};
+void InputFile::Fail(const char* field, std::string_view found) {
+    if (!failure_.Failed) failure_ = {true, line_, field, std::string(found.substr(0, FoundLimit))};
     failed_ = true;
+}
+
+void InputFile::NoteMissing(const char* field) {
+    if (!missing_.Failed) missing_ = {true, line_, field, {}};
 }
 
 void InputFile::Advance(int c) {
@@ -173,11 +178,14 @@ bool InputFile::TakeToken(std::size_t limit, std::string& token) {
 
 std::int32_t InputFile::ReadInteger(const char* field) {
     if (failed_) return 0;
-    if (!SkipSeparators()) return 0;
+    if (!SkipSeparators()) {
+        NoteMissing(field);
+        return 0;
+    }
     std::string token;
     std::int32_t value = 0;
     if (!TakeToken(IntegerTokenLimit, token) || !ParseIntegerToken(token, value)) {
-        Fail(field);
+        Fail(field, token);
         return 0;
     }
     return value;
@@ -185,11 +193,14 @@ std::int32_t InputFile::ReadInteger(const char* field) {
 
 double InputFile::ReadReal(const char* field) {
     if (failed_) return 0.0;
-    if (!SkipSeparators()) return 0.0;
+    if (!SkipSeparators()) {
+        NoteMissing(field);
+        return 0.0;
+    }
     std::string token;
     double value = 0.0;
     if (!TakeToken(RealTokenLimit, token) || !ParseRealToken(token, value)) {
-        Fail(field);
+        Fail(field, token);
         return 0.0;
     }
     return value;

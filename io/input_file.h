@@ -39,6 +39,10 @@ public:
 
     // Where the first failure happened; Failed false while none has.
     const ReadFailure& FirstFailure() const { return failure_; }
+    // The first numeric read that met the end of the file (a value the file
+    // does not hold, read as 0): its field and the line where the file ends.
+    // Failed false while every value was there.
+    const ReadFailure& FirstMissing() const { return missing_; }
 
     // Skips blanks, tabs and line ends, then reads one integer token.  field
     // names the value for FirstFailure.
@@ -69,7 +73,8 @@ private:
     int Get();
     // Steps over the character Peek returned, counting line ends.
     void Advance(int c);
-    void Fail(const char* field);
+    void Fail(const char* field, std::string_view found = {});
+    void NoteMissing(const char* field);
     bool Fill();
     // Skips blanks, tabs and line ends; false at the end of the file.
     bool SkipSeparators();
@@ -86,6 +91,7 @@ private:
     std::int32_t line_ = 1;      // physical line of the next character
     bool afterCr_ = false;       // the last character taken was a CR
     ReadFailure failure_;
+    ReadFailure missing_;
 };
 
 // Token conversions, exposed for tests and the expression-free readers.

@@ -32,9 +32,14 @@
 //   30-32 4 reals   J, J/m, J/m^2, J/m^3   SplineCoefficients c0..c3 of AA, BB, AB
 //
 // Any failed read (missing file aside) gives the one message "Format error
-// in <name>." once the whole file has been read.  With switching on, the
-// radii must satisfy r_c > r_sw > r_hi as soon as line 17 is read (a
-// misread radius is a format error instead); the reader stops there.  The
+// in <name>." once the whole file has been read.  A file that ends before
+// its last value is refused too ("Model file ends early: <name>."), and so
+// is a potential type other than 0 and 1 ("Unknown potential type in
+// <name>: <type> (0 Sutton-Chen, 1 Tight-Binding)."): read as zeros or as
+// Tight-Binding they would make a job that runs and means nothing.  With
+// switching on, the radii must satisfy r_c > r_sw > r_hi as soon as line 17
+// is read (a misread or missing radius is the error above instead); the
+// reader stops there.  The
 // checks that need the tables or the target (radii against the tables,
 // screening factors, precision, masses) belong to the model set-up.
 #include "io/model_file.h"
@@ -48,24 +53,48 @@ namespace vantrel {
 
 namespace {
 
-double ReadLineReal(InputFile& in, const char* field) {
-    const double value = in.ReadReal(field);
-    in.SkipLine();
-    return value;
-}
+// The file as the format's lines: each read notes the line of the format
+// its value belongs to, so a file that ends early can name the first line
+// it lacks.
+struct ModelLines {
+    InputFile& In;
+    std::int32_t Line = 0;
+    std::int32_t MissingLine = 0;
 
-std::int32_t ReadLineInteger(InputFile& in, const char* field) {
-    const std::int32_t value = in.ReadInteger(field);
-    in.SkipLine();
-    return value;
-}
-
-PairValues ReadLineTriple(InputFile& in, double scale, const char* field) {
-    PairValues values{};
-    for (int t = AA; t <= AB; ++t) values[t] = in.ReadReal(field) * scale;
-    in.SkipLine();
-    return values;
-}
+    void Next() {
+        if (MissingLine == 0 && In.FirstMissing().Failed) MissingLine = Line;
+        Line += 1;
+    }
+    double Real(const char* field) {
+        Next();
+        const double value = In.ReadReal(field);
+        In.SkipLine();
+        return value;
+    }
+    std::int32_t Integer(const char* field) {
+        Next();
+        const std::int32_t value = In.ReadInteger(field);
+        In.SkipLine();
+        return value;
+    }
+    PairValues Triple(double scale, const char* field) {
+        Next();
+        PairValues values{};
+        for (int t = AA; t <= AB; ++t) values[t] = In.ReadReal(field) * scale;
+        In.SkipLine();
+        return values;
+    }
+    void Skip() {
+        Next();
+        In.SkipLine();
+    }
+    // Several values on the current line; the caller skips the line.
+    double Value(const char* field) { return In.ReadReal(field); }
+    bool Missing() {
+        Next();
+        return MissingLine != 0;
+    }
+};
 
 }  // namespace
 
@@ -80,33 +109,34 @@ ModelFileRead ParseModelFile(std::string_view name) {
     }
 
     ModelParameters& m = read.Model;
-    m.ProjectileScreeningCode = ReadLineInteger(in, "ProjectileScreeningCode");
-    m.ProjectileScreeningFactor = ReadLineReal(in, "ProjectileScreeningFactor");
-    m.TargetScreeningCode = ReadLineInteger(in, "TargetScreeningCode");
-    m.TargetScreeningFactor = ReadLineReal(in, "TargetScreeningFactor");
-    m.PotentialType = ReadLineInteger(in, "PotentialType");
-    m.PairEnergy = ReadLineTriple(in, JoulesPerEvInput, "PairEnergy");
-    m.PairLength = ReadLineTriple(in, MetresPerAngstrom, "PairLength");
-    m.RepulsiveExponent = ReadLineTriple(in, 1.0, "RepulsiveExponent");
-    m.DensityExponent = ReadLineTriple(in, 1.0, "DensityExponent");
-    m.AttractiveWeight = ReadLineTriple(in, 1.0, "AttractiveWeight");
+    ModelLines lines{in};
+    m.ProjectileScreeningCode = lines.Integer("ProjectileScreeningCode");
+    m.ProjectileScreeningFactor = lines.Real("ProjectileScreeningFactor");
+    m.TargetScreeningCode = lines.Integer("TargetScreeningCode");
+    m.TargetScreeningFactor = lines.Real("TargetScreeningFactor");
+    m.PotentialType = lines.Integer("PotentialType");
+    m.PairEnergy = lines.Triple(JoulesPerEvInput, "PairEnergy");
+    m.PairLength = lines.Triple(MetresPerAngstrom, "PairLength");
+    m.RepulsiveExponent = lines.Triple(1.0, "RepulsiveExponent");
+    m.DensityExponent = lines.Triple(1.0, "DensityExponent");
+    m.AttractiveWeight = lines.Triple(1.0, "AttractiveWeight");
     // xi of the Tight-Binding forms is an energy; every Tight-Binding type
     // takes it in eV (the Sutton-Chen c is a pure number).
-    m.DensityStrength = ReadLineTriple(in, 1.0, "DensityStrength");
+    m.DensityStrength = lines.Triple(1.0, "DensityStrength");
     m.NBodyActive = false;
     for (int t = AA; t <= AB; ++t) {
         if (m.DensityStrength[t] != 0.0) m.NBodyActive = true;
         if (m.PotentialType != 0) m.DensityStrength[t] *= JoulesPerEvInput;
     }
-    m.Reserved = ReadLineTriple(in, 1.0, "Reserved");
-    m.SplineLowRadius = ReadLineReal(in, "SplineLowRadius");
-    m.SplineHighRadius = ReadLineReal(in, "SplineHighRadius");
-    m.CutoffRadius = ReadLineReal(in, "CutoffRadius");
-    m.UseSwitching = ReadLineInteger(in, "UseSwitching") != 0;
-    m.SwitchRadius = ReadLineReal(in, "SwitchRadius");
+    m.Reserved = lines.Triple(1.0, "Reserved");
+    m.SplineLowRadius = lines.Real("SplineLowRadius");
+    m.SplineHighRadius = lines.Real("SplineHighRadius");
+    m.CutoffRadius = lines.Real("CutoffRadius");
+    m.UseSwitching = lines.Integer("UseSwitching") != 0;
+    m.SwitchRadius = lines.Real("SwitchRadius");
 
-    // A misread radius is a format error, not a switching error.
-    if (m.UseSwitching && !in.Failed() &&
+    // A misread or missing radius is a format error, not a switching error.
+    if (m.UseSwitching && !in.Failed() && !in.FirstMissing().Failed &&
         !(m.CutoffRadius > m.SwitchRadius && m.SwitchRadius > m.SplineHighRadius)) {
         in.Close();
         read.Status = ModelFileStatus::SwitchingRadiusBad;
@@ -121,35 +151,51 @@ ModelFileRead ParseModelFile(std::string_view name) {
     m.CutoffRadius *= MetresPerAngstrom;
     m.SwitchRadius *= MetresPerAngstrom;
 
-    m.StaticLattice = ReadLineInteger(in, "StaticLattice");
-    m.ModelMass = ReadLineReal(in, "mass");
+    m.StaticLattice = lines.Integer("StaticLattice");
+    m.ModelMass = lines.Real("mass");
     read.MassReadable = !in.Failed();
 
-    m.TargetTemperature = ReadLineReal(in, "TargetTemperature");
-    for (int line = 21; line <= 23; ++line) in.SkipLine();
-    m.SurfaceBarrier = ReadLineReal(in, "SurfaceBarrier") * JoulesPerEvInput;
-    m.SideBarrier = ReadLineReal(in, "SideBarrier") * JoulesPerEvInput;
-    m.TerminationEnergy = ReadLineReal(in, "TerminationEnergy") * JoulesPerEvInput;
-    m.ProjectileOnlyTest = ReadLineInteger(in, "ProjectileOnlyTest") != 0;
-    m.MsdBulkA = in.ReadReal("MsdBulkA");
-    m.MsdSurfaceNormalA = in.ReadReal("MsdSurfaceNormalA");
-    m.MsdSurfaceInPlaneA = in.ReadReal("MsdSurfaceInPlaneA");
+    m.TargetTemperature = lines.Real("TargetTemperature");
+    for (int line = 21; line <= 23; ++line) lines.Skip();
+    m.SurfaceBarrier = lines.Real("SurfaceBarrier") * JoulesPerEvInput;
+    m.SideBarrier = lines.Real("SideBarrier") * JoulesPerEvInput;
+    m.TerminationEnergy = lines.Real("TerminationEnergy") * JoulesPerEvInput;
+    m.ProjectileOnlyTest = lines.Integer("ProjectileOnlyTest") != 0;
+    lines.Next();
+    m.MsdBulkA = lines.Value("MsdBulkA");
+    m.MsdSurfaceNormalA = lines.Value("MsdSurfaceNormalA");
+    m.MsdSurfaceInPlaneA = lines.Value("MsdSurfaceInPlaneA");
     in.SkipLine();
-    m.MsdBulkB = in.ReadReal("MsdBulkB");
-    m.MsdSurfaceNormalB = in.ReadReal("MsdSurfaceNormalB");
-    m.MsdSurfaceInPlaneB = in.ReadReal("MsdSurfaceInPlaneB");
+    lines.Next();
+    m.MsdBulkB = lines.Value("MsdBulkB");
+    m.MsdSurfaceNormalB = lines.Value("MsdSurfaceNormalB");
+    m.MsdSurfaceInPlaneB = lines.Value("MsdSurfaceInPlaneB");
     in.SkipLine();
     for (int t = AA; t <= AB; ++t) {
-        for (double& c : m.SplineCoefficients[t]) c = in.ReadReal("SplineCoefficients");
+        lines.Next();
+        for (double& c : m.SplineCoefficients[t]) c = lines.Value("SplineCoefficients");
         in.SkipLine();
     }
+    const bool missing = lines.Missing();
     const bool failed = in.Failed();
     read.Failure = in.FirstFailure();
     in.Close();
 
-    read.Status = failed ? ModelFileStatus::FormatError : ModelFileStatus::Read;
-    if (failed)
+    read.Status = ModelFileStatus::Read;
+    if (failed) {
+        read.Status = ModelFileStatus::FormatError;
         read.Messages.push_back(ErrorBoxMessage("Format error in " + std::string(name) + "."));
+    } else if (missing) {
+        read.Status = ModelFileStatus::EndsEarly;
+        read.Failure = in.FirstMissing();
+        read.MissingLine = lines.MissingLine;
+        read.Messages.push_back(ErrorBoxMessage("Model file ends early: " + std::string(name) + "."));
+    } else if (m.PotentialType != 0 && m.PotentialType != 1) {
+        read.Status = ModelFileStatus::UnknownPotentialType;
+        read.Messages.push_back(
+            ErrorBoxMessage("Unknown potential type in " + std::string(name) + ": " +
+                            std::to_string(m.PotentialType) + " (0 Sutton-Chen, 1 Tight-Binding)."));
+    }
     return read;
 }
 

@@ -14,6 +14,8 @@ enum class ModelFileStatus {
     CannotOpen,          // "  Cannot open <name> ...Aborting" (red line)
     SwitchingRadiusBad,  // switching on and not r_c > r_sw > r_hi: the reader stopped there
     FormatError,         // a value did not convert: "Format error in <name>."
+    EndsEarly,           // the file ends before its last value: "Model file ends early: <name>."
+    UnknownPotentialType,  // line 5 is neither 0 nor 1: "Unknown potential type in <name>: <type>"
 };
 
 struct ModelFileRead {
@@ -25,6 +27,8 @@ struct ModelFileRead {
     // be compared with the target's.
     bool MassReadable = false;
     ReadFailure Failure;
+    // EndsEarly: the line of the format (1 to 32) whose value is the first missing.
+    std::int32_t MissingLine = 0;
     // The one message of a status other than Read.  A format error is told
     // only after the model's report lines.
     ReaderMessages Messages;

@@ -44,13 +44,15 @@ inline ReaderMessage WarningBoxMessage(std::string text) {
 }
 
 // Where the first failed read of a file stopped: the physical line (from 1)
-// on which the offending token starts and the field the reader was taking.
-// Line 0 with an empty field: the file could not be opened or read.  Kept
-// for reports that name the place; nothing shows it yet.
+// on which the offending token starts, the field the reader was taking and
+// the token found there (cut to 32 characters).  Line 0 with an empty field:
+// the file could not be opened or read.  The job names the place in a log
+// line after the reader's own message.
 struct ReadFailure {
     bool Failed = false;
     std::int32_t Line = 0;
     const char* Field = "";
+    std::string Found;
 };
 
 }  // namespace vantrel

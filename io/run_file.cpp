@@ -79,7 +79,7 @@ RunFileRead ParseRunFile(std::string_view name) {
     ReaderMessages& messages = read.Messages;
     bool ok = true;
     if (in.Failed()) {
-        AddError(messages, "  Format error in .RUN file");
+        AddError(messages, RunFormatErrorText);
         ok = false;
     }
     if (run.OutputSelection < 0 || run.OutputSelection > UserProgrammedSelection) {

@@ -14,6 +14,7 @@ namespace vantrel {
 inline constexpr std::int32_t UserProgrammedSelection = 8;
 // The text of a parameter error, also shown in the summary's output line
 // when the output selection mode is unknown.
+inline constexpr const char* RunFormatErrorText = "  Format error in .RUN file";
 inline constexpr const char* RunParameterErrorText = "  Parameter error in .RUN file";
 
 struct RunFileRead {

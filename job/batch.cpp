@@ -4,8 +4,10 @@
 #include <system_error>
 
 #include "core/number_text.h"
+#include "core/version.h"
 #include "io/file_names.h"
 #include "job/log.h"
+#include "job/reader_messages.h"
 
 namespace vantrel {
 
@@ -16,7 +18,8 @@ bool StopRequested(const BatchHooks& hooks) { return hooks.StopRequested && hook
 }  // namespace
 
 std::string BatchItemCaption(std::int32_t counter, std::string_view title) {
-    return "Vantrel 1.0 (batch item #" + IntegerText(counter) + " " + std::string(title) + ")";
+    return "Vantrel " + std::string(ProgramVersion()) + " (batch item #" + IntegerText(counter) +
+           " " + std::string(title) + ")";
 }
 
 bool BatchItemInputsExist(const BatchItem& item) {
@@ -76,7 +79,10 @@ BatchResult RunBatchItems(ProgramContext& program, std::string_view path,
     file.Close();
 
     if (hooks.BatchFinished) hooks.BatchFinished();
-    if (result.End == BatchEnd::ReadError) ShowError(ui, BatchReadErrorText);
+    if (result.End == BatchEnd::ReadError) {
+        ShowError(ui, BatchReadErrorText);
+        ShowReadPlace(ui, path, file.Failure());
+    }
     return result;
 }
 

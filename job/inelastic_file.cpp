@@ -18,6 +18,7 @@ bool ReadInelasticFile(SimulationState& s, std::string_view name) {
     const std::span<const ReaderMessage> messages(read.Messages);
     if (!read.Ok) {
         ShowReaderMessages(ui, messages);
+        ShowReadPlace(ui, name, read.Failure);
         return false;
     }
     ShowReaderMessages(ui, messages.first(read.CoolingReportAt));

@@ -9,6 +9,7 @@
 #include "core/target_setup.h"
 #include "io/model_file.h"
 #include "job/log.h"
+#include "job/output_backups.h"
 #include "job/reader_messages.h"
 
 namespace vantrel {
@@ -161,9 +162,24 @@ bool ReadModelFile(SimulationState& s, std::string_view name) {
         return false;
     }
     ModelParameters& m = s.Model = read.Model;
-    if (read.Status == ModelFileStatus::SwitchingRadiusBad) {
-        ShowReaderMessages(ui, read.Messages);
-        return false;
+    switch (read.Status) {
+        case ModelFileStatus::SwitchingRadiusBad:
+            ShowReaderMessages(ui, read.Messages);
+            return false;
+        case ModelFileStatus::EndsEarly:
+            ShowReaderMessages(ui, read.Messages);
+            LogLine(ui,
+                    "  " + BareFileName(name) + " ends before line " + IntegerText(read.MissingLine) +
+                        ": no value for " + read.Failure.Field,
+                    ColourRed);
+            return false;
+        case ModelFileStatus::UnknownPotentialType:
+            ShowReaderMessages(ui, read.Messages);
+            ShowReadPlace(ui, name, ReadFailure{true, 5, "PotentialType", IntegerText(m.PotentialType)});
+            return false;
+        case ModelFileStatus::Read:
+        case ModelFileStatus::FormatError:
+        case ModelFileStatus::CannotOpen: break;
     }
 
     bool ok = true;
@@ -177,7 +193,10 @@ bool ReadModelFile(SimulationState& s, std::string_view name) {
 
     ShowModelReport(ui, options, m);
     ShowReaderMessages(ui, read.Messages);  // a format error, after the report
-    if (read.Status == ModelFileStatus::FormatError) return false;
+    if (read.Status == ModelFileStatus::FormatError) {
+        ShowReadPlace(ui, name, read.Failure);
+        return false;
+    }
 
     // Nothing below may divide by a screening length that was not computed.
     if (!ShowScreeningStatus(ui, ComputeScreeningLengths(m, SpeciesOf(s.Particles)))) return false;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "job/log.h"
+#include "job/output_backups.h"
 #include "output/output_filter.h"
 
 namespace vantrel {
@@ -47,9 +48,35 @@ void ReportOutputStatus(SimulationState& s, OutputFile& file, OutputStatus statu
     LogLine(s.Ui(), what + file.Name, ColourRed);
 }
 
+namespace {
+
+// Creates a file under its staging name until the job has started (see
+// job/output_backups.h), under its own name where the folder allows no
+// staging file; failures are reported under its own name either way.
+template <typename Create>
+OutputStatus CreateStaged(SimulationState& s, OutputFile& file, const std::string& name,
+                          Create create) {
+    if (!s.Backups.Started && CanStage(name)) {
+        const std::string staged = StagingName(name);
+        if (create(staged) == OutputStatus::Ok) {
+            file.Name = name;
+            s.Backups.Staged.push_back(staged);
+            s.Backups.StagedFor.push_back(name);
+            return OutputStatus::Ok;
+        }
+    } else if (KeepAsBackup(name)) {
+        s.Backups.BackedUp.push_back(name);
+    }
+    return create(name);
+}
+
+}  // namespace
+
 bool CreateDynamicalFile(SimulationState& s) {
     OutputFiles& files = s.Output.Files;
-    const OutputStatus status = CreateDynamicalFile(files, s.Outputs.DynamicalVariables);
+    const OutputStatus status =
+        CreateStaged(s, files.DynamicalVariables, s.Outputs.DynamicalVariables,
+                     [&](const std::string& name) { return CreateDynamicalFile(files, name); });
     ReportOutputStatus(s, files.DynamicalVariables, status);
     return status == OutputStatus::Ok;
 }
@@ -61,6 +88,12 @@ void CloseDynamicalFile(SimulationState& s) {
 
 bool WriteInitialConditions(SimulationState& s) {
     OutputFiles& files = s.Output.Files;
+    // Every run rewrites the file; the previous job's file is kept the first time.
+    if (!s.Backups.InitialConditionsKept) {
+        s.Backups.InitialConditionsKept = true;
+        if (KeepAsBackup(s.Outputs.InitialConditions))
+            s.Backups.BackedUp.push_back(s.Outputs.InitialConditions);
+    }
     const OutputStatus status = WriteInitialConditions(files, s.Outputs.InitialConditions,
                                                        s.Particles, s.RunNumber());
     ReportOutputStatus(s, files.InitialConditions, status);
@@ -68,7 +101,10 @@ bool WriteInitialConditions(SimulationState& s) {
 }
 
 bool CreateEventsFile(SimulationState& s) {
-    return CreateEventsFile(s.Output.Files, s.Outputs.InelasticEvents) == OutputStatus::Ok;
+    OutputFiles& files = s.Output.Files;
+    return CreateStaged(s, files.InelasticEvents, s.Outputs.InelasticEvents,
+                        [&](const std::string& name) { return CreateEventsFile(files, name); }) ==
+           OutputStatus::Ok;
 }
 
 bool EventsFileOpen(const SimulationState& s) {

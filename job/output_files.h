@@ -20,7 +20,8 @@ namespace vantrel {
 // Logs the failure of a file in red, the first time only in this job.
 void ReportOutputStatus(SimulationState& s, OutputFile& file, OutputStatus status);
 
-// Creates the dynamical-variables file (s.Outputs.DynamicalVariables) anew
+// Creates the dynamical-variables file (s.Outputs.DynamicalVariables) anew,
+// under its staging name until the job has started (job/output_backups.h),
 // and keeps it open for the whole job.  False, after the red log line, when
 // it cannot be created.
 bool CreateDynamicalFile(SimulationState& s);
@@ -29,11 +30,11 @@ bool CreateDynamicalFile(SimulationState& s);
 void CloseDynamicalFile(SimulationState& s);
 
 // Writes the initial-conditions file (s.Outputs.InitialConditions) from the
-// particle table.  False when it could not be created or written.
+// particle table; the first write of a job keeps an earlier file as backup.  False when it could not be created or written.
 bool WriteInitialConditions(SimulationState& s);
 
 // Creates the inelastic-events file (s.Outputs.InelasticEvents) as an empty
-// text file, replacing any old one, and keeps it open.  Returns false without
+// text file, staged like the dynamical-variables file, and keeps it open.  Returns false without
 // any message: the run driver reports this failure.
 bool CreateEventsFile(SimulationState& s);
 

@@ -57,9 +57,10 @@ bool RebuildPartnerLists(SimulationState& s, TrajectoryState& trajectory) {
     }
 
     if (bruteForce) ui.ProcessPendingEvents();
-    ShowStatusText(ui, "Timesteps: " + IntegerText(trajectory.StepCount) + " (" +
+    ShowStatusText(ui, StepStatusPrefix + IntegerText(trajectory.StepCount) + " (" +
                            FormatRealDecimals(2, trajectory.Time * FemtosecondsPerSecond) +
                            " fs)");
+    ui.ShowProgress(s.Progress.Text(trajectory.Time, s.Run.MaxTime));
     program.Plot.Time = static_cast<float>(trajectory.Time);
     ui.PlotUpdate(program.Plot);
     if (!bruteForce) ui.ProcessPendingEvents();

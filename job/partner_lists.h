@@ -9,6 +9,8 @@
 namespace vantrel {
 
 // Message texts of the rebuild.
+// The progress text of a rebuild begins so: "Timesteps: 850 (75.56 fs)".
+inline constexpr const char* StepStatusPrefix = "Timesteps: ";
 inline constexpr const char* AbortQuestionText = "Do you really wish to abort the simulation?";
 inline constexpr const char* AbortingLogText = "  Aborting simulation after next cycle...";
 inline constexpr const char* TooManyPartnersLogText = "  Too many partners required: aborting.";

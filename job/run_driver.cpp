@@ -1,20 +1,24 @@
-#include "job/run_driver.h"
 
-#include <cfenv>
-#include <string>
 
-#include "job/log.h"
 #include "core/number_text.h"
 #include "core/random.h"
-#include "job/trajectory.h"
-#include "job/verlet.h"
 #include "job/impact_file.h"
 #include "job/inelastic_file.h"
+#include "job/log.h"
+#include "job/output_backups.h"
+#include "job/output_files.h"
+#include "job/progress.h"
 #include "job/projectile_file.h"
+#include "job/reader_messages.h"
+#include "job/run_driver.h"
 #include "job/run_file.h"
 #include "job/target_file.h"
 #include "job/thread_count.h"
-#include "job/output_files.h"
+#include "job/trajectory.h"
+#include "job/verlet.h"
+#include <algorithm>
+#include <cfenv>
+#include <string>
 
 namespace vantrel {
 
@@ -62,6 +66,38 @@ void StartRunStream(SimulationState& s) {
     s.Program.FinalReportToggle = false;
 }
 
+// The first run is set up: the job has started, and its staged output files
+// move to their names (job/output_backups.h).
+void PlaceOutputFiles(SimulationState& s) {
+    for (const std::string& staged : PlaceStagedFiles(s.Backups))
+        LogLine(s.Ui(), "  Output file left under its staging name: " + staged, ColourRed);
+    s.Ui().JobStarted();
+}
+
+// Files of an earlier job kept as backups, a line each; a job that never
+// started leaves nothing behind under a staging name.
+void FinishOutputFiles(SimulationState& s) {
+    if (!s.Backups.Started) {
+        s.Output.Files.DynamicalVariables.Handle.reset();
+        s.Output.Files.InelasticEvents.Handle.reset();
+        DiscardStagedFiles(s.Backups);
+        return;
+    }
+    // In the order of the output-file set.
+    const std::vector<std::string>& kept = s.Backups.BackedUp;
+    for (const std::string* name : {&s.Outputs.InitialConditions, &s.Outputs.DynamicalVariables,
+                                    &s.Outputs.InelasticEvents})
+        if (std::find(kept.begin(), kept.end(), *name) != kept.end())
+            LogLine(s.Ui(), BackupNoteText(*name), ColourBlack);
+    s.Backups.BackedUp.clear();
+}
+
+// Every way out of a job finishes its output files.
+struct OutputFilesGuard {
+    SimulationState& S;
+    ~OutputFilesGuard() { FinishOutputFiles(S); }
+};
+
 }  // namespace
 
 JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
@@ -87,7 +123,9 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
         LogLine(ui, "  Hint: file may be in use by another program.", ColourRed);
         return JobOutcome::Failed;
     }
-    // From here on every way out closes the events file (s owns it).
+    // From here on every way out closes the events file (s owns it) and
+    // finishes the staged files.
+    OutputFilesGuard outputGuard{s};
 
     const std::int32_t atomCount = CountTargetAtoms(s, s.Inputs.Target);
     if (atomCount < 1) {
@@ -128,20 +166,26 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
 
     ui.RefreshMemoryDisplay();
     impacts.SkipLines(s.RunOffsetCopy);
+    s.Progress.Start(CountJobRuns(s.Inputs.Impact, s.RunOffsetCopy, limits.MaxRuns));
 
     for (;;) {
         s.RunCounter += 1;
         ui.PlotReset();
         LogLine(ui, "  Run count: " + IntegerText(s.RunNumber()), ColourMagenta);
+        s.Progress.RunStarted(s.RunCounter);
         const bool pointRead = impacts.ReadPoint(s.Impact);
         if (program.Extended.PerRunStreams) StartRunStream(s);
         if (!dynamicalFileReady || !pointRead || !SetUpTarget(s) ||
             !InitialiseVelocities(s, s.Projectile.Energy)) {
             ShowError(ui, "General initialisation error (or aborted by user).");
+            if (!pointRead) ShowReadPlace(ui, s.Inputs.Impact, impacts.Failure());
             outcome = JobOutcome::Failed;
             break;
         }
-        if (!RunTrajectory(s)) {
+        if (!s.Backups.Started) PlaceOutputFiles(s);
+        const bool goOn = RunTrajectory(s);
+        s.Progress.RunFinished();
+        if (!goOn) {
             outcome = JobOutcome::Aborted;
             break;
         }
@@ -159,6 +203,7 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
     impacts.Close();
     ReleaseJobArrays(s);
     CloseEventsFile(s);
+    FinishOutputFiles(s);
     std::feclearexcept(FE_ALL_EXCEPT);
     return outcome;
 }

@@ -49,7 +49,11 @@ bool ReadRunFile(SimulationState& s, std::string_view name) {
     const RunFileRead read = ParseRunFile(name);
     const RunParameters& run = s.Run = read.Run;
     const std::span<const ReaderMessage> messages(read.Messages);
-    ShowReaderMessages(ui, messages.first(read.SummaryAt));
+    // Where the format failed follows the format error itself.
+    for (const ReaderMessage& message : messages.first(read.SummaryAt)) {
+        ShowReaderMessages(ui, std::span(&message, 1));
+        if (message.Text == RunFormatErrorText) ShowReadPlace(ui, name, read.Failure);
+    }
 
     // The output filter itself is chosen by the output module from
     // OutputSelection; here only its summary line and the mode-8 condition.

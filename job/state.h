@@ -26,7 +26,9 @@
 #include "core/units.h"
 #include "core/worker_pool.h"
 #include "io/file_sets.h"
+#include "job/output_backups.h"
 #include "job/program.h"
+#include "job/progress.h"
 #include "output/output_state.h"
 
 namespace vantrel {
@@ -102,6 +104,10 @@ struct SimulationState {
     // The output files (the dynamical-variables file open when SampleMode != 0,
     // the events file when inelastic events are stored) and the selection condition.
     OutputState Output;
+    // Staged output files and the backups of earlier jobs' files.
+    OutputBackups Backups;
+    // Runs of the job and the wall-clock time they take, for the progress text.
+    JobProgress Progress;
 };
 
 // ---------------------------------------------------------------------------

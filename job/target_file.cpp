@@ -73,6 +73,7 @@ bool ReadTargetFile(SimulationState& s) {
     const TargetFileRead read = ParseTargetFile(s.Inputs.Target, n);
     if (read.Status == TargetFileStatus::FirstLineUnreadable) {
         ShowReaderMessages(ui, read.Messages);
+        ShowReadPlace(ui, s.Inputs.Target, read.Failure);
         return false;
     }
     LogLine(ui, "  Target :" + read.Name, ColourBlack);
@@ -91,6 +92,7 @@ bool ReadTargetFile(SimulationState& s) {
     DisplaceAndWeigh(s, placed);
 
     ShowReaderMessages(ui, read.Messages);
+    ShowReadPlace(ui, s.Inputs.Target, read.Failure);
     return read.Status == TargetFileStatus::Read;
 }
 

@@ -47,6 +47,14 @@ public:
     virtual void ExpressionError(std::string_view message) = 0;
     // Refreshes the memory-use display once (the idle handler's work).
     virtual void RefreshMemoryDisplay() = 0;
+    // Shown beside the status text at every partner-list rebuild: "Run 2 of
+    // 10, about 12 min left" (job/progress.h).  Front ends without a place
+    // for it ignore it.
+    virtual void ShowProgress(std::string_view text) { (void)text; }
+    // The job's first run is set up and its output files are under their
+    // names (job/output_backups.h): a front end that writes a file of its
+    // own beside them places it now.
+    virtual void JobStarted() {}
 };
 
 // Discards every message and gives every question the same answer: for

@@ -23,10 +23,10 @@ out=$(cd "$out" && pwd)
 rm -f "$out"/*.png
 # The X libraries keep a few allocations for the life of the process.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}" QT_QPA_PLATFORM=xcb
-xvfb-run -a -s "-screen 0 1280x1024x24" "$build/tests/ui/ui_screenshots" "$out"
+xvfb-run -a -s "-screen 0 1600x1000x24" "$build/tests/ui/ui_screenshots" "$out"
 
 # The example job writes its output files into the folder the program runs in.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-(cd "$work" && xvfb-run -a -s "-screen 0 1280x1024x24" "$root/$build/tests/ui/desktop_screenshots" "$out")
+(cd "$work" && xvfb-run -a -s "-screen 0 1600x1000x24" "$root/$build/tests/ui/desktop_screenshots" "$out")
 echo "Pictures in $out"

@@ -347,6 +347,7 @@ std::string CrystalUsage() {
            "  --seed S                 seed of the choice of B atoms (1)\n"
            "  --name TEXT              target name on the first line\n"
            "  -o, --output FILE        target file to write\n"
+           "  -h, --help, --version    this text; the name and version\n"
            "\n"
            "Repeat cells (x, y, z edges in cubic units): (100) [100] [010] [001];\n"
            "(110) [001] [1-10] [110]; (111) [1-10] [11-2] [111].\n";

@@ -3,10 +3,15 @@
 #include <string>
 #include <vector>
 
+#include "core/version.h"
 #include "tools/crystal_builder.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && args[0] == "--version") {
+        std::printf("vantrel-crystal %s\n", std::string(vantrel::ProgramVersion()).c_str());
+        return 0;
+    }
     vantrel::CrystalCommand command;
     std::string error;
     if (!vantrel::ParseCrystalCommand(args, command, error)) {

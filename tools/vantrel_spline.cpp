@@ -22,6 +22,7 @@
 #include "io/example_models.h"
 #include "io/input_file.h"
 #include "core/spline_fit.h"
+#include "core/version.h"
 
 namespace {
 
@@ -29,12 +30,15 @@ using namespace vantrel;
 
 constexpr double EvPerAngstromPerJoulePerMetre = EvPerJoule * MetresPerAngstrom;
 
+constexpr const char* UsageText =
+    "usage: vantrel-spline --examples DIR\n"
+    "       vantrel-spline --potential sc|tb --energy EV --length A --repulsive N\n"
+    "                      --density-exponent M [--weight D] --za Z [--zb Z]\n"
+    "                      [--screening 0|1|2] [--factor F] --low A --high A\n"
+    "       vantrel-spline --help | --version\n";
+
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: vantrel-spline --examples DIR\n"
-                 "       vantrel-spline --potential sc|tb --energy EV --length A --repulsive N\n"
-                 "                      --density-exponent M [--weight D] --za Z [--zb Z]\n"
-                 "                      [--screening 0|1|2] [--factor F] --low A --high A\n");
+    std::fputs(UsageText, stderr);
     return 2;
 }
 
@@ -120,6 +124,14 @@ int FitOne(const std::map<std::string, std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("vantrel-spline %s\n", std::string(ProgramVersion()).c_str());
+        return 0;
+    }
+    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        std::fputs(UsageText, stdout);
+        return 0;
+    }
     if (argc == 3 && std::string_view(argv[1]) == "--examples") return WriteExamples(argv[2]);
     std::map<std::string, std::string> args;
     for (int i = 1; i + 1 < argc; i += 2) args[argv[i]] = argv[i + 1];

@@ -20,14 +20,11 @@ bool HoldsHelp(const QString& folder) { return QFileInfo::exists(folder + QStrin
 
 }  // namespace
 
+// Beside the program (the build tree copies the pages there), or in
+// <prefix>/share/vantrel/help for a program installed in <prefix>/bin.
 QString HelpFolder() {
-    const QString installed = QDir::cleanPath(ToQt(ProgramDirFile("help")));
-    if (HoldsHelp(installed)) return installed;
-#ifdef VANTREL_HELP_SOURCE_DIR
-    const QString source = QStringLiteral(VANTREL_HELP_SOURCE_DIR);
-    if (HoldsHelp(source)) return source;
-#endif
-    return {};
+    const QString folder = QDir::cleanPath(ToQt(ProgramDataFolder("help")));
+    return !folder.isEmpty() && HoldsHelp(folder) ? folder : QString();
 }
 
 QString HelpTopicFile(int topic) {

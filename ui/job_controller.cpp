@@ -3,19 +3,27 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
 
 #include "core/number_text.h"
+#include "core/version.h"
 #include "core/options.h"
 #include "io/file_names.h"
 #include "job/batch.h"
 #include "job/log.h"
 #include "job/options_file.h"
+#include "job/output_backups.h"
 #include "job/run_driver.h"
 #include "ui/memory_use.h"
 
 namespace vantrel {
+
+QString ApplicationTitle() {
+    return QStringLiteral("Vantrel ") + QString::fromLatin1(ProgramVersion().data(),
+                                                          static_cast<int>(ProgramVersion().size()));
+}
 
 namespace {
 
@@ -65,8 +73,9 @@ bool CommandEnabled(Availability rule, const CommandFacts& facts) {
         case Availability::Begin: return idle && facts.Permits.testFlag(CommandPermit::Begin);
         case Availability::Run: return idle && facts.Permits.testFlag(CommandPermit::Run);
         case Availability::GraphButton: return facts.Permits.testFlag(CommandPermit::GraphButton);
-        case Availability::GraphItem: return idle && facts.Permits.testFlag(CommandPermit::GraphItem);
+        case Availability::GraphItem: return facts.Permits.testFlag(CommandPermit::GraphItem);
         case Availability::Selection: return facts.Selection;
+        case Availability::Never: return false;
     }
     return false;
 }
@@ -85,6 +94,28 @@ QString LineText(std::string_view text) {
     return out;
 }
 
+QString JobLogFileName(const std::string& dynamicalVariables) {
+    const QFileInfo file(ToQt(dynamicalVariables));
+    const QString base = file.suffix().isEmpty() ? file.fileName() : file.completeBaseName();
+    const QString folder = file.path();
+    return (folder == QStringLiteral(".") && !dynamicalVariables.starts_with("./") ? QString()
+                                                                                  : folder + QLatin1Char('/')) +
+           base + QStringLiteral(".log");
+}
+
+QString MemoryFigureText(std::size_t bytes) {
+    const double b = static_cast<double>(bytes);
+    if (b < 1e3) return QStringLiteral("%1 bytes").arg(bytes);
+    if (b < 1e6) return QStringLiteral("%1 kB").arg(b / 1e3, 0, 'f', 0);
+    if (b < 1e9) return QStringLiteral("%1 MB").arg(b / 1e6, 0, 'f', b < 1e8 ? 1 : 0);
+    return QStringLiteral("%1 GB").arg(b / 1e9, 0, 'f', 1);
+}
+
+QString MemoryDetailText(std::size_t bytes) {
+    return QStringLiteral("Memory allocated by Vantrel: %1 bytes")
+        .arg(QLocale(QLocale::English).toString(static_cast<qulonglong>(bytes)));
+}
+
 JobController::Platform JobController::DesktopPlatform() {
     Platform platform;
     platform.StartProgram = [](const QString& program) {
@@ -95,7 +126,7 @@ JobController::Platform JobController::DesktopPlatform() {
 }
 
 JobController::JobController(JobPrompts& prompts, QObject* parent)
-    : QObject(parent), prompts_(prompts), platform_(DesktopPlatform()), caption_(QString::fromLatin1(ApplicationTitle)) {
+    : QObject(parent), prompts_(prompts), platform_(DesktopPlatform()), caption_(ApplicationTitle()) {
     LoadOptionsAtStartUp(program_);
     kestrinPath_ = ToQt(ProgramDirFile("kestrin22.exe"));
     bracklePath_ = ToQt(ProgramDirFile("brackle22.exe"));
@@ -179,14 +210,15 @@ void JobController::CheckInputFiles() {
     emit ProjectChanged();
     if (!complete) {
         Permit(CommandPermit::Begin | CommandPermit::Run, false);
-        SetCaption(QString::fromLatin1(ApplicationTitle));
+        SetCaption(ApplicationTitle());
         ShowStatusText(*this, SpecifyInputsStatusText);
         return;
     }
     Permit(CommandPermit::Begin | CommandPermit::Run | CommandPermit::GraphButton | CommandPermit::GraphItem, true);
-    SetCaption(QStringLiteral("%1 (%2...)").arg(QString::fromLatin1(ApplicationTitle),
+    SetCaption(QStringLiteral("%1 (%2...)").arg(ApplicationTitle(),
                                                  QFileInfo(ToQt(in.Target)).fileName()));
     ShowStatusText(*this, IdleStatusText);
+    emit InputsComplete();
     if (inelastic) {
         LogFileList({&in.Projectile, &in.Target, &in.Run, &in.Model, &in.Impact, &in.Inelastic});
     } else {
@@ -273,7 +305,9 @@ void JobController::BeginSimulation() {
     if (Busy()) return;
     ShowStatusText(*this, LoadingStatusText);
     SetState(JobState::Running);
+    OpenJobLog(outputs_);
     RunJob(program_, inputs_, outputs_, false);
+    CloseJobLog();
     Permit(CommandPermit::Begin, true);  // returning from a job enables it whatever the files
     SetState(JobState::Idle);
     ShowStatusText(*this, IdleStatusText);
@@ -310,14 +344,16 @@ void JobController::BatchRun() {
     hooks.ItemStarting = [this](std::int32_t counter, const BatchItem& item) {
         SetState(JobState::BatchItem);
         SetCaption(ToQt(BatchItemCaption(counter, item.Title)));
+        OpenJobLog(item.Outputs);
     };
     hooks.ItemFinished = [this](const BatchItem&, JobOutcome) {
+        CloseJobLog();
         Permit(CommandPermit::Begin, true);
         SetState(JobState::BatchBetween);
     };
     hooks.BatchFinished = [this] {
         SetState(JobState::Idle);
-        SetCaption(QString::fromLatin1(ApplicationTitle));
+        SetCaption(ApplicationTitle());
     };
     RunBatch(program_, path, hooks);
     SetState(JobState::Idle);
@@ -337,7 +373,7 @@ void JobController::IdleRefresh() {
     const std::size_t bytes = platform_.AllocatedBytes();
     if (memoryShown_ == bytes) return;
     memoryShown_ = bytes;
-    emit MemoryFigureChanged(QString::number(bytes));
+    emit MemoryFigureChanged(MemoryFigureText(bytes), MemoryDetailText(bytes));
 }
 
 bool JobController::StartFirstOf(const QStringList& candidates) {
@@ -370,10 +406,13 @@ void JobController::StartCompanionTool(const QString& path) {
     FileRequest request;
     request.Mode = FileRequest::Kind::OpenExisting;
     request.Title = QStringLiteral("Execute Program");
+#ifdef _WIN32
     request.Filter = QStringLiteral("Executable files (*.EXE *.exe);;Any file (*)");
     request.InitialName = QStringLiteral("*.EXE");
-#ifdef _WIN32
     request.DefaultSuffix = QStringLiteral("EXE");
+#else
+    // Programs here carry no extension.
+    request.Filter = QStringLiteral("Any file (*)");
 #endif
     const QString chosen = prompts_.ChooseFile(request);
     if (chosen.isEmpty()) return;
@@ -405,7 +444,42 @@ void JobController::FinishPendingClose() {
 // The notifications of a job
 
 void JobController::AppendLogLine(std::string_view text, LogColour colour) {
+    if (jobLog_) {
+        // A line at a time, as the runner's plain log: nothing is lost if the program stops.
+        jobLog_->write(text.data(), static_cast<qint64>(text.size()));
+        jobLog_->write("\n", 1);
+        jobLog_->flush();
+    }
     emit LogLineAppended(LineText(text), colour);
+}
+
+void JobController::OpenJobLog(const OutputFileSet& outputs) {
+    CloseJobLog();
+    emit JobBegun();
+    jobLogName_ = JobLogFileName(outputs.DynamicalVariables);
+    const std::string name = FromQt(jobLogName_);
+    jobLogStaged_ = CanStage(name) ? ToQt(StagingName(name)) : QString();
+    auto file = std::make_unique<QFile>(jobLogStaged_.isEmpty() ? jobLogName_ : jobLogStaged_);
+    if (file->open(QIODevice::WriteOnly | QIODevice::Truncate)) jobLog_ = std::move(file);
+}
+
+void JobController::JobStarted() {
+    if (!jobLog_ || jobLogStaged_.isEmpty()) return;
+    bool backedUp = false;
+    if (PlaceStagedFile(FromQt(jobLogStaged_), FromQt(jobLogName_), backedUp)) jobLogStaged_.clear();
+    jobLogKept_ = backedUp;
+}
+
+void JobController::CloseJobLog() {
+    if (jobLog_ && jobLogKept_) LogLine(*this, BackupNoteText(FromQt(jobLogName_)), ColourBlack);
+    jobLog_.reset();
+    // A job that never started leaves no log file.
+    if (!jobLogStaged_.isEmpty()) DiscardStagedFile(FromQt(jobLogStaged_));
+    if (!jobLogName_.isEmpty()) emit JobEnded();
+    jobLogName_.clear();
+    jobLogStaged_.clear();
+    jobLogKept_ = false;
+    emit ProgressChanged(QString());
 }
 
 void JobController::SetStatusText(std::string_view text) { emit StatusTextChanged(LineText(text)); }
@@ -435,5 +509,7 @@ void JobController::Beep() { prompts_.Beep(); }
 void JobController::ExpressionError(std::string_view message) { prompts_.ShowExpressionError(BoxText(message)); }
 
 void JobController::RefreshMemoryDisplay() { IdleRefresh(); }
+
+void JobController::ShowProgress(std::string_view text) { emit ProgressChanged(LineText(text)); }
 
 }  // namespace vantrel

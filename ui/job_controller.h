@@ -10,6 +10,14 @@
 // answers from a script.  The main window only shows what comes out and
 // forwards its commands here.
 //
+// Every job (a batch item too) writes its whole log, line for line as the
+// runner's --log does, to a file beside its outputs: the dynamical-variables
+// name with the extension ".log" ("dynvars.log").  It follows the outputs'
+// rules (job/output_backups.h): written under a staging name until the job
+// has started, then moved to its name with an older log kept as
+// "dynvars.log~" (and a line saying so); a job that never starts leaves no
+// log file behind.  The on-screen buffer rule does not touch it.
+//
 // One thread: a job runs inside BeginSimulation or BatchRun, and the window
 // reacts to the user only while the job processes pending events (at every
 // partner-list rebuild and the end of every run).  The state keeps every
@@ -19,11 +27,13 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include <QFile>
 #include <QFlags>
 #include <QObject>
 #include <QString>
@@ -36,7 +46,8 @@
 
 namespace vantrel {
 
-inline constexpr const char* ApplicationTitle = "Vantrel 1.0";
+// "Vantrel 1.0": the program name and the project version.
+QString ApplicationTitle();
 inline constexpr const char* SpecifyInputsStatusText = "Specify input files";
 inline constexpr const char* LoadingStatusText = "Loading data, swapping memory...";
 inline constexpr const char* CloseWhileRunningText =
@@ -96,8 +107,9 @@ enum class Availability {
     Begin,        // idle and CommandPermit::Begin
     Run,          // idle and CommandPermit::Run
     GraphButton,  // CommandPermit::GraphButton, running or not
-    GraphItem,    // idle and CommandPermit::GraphItem
-    Selection,    // the log has a selection (Cut, Copy, Delete)
+    GraphItem,    // CommandPermit::GraphItem, running or not (the graph is for watching a job)
+    Selection,    // the log has a selection (Copy)
+    Never,        // commands that would edit the log, which is read-only
 };
 
 struct CommandFacts {
@@ -120,6 +132,13 @@ inline constexpr int FileRoleCount = 9;
 QString BoxText(std::string_view text);
 // A log line or status text: one line, whatever line ends it holds.
 QString LineText(std::string_view text);
+// Where a job's log goes: the dynamical-variables name with ".log" for its
+// extension ("/data/dynvars.vsk" -> "/data/dynvars.log").
+QString JobLogFileName(const std::string& dynamicalVariables);
+// The memory display: "6.9 MB", and the whole figure for its tool tip,
+// "Memory allocated by Vantrel: 6,869,808 bytes".
+QString MemoryFigureText(std::size_t bytes);
+QString MemoryDetailText(std::size_t bytes);
 
 class JobController : public QObject, public UserInterface {
     Q_OBJECT
@@ -202,6 +221,11 @@ public:
     void Beep() override;
     void ExpressionError(std::string_view message) override;
     void RefreshMemoryDisplay() override;
+    void ShowProgress(std::string_view text) override;
+    void JobStarted() override;
+
+    // The log file of the job under way (empty between jobs).
+    QString JobLogFile() const { return jobLogName_; }
 
 signals:
     // A line of the simulation, through the log's buffer rule.
@@ -209,6 +233,8 @@ signals:
     // A file list: dark green lines outside the buffer rule, the last one empty.
     void FileListLogged(const QStringList& lines);
     void StatusTextChanged(const QString& text);
+    // Beside the status text: "Run 2 of 10, about 12 min left"; empty when no job runs.
+    void ProgressChanged(const QString& text);
     void CaptionChanged(const QString& caption);
     void PlotUpdated(const PlotSnapshot& snapshot);
     void PlotResetRequested();
@@ -217,8 +243,14 @@ signals:
     void CommandsChanged();
     // A file name or the options behind the tree's icons changed.
     void ProjectChanged();
+    // The input-file check found a complete job (it may be remembered).
+    void InputsComplete();
     void MemoryDisplayToggled(bool on);
-    void MemoryFigureChanged(const QString& figure);
+    void MemoryFigureChanged(const QString& figure, const QString& detail);
+    // A job (or batch item) starts or has ended: the graph window keeps the
+    // frames of one job.
+    void JobBegun();
+    void JobEnded();
     // A job is about to let the window handle its pending events.
     void ProcessingEvents();
     // A close confirmed while a job ran: the job has ended, close now.
@@ -234,6 +266,8 @@ private:
     std::string& NameOf(FileRole role);
     void FinishPendingClose();
     bool StartFirstOf(const QStringList& candidates);
+    void OpenJobLog(const OutputFileSet& outputs);
+    void CloseJobLog();
 
     JobPrompts& prompts_;
     Platform platform_;
@@ -248,6 +282,11 @@ private:
     CloseState close_ = CloseState::Open;
     QString kestrinPath_;
     QString bracklePath_;
+    // The job's log file: open while a job runs, under jobLogStaged_ until placed.
+    std::unique_ptr<QFile> jobLog_;
+    QString jobLogName_;
+    QString jobLogStaged_;
+    bool jobLogKept_ = false;  // an older log was kept as backup
 };
 
 }  // namespace vantrel

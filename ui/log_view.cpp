@@ -1,5 +1,8 @@
 #include "ui/log_view.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QFile>
 #include <QFontDatabase>
 #include <QSaveFile>
@@ -20,10 +23,32 @@ namespace {
 // character escaped it holds more than the log can show.
 constexpr qint64 MaxLoadBytes = 16LL * LogView::MaxCharacters;
 
-QTextCharFormat ColourFormat(LogColour colour) {
+// The line's own colour, kept beside the colour it is shown in.
+constexpr int LogColourProperty = QTextFormat::UserProperty + 1;
+
+int PackedColour(LogColour c) { return (c.Red << 16) | (c.Green << 8) | c.Blue; }
+
+LogColour UnpackedColour(int packed) {
+    return LogColour{static_cast<std::uint8_t>((packed >> 16) & 0xFF), static_cast<std::uint8_t>((packed >> 8) & 0xFF),
+                     static_cast<std::uint8_t>(packed & 0xFF)};
+}
+
+QTextCharFormat ColourFormat(LogColour colour, const QColor& page) {
     QTextCharFormat format;
-    format.setForeground(ToQColor(colour));
+    format.setForeground(ReadableLogColour(colour, page));
+    format.setProperty(LogColourProperty, PackedColour(colour));
     return format;
+}
+
+LogColour LineColourOf(const QTextCharFormat& format) {
+    if (format.hasProperty(LogColourProperty)) return UnpackedColour(format.intProperty(LogColourProperty));
+    const QBrush brush = format.foreground();
+    return brush.style() == Qt::NoBrush ? ColourBlack : ToLogColour(brush.color());
+}
+
+double Luminance(const QColor& c) {
+    auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
 }
 
 // The text of a file as lines: UTF-8 when it is valid UTF-8, else Latin-1;
@@ -53,6 +78,30 @@ std::vector<RichTextLine> TextLines(const QByteArray& bytes) {
 
 QColor ToQColor(LogColour colour) { return QColor(colour.Red, colour.Green, colour.Blue); }
 
+double ContrastRatio(const QColor& a, const QColor& b) {
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor ReadableLogColour(LogColour colour, const QColor& page) {
+    // Below this luminance white stands out more than black.
+    const bool darkPage = Luminance(page) < 0.179;
+    const bool plain = colour.Red == colour.Green && colour.Green == colour.Blue;
+    // On a dark page black text turns white and grey stays between the two.
+    const QColor shown = darkPage && plain ? QColor(255 - colour.Red, 255 - colour.Green, 255 - colour.Blue)
+                                           : ToQColor(colour);
+    const double enough = plain ? 7.0 : darkPage ? 4.5 : 3.0;
+    const QColor far = darkPage ? QColor(Qt::white) : QColor(Qt::black);
+    for (int sixteenths = 0; sixteenths <= 16; ++sixteenths) {
+        auto mix = [&](int a, int b) { return (a * (16 - sixteenths) + b * sixteenths + 8) / 16; };
+        const QColor candidate(mix(shown.red(), far.red()), mix(shown.green(), far.green()),
+                               mix(shown.blue(), far.blue()));
+        if (ContrastRatio(candidate, page) >= enough) return candidate;
+    }
+    return far;
+}
+
 LogColour ToLogColour(const QColor& colour) {
     return LogColour{static_cast<std::uint8_t>(colour.red()), static_cast<std::uint8_t>(colour.green()),
                      static_cast<std::uint8_t>(colour.blue())};
@@ -73,6 +122,9 @@ LogView::LogView(QWidget* parent) : QTextEdit(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setAcceptRichText(true);
+    // Read-only, but selectable with the mouse and the keyboard for copying.
+    setReadOnly(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     setFont(DefaultLogFont());
     InsertLine(QStringLiteral("   "), ColourBlack, false);
 }
@@ -95,10 +147,10 @@ void LogView::InsertLine(const QString& text, LogColour colour, bool caretToEnd)
     QTextCursor cursor(doc);
     cursor.movePosition(QTextCursor::End);
     // Text typed or loaded after the last line break stays a line of its own.
-    if (cursor.block().length() > 1) cursor.insertBlock(QTextBlockFormat(), ColourFormat(ColourBlack));
-    cursor.insertText(text, ColourFormat(colour));
+    if (cursor.block().length() > 1) cursor.insertBlock(QTextBlockFormat(), ColourFormat(ColourBlack, PageColour()));
+    cursor.insertText(text, ColourFormat(colour, PageColour()));
     // The insertion colour returns to black after every line.
-    cursor.insertBlock(QTextBlockFormat(), ColourFormat(ColourBlack));
+    cursor.insertBlock(QTextBlockFormat(), ColourFormat(ColourBlack, PageColour()));
     doc->setUndoRedoEnabled(true);
 
     if (caretToEnd) {
@@ -119,7 +171,7 @@ void LogView::AppendLineUnlimited(const QString& text, LogColour colour) { Inser
 
 void LogView::ClearLog() {
     document()->clear();
-    setCurrentCharFormat(ColourFormat(ColourBlack));
+    setCurrentCharFormat(ColourFormat(ColourBlack, PageColour()));
 }
 
 std::vector<RichTextLine> LogView::Lines() const {
@@ -131,9 +183,7 @@ std::vector<RichTextLine> LogView::Lines() const {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             if (!fragment.isValid()) continue;
-            const QBrush brush = fragment.charFormat().foreground();
-            const LogColour colour = brush.style() == Qt::NoBrush ? ColourBlack : ToLogColour(brush.color());
-            AppendRun(line, FromQt(fragment.text()), colour);
+            AppendRun(line, FromQt(fragment.text()), LineColourOf(fragment.charFormat()));
         }
         lines.push_back(std::move(line));
     }
@@ -156,13 +206,48 @@ bool LogView::SetLines(const std::vector<RichTextLine>& lines) {
             complete = false;
             break;
         }
-        for (const RichTextRun& run : line.Runs) cursor.insertText(ToQt(run.Text), ColourFormat(run.Colour));
-        cursor.insertBlock(QTextBlockFormat(), ColourFormat(ColourBlack));
+        for (const RichTextRun& run : line.Runs) cursor.insertText(ToQt(run.Text), ColourFormat(run.Colour, PageColour()));
+        cursor.insertBlock(QTextBlockFormat(), ColourFormat(ColourBlack, PageColour()));
     }
     cursor.endEditBlock();
     doc->setUndoRedoEnabled(true);
-    setCurrentCharFormat(ColourFormat(ColourBlack));
+    setCurrentCharFormat(ColourFormat(ColourBlack, PageColour()));
     return complete;
+}
+
+QColor LogView::PageColour() const { return palette().color(QPalette::Base); }
+
+void LogView::SetPageColour(const QColor& page) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, page);
+    setPalette(colours);
+    // Every fragment shown again for the new page, each keeping its own colour.
+    QTextDocument* doc = document();
+    doc->setUndoRedoEnabled(false);
+    struct Piece {
+        int Start, End;
+        LogColour Colour;
+    };
+    // Collected first: a new format may merge fragments under an iterator.
+    std::vector<Piece> pieces;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.isValid())
+                pieces.push_back({fragment.position(), fragment.position() + fragment.length(),
+                                  LineColourOf(fragment.charFormat())});
+        }
+    }
+    QTextCursor cursor(doc);
+    cursor.beginEditBlock();
+    for (const Piece& piece : pieces) {
+        cursor.setPosition(piece.Start);
+        cursor.setPosition(piece.End, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(ColourFormat(piece.Colour, page));
+    }
+    cursor.endEditBlock();
+    doc->setUndoRedoEnabled(true);
+    setCurrentCharFormat(ColourFormat(ColourBlack, page));
 }
 
 bool LogView::SaveToFile(const QString& path, QString& error) const {

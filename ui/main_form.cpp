@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -25,6 +26,7 @@
 
 #include "core/number_text.h"
 #include "core/options.h"
+#include "io/file_names.h"
 #include "job/log.h"
 #include "ui/expression_error.h"
 #include "ui/file_dialogs.h"
@@ -76,11 +78,8 @@ bool AskQuestionBox(QWidget* parent, QuestionBox box, const QString& text) {
     message.setStandardButtons(yes | no);
     message.setDefaultButton(yes);
     message.setEscapeButton(no);
-    if (box == QuestionBox::ConfirmationTopLeft) {
-        // Out of the way of the log the summary has just been written to.
-        const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
-        message.move(screen ? screen->geometry().topLeft() : QPoint(0, 0));
-    }
+    // Every box, the summary question included, stands centred on the
+    // window that asks (the dialog's own placement over its parent).
     return message.exec() == yes;
 }
 
@@ -151,15 +150,17 @@ const std::array<TMainForm::Command, TMainForm::CommandCount>& TMainForm::Comman
         {BrackleItem, "BrackleItem", "&Brackle", "Ctrl+W", 195, Place::FileMenu, false, Menu, nullptr, A::WhenIdle,
          &TMainForm::BrackleClick},
         // "&Edit".
-        {UndoItem, "UndoItem", "&Undo", "", 200, Place::EditMenu, false, Menu, nullptr, A::Always,
+        // The log is read-only: the commands that would edit it stay in the
+        // menu where users look for them, switched off.
+        {UndoItem, "UndoItem", "&Undo", "", 200, Place::EditMenu, false, Menu, nullptr, A::Never,
          &TMainForm::UndoClick},
-        {CutItem, "CutItem", "Cu&t", "Ctrl+X", 200, Place::EditMenu, true, Menu, nullptr, A::Selection,
+        {CutItem, "CutItem", "Cu&t", "Ctrl+X", 200, Place::EditMenu, true, Menu, nullptr, A::Never,
          &TMainForm::CutClick},
         {CopyItem, "CopyItem", "&Copy", "Ctrl+C", 200, Place::EditMenu, false, Menu, nullptr, A::Selection,
          &TMainForm::CopyClick},
-        {PasteItem, "PasteItem", "&Paste", "Ctrl+V", 200, Place::EditMenu, false, Menu, nullptr, A::Always,
+        {PasteItem, "PasteItem", "&Paste", "Ctrl+V", 200, Place::EditMenu, false, Menu, nullptr, A::Never,
          &TMainForm::PasteClick},
-        {DeleteItem, "DeleteItem", "&Delete", "Ctrl+Del", 200, Place::EditMenu, false, Menu, nullptr, A::Selection,
+        {DeleteItem, "DeleteItem", "&Delete", "Ctrl+Del", 200, Place::EditMenu, false, Menu, nullptr, A::Never,
          &TMainForm::DeleteClick},
         {SelectAllItem, "SelectAllItem", "&Select All", "", 200, Place::EditMenu, true, Menu, nullptr, A::Always,
          &TMainForm::SelectAllClick},
@@ -193,7 +194,7 @@ const std::array<TMainForm::Command, TMainForm::CommandCount>& TMainForm::Comman
 
 TMainForm::TMainForm(QWidget* splash) : QMainWindow(nullptr), splash_(splash) {
     setObjectName(QStringLiteral("MainForm"));
-    setWindowTitle(QString::fromLatin1(ApplicationTitle));
+    setWindowTitle(ApplicationTitle());
     setWindowIcon(ProgramIcon());
     services_ = DesktopServices();
     FillMissingServices();
@@ -244,7 +245,11 @@ TMainForm::TMainForm(QWidget* splash) : QMainWindow(nullptr), splash_(splash) {
     ShowState(JobState::Idle);
     // Ctrl-Break and F1 are seen before the controls see them.
     qApp->installEventFilter(this);
-    resize(760, 560);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen != nullptr)
+        setGeometry(FirstWindowPlacement(screen->availableGeometry()).Main);
+    else
+        resize(760, 560);
 }
 
 TMainForm::~TMainForm() {
@@ -323,6 +328,12 @@ void TMainForm::BuildCommands() {
     }
     actions_[ShowMemoryItem]->setCheckable(true);
     connect(editMenu_, &QMenu::aboutToShow, this, &TMainForm::EditMenuOpening);
+
+    // The jobs the program remembers, filled when the menu opens.
+    recentJobsMenu_ = new QMenu(QStringLiteral("Recent &jobs"), fileMenu_);
+    recentJobsMenu_->setObjectName(QStringLiteral("RecentJobsMenu"));
+    fileMenu_->insertMenu(actions_[BatchRunItem], recentJobsMenu_);
+    connect(recentJobsMenu_, &QMenu::aboutToShow, this, &TMainForm::FillRecentJobsMenu);
 }
 
 void TMainForm::BuildToolBar() {
@@ -388,6 +399,9 @@ void TMainForm::BuildStatusBar() {
     statusField_ = new QLabel(QString::fromLatin1(SpecifyInputsStatusText), this);
     statusField_->setObjectName(QStringLiteral("StatusField"));
     statusBar()->addWidget(statusField_, 1);
+    progressField_ = new QLabel(this);
+    progressField_->setObjectName(QStringLiteral("ProgressField"));
+    statusBar()->addPermanentWidget(progressField_);
 }
 
 void TMainForm::ConnectController() {
@@ -397,6 +411,15 @@ void TMainForm::ConnectController() {
     });
     connect(c, &JobController::FileListLogged, this, &TMainForm::AppendFileList);
     connect(c, &JobController::StatusTextChanged, statusField_, &QLabel::setText);
+    connect(c, &JobController::ProgressChanged, progressField_, &QLabel::setText);
+    connect(c, &JobController::InputsComplete, this, &TMainForm::RememberCurrentJob);
+    connect(c, &JobController::JobBegun, this, [this] {
+        RememberCurrentJob();
+        if (graph_) graph_->BeginJob();
+    });
+    connect(c, &JobController::JobEnded, this, [this] {
+        if (graph_) graph_->EndJob();
+    });
     connect(c, &JobController::CaptionChanged, this, &QWidget::setWindowTitle);
     connect(c, &JobController::PlotUpdated, this, [this](const PlotSnapshot& snapshot) {
         if (graph_) graph_->PlotUpdate(snapshot);
@@ -408,7 +431,10 @@ void TMainForm::ConnectController() {
     connect(c, &JobController::CommandsChanged, this, &TMainForm::ApplyCommandStates);
     connect(c, &JobController::ProjectChanged, this, &TMainForm::ShowProject);
     connect(c, &JobController::MemoryDisplayToggled, this, &TMainForm::ShowMemoryDisplay);
-    connect(c, &JobController::MemoryFigureChanged, memoryLabel_, &QLabel::setText);
+    connect(c, &JobController::MemoryFigureChanged, this, [this](const QString& figure, const QString& detail) {
+        memoryLabel_->setText(figure);
+        memoryLabel_->setToolTip(detail);
+    });
     connect(c, &JobController::CloseNow, this, &QWidget::close);
 }
 
@@ -422,9 +448,9 @@ void TMainForm::ApplyCommandStates() {
     facts.Stepping = enableStepping_->isChecked();
     facts.Selection = log_->textCursor().hasSelection();
     for (const Command& command : Commands()) actions_[command.Id]->setEnabled(CommandEnabled(command.Enabled, facts));
-    // The whole File menu is off while a job runs; its commands are switched
-    // off one by one as well, since their shortcuts would work without the menu.
-    fileMenu_->menuAction()->setEnabled(CommandEnabled(Availability::WhenIdle, facts));
+    // The File menu stays open while a job runs, for the graph window; its
+    // other commands are switched off one by one.
+    recentJobsMenu_->menuAction()->setEnabled(CommandEnabled(Availability::WhenIdle, facts));
     enableStepping_->setEnabled(CommandEnabled(Availability::WhenIdle, facts));
 }
 
@@ -520,9 +546,54 @@ void TMainForm::SimulationClick() {
 
 void TMainForm::ShowGraphClick() {
     if (!graph_) return;
+    // The first time beside this window, not over it.
+    if (!graphPlaced_ && !graph_->isVisible()) {
+        const QScreen* screen = this->screen();
+        if (screen)
+            graph_->setGeometry(PlaceBeside(frameGeometry(), graph_->size(), screen->availableGeometry()));
+        graphPlaced_ = true;
+    }
+    // Shown without taking the keyboard: the next shortcut (Ctrl+R) still
+    // reaches this window.
     graph_->show();
     graph_->raise();
-    graph_->activateWindow();
+    activateWindow();
+}
+
+void TMainForm::RememberCurrentJob() {
+    settings_.RememberJob(RecentJob{controller_->Inputs(), controller_->Outputs()});
+}
+
+void TMainForm::FillRecentJobsMenu() {
+    recentJobsMenu_->clear();
+    int n = 0;
+    for (const RecentJob& job : settings_.RecentJobs()) {
+        const QFileInfo projectile(ToQt(job.Inputs.Projectile));
+        QAction* action = recentJobsMenu_->addAction(
+            QStringLiteral("&%1 %2  (%3)").arg(++n).arg(projectile.fileName(), projectile.absolutePath()));
+        action->setObjectName(QStringLiteral("RecentJob%1").arg(n));
+        connect(action, &QAction::triggered, this, [this, job] { OpenRecentJob(job); });
+    }
+    if (n == 0) recentJobsMenu_->addAction(QStringLiteral("(none yet)"))->setEnabled(false);
+}
+
+void TMainForm::OpenRecentJob(const RecentJob& job) {
+    if (controller_->Busy()) return;
+    controller_->SetInputs(job.Inputs);
+    controller_->SetOutputs(job.Outputs);
+    controller_->CheckInputFiles();
+}
+
+void TMainForm::RestoreSession() {
+    const QByteArray main = settings_.Geometry(QStringLiteral("Main"));
+    if (!main.isEmpty()) restoreGeometry(main);
+    const QByteArray graph = settings_.Geometry(QStringLiteral("Graph"));
+    if (graph_ && !graph.isEmpty()) {
+        graph_->restoreGeometry(graph);
+        graphPlaced_ = true;
+    }
+    const std::vector<RecentJob> jobs = settings_.RecentJobs();
+    if (!jobs.empty() && IsExistingPlainFile(jobs.front().Inputs.Projectile)) OpenRecentJob(jobs.front());
 }
 
 void TMainForm::KestrinClick() { controller_->StartKestrin(); }
@@ -605,11 +676,8 @@ void TMainForm::FontClick() {
 }
 
 void TMainForm::PageColourClick() {
-    QPalette palette = log_->palette();
-    if (const std::optional<QColor> colour = services_.ChooseColour(this, palette.color(QPalette::Base))) {
-        palette.setColor(QPalette::Base, *colour);
-        log_->setPalette(palette);
-    }
+    if (const std::optional<QColor> colour = services_.ChooseColour(this, log_->PageColour()))
+        log_->SetPageColour(*colour);
 }
 
 // ---------------------------------------------------------------------------
@@ -619,6 +687,18 @@ void TMainForm::ShowHelpTopic(int topic) { services_.Ui.Help(topic); }
 
 void TMainForm::OpenHelpBrowser(int topic) {
     if (!help_) help_ = new HelpBrowser(this);
+    // Help asked for from a modal dialog belongs to that dialog: a window of
+    // its own stands above it and takes input while the dialog waits.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (owner == nullptr || owner->window() == this) owner = this;
+    if (help_->parentWidget() != owner) {
+        help_->hide();
+        help_->setParent(owner, help_->windowFlags() | Qt::Window);
+        // Beside the window it belongs to, so both can be read.
+        if (const QScreen* screen = owner->screen())
+            help_->move(PlaceBeside(owner->frameGeometry(), help_->frameGeometry().size(), screen->availableGeometry())
+                            .topLeft());
+    }
     if (!help_->ShowTopic(topic))
         ShowError(*controller_, "Help topic " + IntegerText(topic) + " is not available: the help pages were not found.");
 }
@@ -638,6 +718,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+    settings_.SetGeometry(QStringLiteral("Main"), saveGeometry());
+    if (graph_ && graphPlaced_) settings_.SetGeometry(QStringLiteral("Graph"), graph_->saveGeometry());
     if (graph_) graph_->hide();
     if (help_) help_->hide();
     emit Closed();

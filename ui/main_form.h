@@ -23,6 +23,7 @@
 #include <QPointer>
 
 #include "output/log_colour.h"
+#include "ui/desktop_settings.h"
 #include "ui/job_controller.h"
 #include "ui/pictures.h"
 #include "ui/ui_services.h"
@@ -95,6 +96,11 @@ public:
     // The help viewer's page for topic, or the services' replacement.
     void ShowHelpTopic(int topic);
 
+    // What the program remembered: window geometry and the last job (its
+    // files made current when its projectile file still exists).  The
+    // program calls it once before showing the window; tests start without.
+    void RestoreSession();
+
 signals:
     // The window has closed for good: the program ends when control is back
     // in the event loop.
@@ -149,6 +155,9 @@ private:
     void AppendFileList(const QStringList& lines);
     void OpenHelpBrowser(int topic);
     int RunModal(QDialog& dialog);
+    void RememberCurrentJob();
+    void FillRecentJobsMenu();
+    void OpenRecentJob(const RecentJob& job);
 
     // Command handlers.
     void SpeedButton1Click();  // "Begin simulation"
@@ -203,6 +212,10 @@ private:
     ProjectTree* tree_ = nullptr;
     LogView* log_ = nullptr;
     QLabel* statusField_ = nullptr;
+    QLabel* progressField_ = nullptr;
+    QMenu* recentJobsMenu_ = nullptr;
+    DesktopSettings settings_;
+    bool graphPlaced_ = false;  // the graph window has a position of its own
     QTimer* splashTimer_ = nullptr;
     JobState shownState_ = JobState::Idle;
 };

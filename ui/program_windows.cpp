@@ -32,7 +32,7 @@ ProgramWindows::~ProgramWindows() {
 }
 
 int RunDesktopProgram(QApplication& application) {
-    QApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    QApplication::setApplicationName(ApplicationTitle());
     QApplication::setWindowIcon(ProgramIcon());
     // The program ends when the main window has closed, whatever other windows are open.
     application.setQuitOnLastWindowClosed(false);
@@ -44,6 +44,8 @@ int RunDesktopProgram(QApplication& application) {
     // after a job that was running when the window closed.
     QObject::connect(windows.MainForm.get(), &TMainForm::Closed, &application, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    // The window geometry and the last job, as the user left them.
+    windows.MainForm->RestoreSession();
     windows.MainForm->show();
     return application.exec();
 }

@@ -10,6 +10,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
+#include "core/version.h"
 #include "ui/pictures.h"
 #include "ui/ui_services.h"
 
@@ -23,6 +24,9 @@ QFont LargeFont(const QWidget& widget, int pointSize) {
     font.setBold(true);
     return font;
 }
+
+// The version of the top CMakeLists.txt: "1.0".
+QString VersionText() { return ToQt(std::string(ProgramVersion())); }
 
 }  // namespace
 
@@ -40,7 +44,9 @@ TSplashWin::TSplashWin(QWidget* parent)
     NameLabel->setFont(LargeFont(*this, 26));
     NameLabel->setAlignment(Qt::AlignCenter);
     DescriptionLabel = new QLabel(
-        QStringLiteral("Classical dynamics simulation of atomic collisions in solids. Version 1.0, 2001."), this);
+        QStringLiteral("Classical dynamics simulation of atomic collisions in solids. Version %1, 2001.")
+            .arg(VersionText()),
+        this);
     DescriptionLabel->setWordWrap(true);
     DescriptionLabel->setAlignment(Qt::AlignCenter);
 
@@ -85,7 +91,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     IconLabel->setFixedSize(52, 52);
     NameLabel = new QLabel(QStringLiteral("VANTREL"), this);
     NameLabel->setFont(LargeFont(*this, 20));
-    VersionLabel = new QLabel(QStringLiteral("Version 1.0, April 2001"), this);
+    VersionLabel = new QLabel(QStringLiteral("Version %1, April 2001").arg(VersionText()), this);
     DescriptionLabel = new QLabel(
         QStringLiteral("Vantrel models atomic collisions in metals and alloys using N-body potentials "
                        "joined to a screened-Coulomb repulsion, with optional electronic losses."),
@@ -100,7 +106,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
         SetExampleResultPicture(QPixmap(QString::fromLatin1(ExampleResultResource)));
     else
         ExamplePicture->setPixmap(ExampleResultPlaceholder(PictureWidth - 2, PictureHeight - 2));
-    ExampleCaption = new QLabel(QStringLiteral("1 ML Ni/Cu(100) after impact by 3 keV Ar (time = 15ps)"), this);
+    ExampleCaption = new QLabel(QStringLiteral("Cu(100) after impact by 3 keV Ar (time = 254 fs)"), this);
     ExampleCaption->setAlignment(Qt::AlignCenter);
 
     OkButton = new QPushButton(QStringLiteral("OK"), this);

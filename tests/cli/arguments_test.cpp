@@ -26,8 +26,9 @@ TEST_P(UsageErrors, NameTheFaultInOneLine) {
 INSTANTIATE_TEST_SUITE_P(
     Arguments, UsageErrors,
     ::testing::Values(
-        UsageCase{"NoCommand", {}, "no command given (run, batch or options)"},
-        UsageCase{"UnknownCommand", {"go", "a.prj"}, "unknown command: 'go' (run, batch or options)"},
+        UsageCase{"NoCommand", {}, "no command given (run, batch, options or export)"},
+        UsageCase{"UnknownCommand", {"go", "a.prj"},
+                  "unknown command: 'go' (run, batch, options or export)"},
         UsageCase{"UnknownFlag", {"run", "--fast", "a.prj"}, "unknown flag: '--fast'"},
         UsageCase{"UnknownShortFlag", {"run", "-x", "a.prj"}, "unknown flag: '-x'"},
         UsageCase{"MissingProjectile", {"run", "--answer", "yes"},
@@ -56,7 +57,22 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"QuietForOptions", {"options", "--quiet"}, "--quiet is not an option of 'options'"},
         UsageCase{"FileForOptions", {"options", "x.cfg"}, "unexpected argument: 'x.cfg'"},
         UsageCase{"FileFlagForBatch", {"batch", "--target", "t.trg", "b.bdf"},
-                  "--target is not an option of 'batch' (the batch file names every file)"}),
+                  "--target is not an option of 'batch' (the batch file names every file)"},
+        UsageCase{"VersionWithArgument", {"--version", "run"}, "unexpected argument: 'run'"},
+        UsageCase{"ExportWithoutFormat", {"export", "-o", "x.xyz", "d.vsk"},
+                  "missing --format (extxyz, dump or csv)"},
+        UsageCase{"ExportBadFormat", {"export", "--format", "pdb", "-o", "x", "d.vsk"},
+                  "bad value for --format: 'pdb' (extxyz, dump or csv)"},
+        UsageCase{"ExportWithoutOutput", {"export", "--format", "csv", "d.vsk"},
+                  "missing output file (-o OUT)"},
+        UsageCase{"ExportWithoutRecords", {"export", "--format", "csv", "-o", "x.csv"},
+                  "missing record file (RECORDS.vsk)"},
+        UsageCase{"ExportTwoSplits", {"export", "--per-run", "--per-frame"},
+                  "--per-run and --per-frame exclude each other"},
+        UsageCase{"ExportSiForXyz", {"export", "--format=extxyz", "--si", "-o", "x", "d.vsk"},
+                  "--si is an option of --format csv only"},
+        UsageCase{"ExportRunFlag", {"export", "--model", "m.mdl"},
+                  "--model is not an option of 'export'"}),
     [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.Name); });
 
 TEST(Arguments, RunTakesEveryFlagInBothSpellings) {
@@ -114,9 +130,28 @@ TEST(Arguments, LaterValueWinsButSetsAccumulate) {
     EXPECT_EQ(a.Sets, (std::vector<std::string>{"Verbose=0", "Verbose=1"}));
 }
 
+TEST(Arguments, ExportTakesItsFlagsAndAnyNumberOfRecordFiles) {
+    CliArguments a;
+    std::string error;
+    ASSERT_TRUE(ParseArguments({"export", "--format", "csv", "--si", "--target=t.trg",
+                                "--projectile", "p.prj", "--per-frame", "--output", "o.csv",
+                                "a.vsk", "--", "-b.vsk"},
+                               a, error))
+        << error;
+    EXPECT_EQ(a.Kind, Command::Export);
+    EXPECT_EQ(a.Export.Format, ExportFormat::Csv);
+    EXPECT_EQ(a.Export.Units, CsvUnits::Si);
+    EXPECT_EQ(a.Export.Target, "t.trg");
+    EXPECT_EQ(a.Export.Projectile, "p.prj");
+    EXPECT_EQ(a.Export.Split, ExportSplit::PerFrame);
+    EXPECT_EQ(a.Export.Output, "o.csv");
+    EXPECT_EQ(a.Export.Records, (std::vector<std::string>{"a.vsk", "-b.vsk"}));
+}
+
 TEST(Arguments, HelpAnywhereAsksForTheUsage) {
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--help"}, {"-h"}, {"run", "--help"}, {"batch", "x", "-h"}}) {
+         {std::vector<std::string>{"--help"}, {"-h"}, {"run", "--help"}, {"batch", "x", "-h"},
+          {"export", "-h"}}) {
         CliArguments a;
         std::string error;
         EXPECT_TRUE(ParseArguments(args, a, error));

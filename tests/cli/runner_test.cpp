@@ -119,7 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"MissingProjectile", {"run", "--answer", "yes"},
                   "missing projectile file (PROJECTILE.prj)"},
         UsageCase{"MissingBatchFile", {"batch"}, "missing batch definition file (FILE.bdf)"},
-        UsageCase{"NoCommand", {}, "no command given (run, batch or options)"}),
+        UsageCase{"NoCommand", {}, "no command given (run, batch, options or export)"}),
     [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.Name); });
 
 TEST(Runner, HelpGoesToStandardOutputWithStatusZero) {
@@ -197,13 +197,16 @@ TEST(Runner, QuietLeavesStandardOutputEmptyButKeepsTheLogFile) {
 
 TEST(Runner, ProgressLinesOnStandardErrorOnlyWhenAsked) {
     TempDir dir;
-    QuickJob(1).Write(dir);
+    QuickJob(2).Write(dir);
     const RunnerResult plain = RunRunner(dir.Path(), {"run", "--answer", "yes", "job.prj"});
     EXPECT_EQ(plain.Err.find("Timesteps: "), std::string::npos);
     const RunnerResult progress =
         RunRunner(dir.Path(), {"run", "--answer", "yes", "--progress", "job.prj"});
     EXPECT_EQ(progress.Status, 0);
-    EXPECT_TRUE(HasLine(progress.Err, "Timesteps: 0 (0.00 fs)")) << progress.Err;
+    // The status text, then the run of the job and, once a run has ended, the time left.
+    EXPECT_TRUE(HasLine(progress.Err, "Timesteps: 0 (0.00 fs)  Run 1 of 2")) << progress.Err;
+    EXPECT_NE(progress.Err.find("Timesteps: 0 (0.00 fs)  Run 2 of 2, about "), std::string::npos)
+        << progress.Err;
 }
 
 TEST(Runner, FailingJobExitsOneWithTheReadersMessage) {

@@ -95,7 +95,6 @@ TEST(ModelFile, DensityStrengthIsTakenInEvForTightBindingAndSetsTheNBodyPart) {
         {0, {0, 0, 0}, 0.0, false},
         {0, {0, 0, 1e-3}, 0.0, true},
         {1, {1.224, 1.224, 1.224}, 1.224 * 1.602192e-19, true},
-        {2, {1.224, 1.224, 1.224}, 1.224 * 1.602192e-19, true},  // any Tight-Binding type
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -158,20 +157,49 @@ TEST(ModelFile, UnreadableValueIsAFormatErrorNamingItsLineAndField) {
         EXPECT_EQ(read.MassReadable, c.Line > 19) << c.Line;
         EXPECT_EQ(read.Failure.Line, c.Line);
         EXPECT_STREQ(read.Failure.Field, c.Field);
+        EXPECT_EQ(read.Failure.Found, "10.0keV");
     }
 }
 
-TEST(ModelFile, ShortFileReadsZerosWithoutFormatError) {
-    // Values missing at the end read as 0: the model set-up's checks judge them.
+// Values missing at the end would read as zeros and make a job that runs
+// and means nothing: the file is refused, naming the first line it lacks.
+TEST(ModelFile, FileThatEndsEarlyIsRefusedNamingTheFirstMissingLine) {
+    struct Case {
+        int Lines;  // lines kept
+        int Missing;
+        const char* Field;
+    };
+    const Case cases[] = {{0, 1, "ProjectileScreeningCode"}, {12, 13, "SplineLowRadius"},
+                          {16, 17, "SwitchRadius"},  // switching on: missing, not a switching error
+                          {28, 29, "MsdBulkB"}, {31, 32, "SplineCoefficients"}};
     const std::string text = ModelFileText(CopperModel());
-    const std::size_t line29 = text.find("0.007 0.014 0.0105", text.find("0.007 0.014 0.0105") + 1);
-    ASSERT_NE(line29, std::string::npos);
     TempDir dir;
-    const ModelFileRead read = Parse(dir, text.substr(0, line29));
-    ASSERT_EQ(read.Status, ModelFileStatus::Read);
-    EXPECT_EQ(read.Model.MsdBulkB, 0.0);
-    EXPECT_EQ(read.Model.SplineCoefficients[AB], (SplineCoefficients{0, 0, 0, 0}));
-    EXPECT_EQ(read.Model.MsdBulkA, 0.007);
+    for (const Case& c : cases) {
+        std::size_t end = 0;
+        for (int k = 0; k < c.Lines; ++k) end = text.find('\n', end) + 1;
+        const std::string name = dir.Write("cut.mdl", text.substr(0, end));
+        const ModelFileRead read = ParseModelFile(name);
+        EXPECT_EQ(read.Status, ModelFileStatus::EndsEarly) << c.Lines;
+        EXPECT_EQ(read.MissingLine, c.Missing) << c.Lines;
+        EXPECT_STREQ(read.Failure.Field, c.Field);
+        EXPECT_EQ(read.Messages, ReaderMessages{ErrorBoxMessage("Model file ends early: " + name + ".")});
+    }
+    // The last line without its line end is whole.
+    EXPECT_EQ(Parse(dir, text.substr(0, text.size() - 1)).Status, ModelFileStatus::Read);
+}
+
+TEST(ModelFile, PotentialTypeOtherThanZeroOrOneIsRefused) {
+    TempDir dir;
+    for (int type : {2, 7, -1}) {
+        ModelFileDescription d = CopperModel();
+        d.PotentialType = type;
+        const std::string name = dir.Write("model.mdl", ModelFileText(d));
+        const ModelFileRead read = ParseModelFile(name);
+        EXPECT_EQ(read.Status, ModelFileStatus::UnknownPotentialType) << type;
+        EXPECT_EQ(read.Messages, ReaderMessages{ErrorBoxMessage("Unknown potential type in " + name + ": " +
+                                                                std::to_string(type) +
+                                                                " (0 Sutton-Chen, 1 Tight-Binding).")});
+    }
 }
 
 TEST(ModelFile, MissingFileCannotBeOpened) {

@@ -112,7 +112,7 @@ TEST(InelasticFile, RejectedFileChangesNeitherOptionsNorRadiiNorTables) {
         InlText Text;
         std::vector<std::string> Log;
     };
-    const Case cases[] = {{format, {}},
+    const Case cases[] = {{format, {"red|  cu.inl, line 3, b: found \"2.0x\""}},
                           {tooMany, {"red|  Error: more than 10 LSS entries in INL file"}}};
     for (const Case& c : cases) {
         Job job;

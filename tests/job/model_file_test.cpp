@@ -147,16 +147,44 @@ TEST(ModelFile, LogLinesFollowTheOptionsAndTheModel) {
     EXPECT_TRUE(tb.Ui.HasLogLine("  Tight-Binding potential", ColourBlack));
 }
 
-TEST(ModelFile, UnreadableValueIsAFormatErrorAfterTheLogLines) {
-    ModelJob job;
-    EXPECT_FALSE(job.Read(ReplaceLine(CopperText(), 26, "10.0keV")));
-    EXPECT_EQ(job.Ui.LogTexts(), (std::vector<std::string>{"  Sutton-Chen potential",
-                                                           "   - Potential cuts off at 7.600 A",
-                                                           "   - Using switching function for r > 7.300 A"}));
-    EXPECT_EQ(job.Errors(), std::vector<std::string>{"Format error in " + job.Path + "."});
-    EXPECT_EQ(job.Ui.Events.back().Call, UiCall::ErrorBox);
-    EXPECT_TRUE(job.Questions().empty());
-    EXPECT_FALSE(job.State.Tables.Allocated);
+// A bad model file: the reader's box, then a red line naming the file, the
+// line, the field and what was found; a format error only after the
+// report lines (as the reader always did), the two refusals at once.
+TEST(ModelFile, BadFileShowsItsBoxThenWhereAndWhat) {
+    const std::string copper = CopperText();
+    std::size_t twelveLines = 0;
+    for (int k = 0; k < 12; ++k) twelveLines = copper.find('\n', twelveLines) + 1;
+    ModelFileDescription typeSeven = CopperModel();
+    typeSeven.PotentialType = 7;
+    const std::vector<std::string> report = {"  Sutton-Chen potential", "   - Potential cuts off at 7.600 A",
+                                             "   - Using switching function for r > 7.300 A"};
+    const struct {
+        std::string Text;
+        std::string Box;  // after "model.mdl" is replaced by the file's path
+        std::vector<std::string> Log;
+    } cases[] = {
+        // The values after the failed read count as 0, the report says so.
+        {ReplaceLine(copper, 6, "0.012382 eps 0.012382"), "Format error in model.mdl.",
+         {report[0], "   - Potential cuts off at 0.000 A", "  model.mdl, line 6, PairEnergy: found \"eps\""}},
+        {ReplaceLine(copper, 26, "10.0keV"), "Format error in model.mdl.",
+         {report[0], report[1], report[2], "  model.mdl, line 26, TerminationEnergy: found \"10.0keV\""}},
+        {copper.substr(0, twelveLines), "Model file ends early: model.mdl.",
+         {"  model.mdl ends before line 13: no value for SplineLowRadius"}},
+        {ModelFileText(typeSeven), "Unknown potential type in model.mdl: 7 (0 Sutton-Chen, 1 Tight-Binding).",
+         {"  model.mdl, line 5, PotentialType: found \"7\""}},
+    };
+    for (const auto& c : cases) {
+        ModelJob job;
+        EXPECT_FALSE(job.Read(c.Text));
+        std::string box = c.Box;
+        box.replace(box.find("model.mdl"), 9, job.Path);
+        EXPECT_EQ(job.Errors(), std::vector<std::string>{box});
+        EXPECT_EQ(job.Ui.LogTexts(), c.Log) << c.Box;
+        EXPECT_TRUE(job.Ui.HasLogLine(c.Log.back(), ColourRed));
+        EXPECT_EQ(job.Ui.Events[job.Ui.Events.size() - 2].Call, UiCall::ErrorBox);  // the place follows the box
+        EXPECT_TRUE(job.Questions().empty());
+        EXPECT_FALSE(job.State.Tables.Allocated);
+    }
 }
 
 TEST(ModelFile, AcceptedModelHasItsTablesAndScreeningRecords) {

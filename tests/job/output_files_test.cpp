@@ -30,10 +30,12 @@ std::vector<std::int32_t> RecordIndices(const std::string& path) {
     return out;
 }
 
-// A job of `atoms` target atoms at rest in a row along x, in its first run.
+// A job of `atoms` target atoms at rest in a row along x, in its first run:
+// started, so files are created under their own names.
 class OutputJob : public ::testing::Test {
 protected:
     void SetUpJob(std::int32_t atoms) {
+        s.Backups.Started = true;
         AllocateParticleTable(s, atoms);
         AllocateMassAndAtomicNumber(s);
         s.Outputs.InitialConditions = dir.File("inivars.vsk");

@@ -188,12 +188,12 @@ TEST_P(Housekeeping, ReportsProgressAndPumpsEventsAtTheMethodsOwnPoint) {
     job.t.Time = 2.0e-14;
     ASSERT_TRUE(RebuildPartnerLists(job.s, job.t));
     const std::vector<UiCall> expected =
-        brute ? std::vector<UiCall>{UiCall::ProcessEvents, UiCall::Status, UiCall::PlotUpdate}
-              : std::vector<UiCall>{UiCall::Status, UiCall::PlotUpdate, UiCall::ProcessEvents};
+        brute ? std::vector<UiCall>{UiCall::ProcessEvents, UiCall::Status, UiCall::Progress, UiCall::PlotUpdate}
+              : std::vector<UiCall>{UiCall::Status, UiCall::Progress, UiCall::PlotUpdate, UiCall::ProcessEvents};
     EXPECT_EQ(Calls(job.ui), expected);
     EXPECT_EQ(job.ui.Texts(UiCall::Status), std::vector<std::string>{"Timesteps: 30 (20.00 fs)"});
     EXPECT_EQ(job.program.Plot.Time, static_cast<float>(2.0e-14));
-    EXPECT_EQ(job.ui.Events[brute ? 2 : 1].PlotTime, static_cast<float>(2.0e-14));
+    EXPECT_EQ(job.ui.Events[brute ? 3 : 2].PlotTime, static_cast<float>(2.0e-14));
     EXPECT_EQ(job.List(0).size(), 3u);
 }
 

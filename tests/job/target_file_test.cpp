@@ -113,7 +113,8 @@ TEST(TargetFile, ModelLinesComeAfterTheNameAndBeforeALaterLinesError) {
     EXPECT_FALSE(first.Run());
     EXPECT_EQ(first.Errors(),
               std::vector<std::string>{"File format error in .TRG file at line 1 - aborting."});
-    EXPECT_EQ(first.Ui.LogTexts(), std::vector<std::string>{"  Aborted during initialisation"});
+    EXPECT_EQ(first.Ui.LogTexts(), (std::vector<std::string>{"  target.trg, line 1, z: found \"zero\"",
+                                                             "  Aborted during initialisation"}));
 }
 
 TEST(TargetFile, AtomsAndProjectileAreInTheParticleTable) {

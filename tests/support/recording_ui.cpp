@@ -55,6 +55,12 @@ void RecordingUserInterface::RefreshMemoryDisplay() {
     Events.push_back({UiCall::MemoryRefresh, {}});
 }
 
+void RecordingUserInterface::ShowProgress(std::string_view text) {
+    Events.push_back({UiCall::Progress, std::string(text)});
+}
+
+void RecordingUserInterface::JobStarted() { Events.push_back({UiCall::JobStarted, {}}); }
+
 std::vector<std::string> RecordingUserInterface::Texts(UiCall call) const {
     std::vector<std::string> texts;
     for (const UiEvent& event : Events)

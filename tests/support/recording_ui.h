@@ -25,6 +25,8 @@ enum class UiCall {
     Beep,
     ExpressionError,
     MemoryRefresh,
+    Progress,
+    JobStarted,
 };
 
 struct UiEvent {
@@ -49,6 +51,8 @@ public:
     void Beep() override;
     void ExpressionError(std::string_view message) override;
     void RefreshMemoryDisplay() override;
+    void ShowProgress(std::string_view text) override;
+    void JobStarted() override;
 
     // Answers are taken from the front of Answers; when it is empty,
     // DefaultAnswer is given.

@@ -6,13 +6,18 @@
 #include <random>
 #include <tuple>
 
+#include <functional>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QSlider>
+#include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -180,6 +185,49 @@ TEST(TGraph, ZoomedCirclesUseTheCircleRadiusWhenNotSmall) {
     EXPECT_EQ(blue.width(), 25);
 }
 
+// A command or control of the window by its object name.
+template <typename T = QAction>
+T* Child(TGraph& graph, const char* name) {
+    T* child = graph.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+}
+
+// Centre of the pixels that are not white, below the time text.
+QPoint InkCentre(const QImage& image) {
+    int left = image.width(), right = -1, upper = image.height(), lower = -1;
+    for (int y = 30; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) != QColor(Qt::white)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                upper = std::min(upper, y);
+                lower = std::max(lower, y);
+            }
+    return QRect(QPoint(left, upper), QPoint(right, lower)).center();
+}
+
+TEST(TGraph, IconsAndCirclesPlaceAnAtomAtTheSamePixel) {
+    for (Projection view : {Projection::XZ, Projection::XY, Projection::YZ}) {
+        for (bool small : {true, false}) {
+            QPoint centres[2];
+            for (SymbolMode symbol : {SymbolMode::Circles, SymbolMode::Icons}) {
+                GraphFixture f;
+                f.graph.SetProjection(view);
+                f.graph.SetSymbol(symbol);
+                if (!small) f.graph.ToggleDrawSmall();
+                Particles p(2);
+                p.Place(1, 3, 7, -5);
+                f.graph.PlotUpdate(p.Snapshot());
+                centres[symbol == SymbolMode::Icons] = InkCentre(f.graph.Picture());
+            }
+            EXPECT_EQ(centres[0], centres[1])
+                << static_cast<int>(view) << " small " << small << ": circle " << centres[0].x() << ","
+                << centres[0].y() << " icon " << centres[1].x() << "," << centres[1].y();
+        }
+    }
+}
+
 TEST(TGraph, IconsAreChosenByTypeOrByDepthWithHighlight) {
     const struct {
         bool Highlight;
@@ -202,9 +250,10 @@ TEST(TGraph, IconsAreChosenByTypeOrByDepthWithHighlight) {
         p.Flags[1] = c.Flags;
         f.graph.PlotUpdate(p.Snapshot());
         const QImage& image = f.graph.Picture();
-        const QPoint corner(image.width() / 2 + 50, image.height() / 4 + 40);  // icons hang from the point
         const QImage& icon = f.graph.IconImage(c.Expected, true);
-        EXPECT_EQ(image.copy(QRect(corner, icon.size())), IconOnWhite(icon))
+        const QPoint centre(image.width() / 2 + 50, image.height() / 4 + 40);  // icons stand centred on the point
+        EXPECT_EQ(image.copy(QRect(centre - QPoint((icon.width() - 1) / 2, (icon.height() - 1) / 2), icon.size())),
+                  IconOnWhite(icon))
             << "highlight " << c.Highlight << " flags " << c.Flags << " y " << c.Y;
     }
 }
@@ -219,20 +268,23 @@ TEST(TGraph, IconsOfGreaterDepthAreDrawnOver) {
     const QImage& image = f.graph.Picture();
     const QImage& icon = f.graph.IconImage(AtomIcon::Projectile, true);
     const QImage& behind = f.graph.IconImage(AtomIcon::TypeA, true);
-    EXPECT_EQ(image.copy(QRect(QPoint(image.width() / 2, image.height() / 4), icon.size())),
-              IconOnWhite(icon, &behind));
+    const QPoint corner(image.width() / 2 - (icon.width() - 1) / 2, image.height() / 4 - (icon.height() - 1) / 2);
+    EXPECT_EQ(image.copy(QRect(corner, icon.size())), IconOnWhite(icon, &behind));
 }
 
-TEST(TGraph, HiddenWindowIgnoresSnapshots) {
+TEST(TGraph, HiddenWindowKeepsSnapshotsAndOpensOnTheLastOne) {
     GraphFixture f;
     Particles p(2);
     p.Place(1, 0, 0, -3);
     f.graph.hide();
+    f.graph.BeginJob();
+    f.graph.PlotReset();
     f.graph.PlotUpdate(p.Snapshot());
-    EXPECT_TRUE(AllWhite(f.graph.Picture()));
+    f.graph.EndJob();
+    EXPECT_TRUE(AllWhite(f.graph.Picture()));  // nothing drawn while hidden
     f.graph.show();
-    f.graph.PlotUpdate(p.Snapshot());
-    EXPECT_FALSE(AllWhite(f.graph.Picture()));
+    QApplication::processEvents();
+    EXPECT_FALSE(AllWhite(f.graph.Picture()));  // opened after the job: its last frame
 }
 
 TEST(TGraph, ShowingReloadsTheScaleFromTheOptions) {
@@ -274,119 +326,120 @@ TEST(TGraph, ArrowKeysMove25PixelsAndShiftAlone100) {
     }
 }
 
-TEST(TGraph, ShiftButtonsMove100AndPlusYMovesThePictureUp) {
-    GraphFixture f;
-    f.graph.PlusXButton->trigger();
-    EXPECT_EQ(f.graph.State().XShift, 100);
-    f.graph.MinusXButton->trigger();
-    f.graph.MinusXButton->trigger();
-    EXPECT_EQ(f.graph.State().XShift, -100);
-    f.graph.PlusYButton->trigger();
-    EXPECT_EQ(f.graph.State().YShift, -100);
-    f.graph.MinusYButton->trigger();
-    f.graph.MinusYButton->trigger();
-    EXPECT_EQ(f.graph.State().YShift, 100);
-    EXPECT_EQ(f.graph.PlusXButton->toolTip(), QStringLiteral("+x shift"));
-    EXPECT_EQ(f.graph.MinusXButton->toolTip(), QStringLiteral("-x shift"));
-    EXPECT_EQ(f.graph.PlusYButton->toolTip(), QStringLiteral("+y shift"));
-    EXPECT_EQ(f.graph.MinusYButton->toolTip(), QStringLiteral("-y shift"));
-    EXPECT_EQ(f.graph.ZoomInButton->toolTip(), QStringLiteral("zoom in"));
-    EXPECT_EQ(f.graph.ZoomOutButton->toolTip(), QStringLiteral("zoom out"));
-}
-
-TEST(TGraph, ProjectionCommandsSetStatusTextChecksAndButtons) {
-    GraphFixture f;
+TEST(TGraph, ToolButtonsShiftAndZoomWithTheirHints) {
     const struct {
-        QAction* Command;
-        QAction* Button;
-        const char* Status;
+        const char* Name;
+        const char* Hint;
+        int Dx, Dy;
+        double Scale;
     } cases[] = {
-        {f.graph.XyAction, f.graph.XyButton, "XY plane: Ctrl + Circles/Points/Icons/Small/F5-F7/Kopy/Zoom/Refresh/Default"},
-        {f.graph.YzAction, f.graph.YzButton, "YZ plane: Ctrl + Circles/Points/Icons/Small/F5-F7/Kopy/Zoom/Refresh/Default"},
-        {f.graph.XzAction, f.graph.XzButton, "XZ plane: Ctrl + Circles/Points/Icons/Small/F5-F7/Kopy/Zoom/Refresh/Default"},
+        {"PlusXButton", "+x shift", 100, 0, 1e11},  {"MinusXButton", "-x shift", -100, 0, 1e11},
+        {"PlusYButton", "+y shift", 0, -100, 1e11}, {"MinusYButton", "-y shift", 0, 100, 1e11},
+        {"ZoomInButton", "zoom in", 0, 0, 2e11},    {"ZoomOutButton", "zoom out", 0, 0, 0.5e11},
     };
     for (const auto& c : cases) {
-        Particles p(1);
-        f.graph.PlotUpdate(p.Snapshot());
-        ASSERT_FALSE(AllWhite(f.graph.Picture()));
-        c.Command->trigger();
-        EXPECT_EQ(f.graph.StatusText(), QString::fromLatin1(c.Status));
-        EXPECT_TRUE(c.Command->isChecked());
-        EXPECT_TRUE(c.Button->isChecked());
-        EXPECT_TRUE(AllWhite(f.graph.Picture()));  // cleared
+        GraphFixture f;
+        QAction* button = Child(f.graph, c.Name);
+        button->trigger();
+        EXPECT_EQ(button->toolTip(), QString::fromLatin1(c.Hint));
+        EXPECT_EQ(f.graph.State().XShift, c.Dx) << c.Name;
+        EXPECT_EQ(f.graph.State().YShift, c.Dy) << c.Name;
+        EXPECT_EQ(f.graph.State().Scale, c.Scale) << c.Name;
     }
-    f.graph.YzButton->trigger();
-    EXPECT_EQ(f.graph.State().View, Projection::YZ);
-    EXPECT_TRUE(f.graph.YzAction->isChecked());
-    EXPECT_FALSE(f.graph.XzAction->isChecked());
 }
 
 TEST(TGraph, MenuCommandsCarryTheirCaptionsAndShortcuts) {
     GraphFixture f;
     const struct {
-        QAction* Action;
+        const char* Name;
         const char* Text;
         const char* Keys;
     } cases[] = {
-        {f.graph.XzAction, "x&z-plane", "Ctrl+F5"},
-        {f.graph.XyAction, "&xy-plane", "Ctrl+F6"},
-        {f.graph.YzAction, "&yz-plane", "Ctrl+F7"},
-        {f.graph.CopyImageAction, "&Copy image", "Ctrl+K"},
-        {f.graph.ZoomInAction, "Zoom &in", "Ctrl+Z"},
-        {f.graph.ZoomOutAction, "Zoom &out", "Ctrl+Shift+Z"},
-        {f.graph.CirclesAction, "&Circles", "Ctrl+C"},
-        {f.graph.PointsAction, "&Points", "Ctrl+P"},
-        {f.graph.IconsAction, "&Icons", "Ctrl+I"},
-        {f.graph.DrawSmallAction, "Draw &small", "Ctrl+S"},
-        {f.graph.RefreshAction, "&Refresh each step", "Ctrl+R"},
-        {f.graph.BackgroundAction, "&Toggle background colour", ""},
-        {f.graph.ResetDefaultsAction, "Reset &defaults", "Ctrl+D"},
-        {f.graph.HighlightAction, "&Highlight", "F2"},
+        {"XzAction", "x&z-plane", "Ctrl+F5"},
+        {"XyAction", "&xy-plane", "Ctrl+F6"},
+        {"YzAction", "&yz-plane", "Ctrl+F7"},
+        {"CopyImageAction", "&Copy image", "Ctrl+K"},
+        {"ZoomInAction", "Zoom &in", "Ctrl+Z"},
+        {"ZoomOutAction", "Zoom &out", "Ctrl+Shift+Z"},
+        {"CirclesAction", "&Circles", "Ctrl+C"},
+        {"PointsAction", "&Points", "Ctrl+P"},
+        {"IconsAction", "&Icons", "Ctrl+I"},
+        {"DrawSmallAction", "Draw &small", "Ctrl+S"},
+        {"RefreshAction", "&Refresh each step", "Ctrl+R"},
+        {"BackgroundAction", "&Toggle background colour", ""},
+        {"ResetDefaultsAction", "Reset &defaults", "Ctrl+D"},
+        {"HighlightAction", "&Highlight", "F2"},
+        {"PauseAction", "Pause", "Space"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(c.Action->text(), QString::fromLatin1(c.Text));
-        EXPECT_EQ(c.Action->shortcut(), QKeySequence(QString::fromLatin1(c.Keys))) << c.Text;
+        QAction* action = Child(f.graph, c.Name);
+        EXPECT_EQ(action->text(), QString::fromLatin1(c.Text));
+        EXPECT_EQ(action->shortcut(), QKeySequence(QString::fromLatin1(c.Keys))) << c.Text;
     }
-    EXPECT_FALSE(f.graph.HighlightAction->isCheckable());
+    EXPECT_FALSE(Child(f.graph, "HighlightAction")->isCheckable());
     EXPECT_EQ(f.graph.windowTitle(), QStringLiteral("Graph coordinates"));
-    EXPECT_EQ(f.graph.OptionsMenu->title(), QStringLiteral("&Options"));
-    EXPECT_EQ(f.graph.PerspectiveMenu->title(), QStringLiteral("&Perspective"));
-    EXPECT_EQ(f.graph.SymbolsMenu->title(), QStringLiteral("&Symbols"));
-    EXPECT_EQ(f.graph.AtomLimitLabel->text(), QStringLiteral("Only 10,000 atoms displayed"));
-    EXPECT_EQ(f.graph.XzButton->text(), QStringLiteral("xz"));
+    for (auto [name, title] : {std::pair{"OptionsMenu", "&Options"}, std::pair{"PerspectiveMenu", "&Perspective"},
+                               std::pair{"SymbolsMenu", "&Symbols"}})
+        EXPECT_EQ(Child<QMenu>(f.graph, name)->title(), QString::fromLatin1(title));
+    EXPECT_EQ(Child<QLabel>(f.graph, "AtomLimitLabel")->text(), QStringLiteral("Only 10,000 atoms displayed"));
+    EXPECT_EQ(Child(f.graph, "XzButton")->text(), QStringLiteral("xz"));
+}
+
+TEST(TGraph, ProjectionCommandsSetStatusTextChecksAndButtonsAndRedrawTheFrame) {
+    GraphFixture f;
+    Particles p(2);
+    p.Place(1, 3, 7, -5);
+    f.graph.SetSymbol(SymbolMode::Points);
+    f.graph.PlotUpdate(p.Snapshot());
+    const struct {
+        const char* Command;
+        const char* Button;
+        const char* Status;
+        QPoint Blue;  // from the centre column and the origin row
+        bool Quarter;
+    } cases[] = {
+        {"XyAction", "XyButton", "XY plane: Ctrl + Circles/Points/Icons/Small/F5-F7/Kopy/Zoom/Refresh/Default", {30, -70}, false},
+        {"YzAction", "YzButton", "YZ plane: Ctrl + Circles/Points/Icons/Small/F5-F7/Kopy/Zoom/Refresh/Default", {70, 50}, true},
+        {"XzAction", "XzButton", "XZ plane: Ctrl + Circles/Points/Icons/Small/F5-F7/Kopy/Zoom/Refresh/Default", {30, 50}, true},
+    };
+    for (const auto& c : cases) {
+        Child(f.graph, c.Command)->trigger();
+        EXPECT_EQ(f.graph.StatusText(), QString::fromLatin1(c.Status));
+        EXPECT_TRUE(Child(f.graph, c.Command)->isChecked());
+        EXPECT_TRUE(Child(f.graph, c.Button)->isChecked());
+        const QImage& image = f.graph.Picture();
+        const QPoint origin(image.width() / 2, c.Quarter ? image.height() / 4 : image.height() / 2);
+        EXPECT_EQ(PixelsOf(image, Qt::blue).center(), origin + c.Blue) << c.Command;  // the frame, in the new view
+    }
+    Child(f.graph, "YzButton")->trigger();
+    EXPECT_EQ(f.graph.State().View, Projection::YZ);
+    EXPECT_TRUE(Child(f.graph, "YzAction")->isChecked());
+    EXPECT_FALSE(Child(f.graph, "XzAction")->isChecked());
 }
 
 TEST(TGraph, SymbolsAreARadioGroup) {
     GraphFixture f;
-    EXPECT_TRUE(f.graph.IconsAction->isChecked());
-    f.graph.CirclesAction->trigger();
+    EXPECT_TRUE(Child(f.graph, "IconsAction")->isChecked());
+    Child(f.graph, "CirclesAction")->trigger();
     EXPECT_EQ(f.graph.State().Symbol, SymbolMode::Circles);
-    EXPECT_TRUE(f.graph.CirclesAction->isChecked());
-    EXPECT_FALSE(f.graph.IconsAction->isChecked());
-    f.graph.PointsAction->trigger();
+    EXPECT_TRUE(Child(f.graph, "CirclesAction")->isChecked());
+    EXPECT_FALSE(Child(f.graph, "IconsAction")->isChecked());
+    Child(f.graph, "PointsAction")->trigger();
     EXPECT_EQ(f.graph.State().Symbol, SymbolMode::Points);
-    EXPECT_FALSE(f.graph.CirclesAction->isChecked());
-    f.graph.DrawSmallAction->trigger();
+    EXPECT_FALSE(Child(f.graph, "CirclesAction")->isChecked());
+    Child(f.graph, "DrawSmallAction")->trigger();
     EXPECT_FALSE(f.graph.State().DrawSmall);
-    EXPECT_FALSE(f.graph.DrawSmallAction->isChecked());
-    EXPECT_TRUE(f.graph.PointsAction->isChecked());
+    EXPECT_FALSE(Child(f.graph, "DrawSmallAction")->isChecked());
+    EXPECT_TRUE(Child(f.graph, "PointsAction")->isChecked());
 }
 
-TEST(TGraph, ResetDefaultsRestoresAllButHighlightWithoutRedrawing) {
+TEST(TGraph, ResetDefaultsRestoresAllButHighlight) {
     GraphFixture f;
-    f.graph.YzAction->trigger();
-    f.graph.ZoomInAction->trigger();
-    f.graph.CirclesAction->trigger();
-    f.graph.DrawSmallAction->trigger();
-    f.graph.RefreshAction->trigger();
-    f.graph.BackgroundAction->trigger();
-    f.graph.HighlightAction->trigger();
+    for (const char* name : {"YzAction", "ZoomInAction", "CirclesAction", "DrawSmallAction", "RefreshAction",
+                             "BackgroundAction", "HighlightAction"})
+        Child(f.graph, name)->trigger();
     f.graph.ShiftBy(25, -100);
-    Particles p(2);
-    p.Place(1, 1, 1, -1);
-    f.graph.PlotUpdate(p.Snapshot());
-    const QImage before = f.graph.Picture();
-    f.graph.ResetDefaultsAction->trigger();
+    Child(f.graph, "ResetDefaultsAction")->trigger();
     const GraphDrawingState& s = f.graph.State();
     EXPECT_EQ(s.View, Projection::XZ);
     EXPECT_EQ(s.Scale, 1e11);
@@ -398,14 +451,10 @@ TEST(TGraph, ResetDefaultsRestoresAllButHighlightWithoutRedrawing) {
     EXPECT_TRUE(s.DrawSmall);
     EXPECT_FALSE(s.DarkBackground);
     EXPECT_TRUE(s.Highlight);
-    EXPECT_TRUE(f.graph.XzAction->isChecked());
-    EXPECT_TRUE(f.graph.XzButton->isChecked());
-    EXPECT_FALSE(f.graph.YzButton->isChecked());
-    EXPECT_TRUE(f.graph.IconsAction->isChecked());
-    EXPECT_TRUE(f.graph.DrawSmallAction->isChecked());
-    EXPECT_TRUE(f.graph.RefreshAction->isChecked());
+    for (const char* name : {"XzAction", "XzButton", "IconsAction", "DrawSmallAction", "RefreshAction"})
+        EXPECT_TRUE(Child(f.graph, name)->isChecked()) << name;
+    EXPECT_FALSE(Child(f.graph, "YzButton")->isChecked());
     EXPECT_EQ(f.graph.StatusText(), ProjectionStatusText(Projection::XZ));
-    EXPECT_EQ(f.graph.Picture(), before);
 }
 
 TEST(TGraph, DarkBackgroundFillsBlackAndWritesTheTimeInWhite) {
@@ -439,15 +488,14 @@ TEST(TGraph, WithoutRefreshSnapshotsLeaveTrails) {
     p.Place(1, 5, 0, 0);
     f.graph.PlotUpdate(p.Snapshot());
     EXPECT_EQ(PixelsOf(f.graph.Picture(), Qt::blue).width(), 3);  // refreshed: only the last
-    f.graph.RefreshAction->trigger();
-    p.Place(1, -5, 0, 0);
+    Child(f.graph, "RefreshAction")->trigger();
+    EXPECT_EQ(PixelsOf(f.graph.Picture(), Qt::blue).width(), 103);  // the run's kept frames as trails
+    p.Place(1, 10, 0, 0);
     f.graph.PlotUpdate(p.Snapshot());
-    p.Place(1, 5, 0, 0);
-    f.graph.PlotUpdate(p.Snapshot());
-    EXPECT_EQ(PixelsOf(f.graph.Picture(), Qt::blue).width(), 103);  // both
+    EXPECT_EQ(PixelsOf(f.graph.Picture(), Qt::blue).width(), 153);
 }
 
-TEST(TGraph, ResetAndResizeClearThePictureToTheAreaSize) {
+TEST(TGraph, ResetClearsAndResizeRedrawsAtTheAreaSize) {
     GraphFixture f;
     Particles p(1);
     f.graph.PlotUpdate(p.Snapshot());
@@ -458,7 +506,7 @@ TEST(TGraph, ResetAndResizeClearThePictureToTheAreaSize) {
     f.graph.resize(f.graph.width() + 40, f.graph.height() - 30);
     QApplication::processEvents();
     EXPECT_EQ(f.graph.Picture().size(), f.graph.PictureArea()->size());
-    EXPECT_TRUE(AllWhite(f.graph.Picture()));
+    EXPECT_FALSE(AllWhite(f.graph.Picture()));  // the frame again, not a blank picture
 }
 
 TEST(TGraph, SnapshotsWithoutArraysOrWithWildValuesDrawSafely) {
@@ -476,12 +524,29 @@ TEST(TGraph, SnapshotsWithoutArraysOrWithWildValuesDrawSafely) {
     f.graph.PlotUpdate(p.Snapshot());
 }
 
-TEST(TGraph, CopyImagePutsThePictureOnTheClipboard) {
+TEST(TGraph, CopiedImageHoldsTheAxesOverThePicture) {
     GraphFixture f;
     Particles p(1);
     f.graph.PlotUpdate(p.Snapshot());
-    f.graph.CopyImageAction->trigger();
-    EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), f.graph.Picture());
+    Child(f.graph, "CopyImageAction")->trigger();
+    const QImage copied = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(copied, f.graph.ComposedPicture().convertToFormat(QImage::Format_RGB32));
+    // 10 px per A: a tick every 10 A on the bottom axis, one at the origin's column.
+    const int x = copied.width() / 2;
+    const int y = copied.height() - 3;
+    EXPECT_NE(copied.pixelColor(x, y), QColor(Qt::white));
+    EXPECT_NE(copied.pixelColor(x + 100, y), QColor(Qt::white));
+    EXPECT_EQ(copied.pixelColor(x + 50, y), QColor(Qt::white));
+    EXPECT_EQ(f.graph.Picture().pixelColor(x, y), QColor(Qt::white));  // not in the particles' picture
+}
+
+TEST(TGraph, TickStepsAreOneTwoOrFiveTimesAPowerOfTen) {
+    const struct {
+        double PerUnit, MinPixels, Step;
+    } cases[] = {{10, 64, 10}, {10, 80, 10}, {20, 64, 5}, {1.25, 64, 100}, {0.01, 64, 10000}, {300, 64, 0.5},
+                 {64, 64, 1}};
+    for (const auto& c : cases) EXPECT_DOUBLE_EQ(TickStep(c.PerUnit, c.MinPixels), c.Step) << c.PerUnit;
+    EXPECT_EQ(TickStep(0, 64), 0);
 }
 
 TEST(TGraph, DoubleClickPausesWithABox) {
@@ -490,6 +555,120 @@ TEST(TGraph, DoubleClickPausesWithABox) {
     ASSERT_EQ(f.recorder.Messages.size(), 1u);
     EXPECT_EQ(f.recorder.Messages[0].first, MessageKind::Information);
     EXPECT_EQ(f.recorder.Messages[0].second, QStringLiteral("Pause in routine..."));
+}
+
+// ---------------------------------------------------------------------------
+// The kept frames.
+
+// A job of two runs: run 1 moves particle 1 along x by 1 A a snapshot (five
+// snapshots), run 2 stands at -20 A (two snapshots).
+void TwoRuns(TGraph& graph, Particles& p) {
+    graph.BeginJob();
+    graph.PlotReset();
+    for (int k = 0; k < 5; ++k) {
+        p.Place(1, k, 0, -3);
+        graph.PlotUpdate(p.Snapshot(static_cast<float>(k) * 1e-15f));
+    }
+    graph.PlotReset();
+    for (int k = 0; k < 2; ++k) {
+        p.Place(1, -20, 0, -3);
+        graph.PlotUpdate(p.Snapshot(static_cast<float>(k) * 1e-15f));
+    }
+}
+
+TEST(TGraph, AfterTheJobTheSliderAndRunBoxGoThroughTheKeptFrames) {
+    GraphFixture f;
+    f.graph.SetSymbol(SymbolMode::Points);
+    Particles p(2);
+    TwoRuns(f.graph, p);
+    auto* slider = Child<QSlider>(f.graph, "FrameSlider");
+    auto* runs = Child<QSpinBox>(f.graph, "RunBox");
+    EXPECT_FALSE(slider->isEnabled()) << "the job runs: the picture follows it";
+    f.graph.EndJob();
+    EXPECT_TRUE(slider->isEnabled());
+    EXPECT_EQ(runs->value(), 2);
+    EXPECT_EQ(slider->maximum(), 1);
+    const int centre = f.graph.Picture().width() / 2;
+    runs->setValue(1);
+    EXPECT_EQ(slider->maximum(), 4);
+    EXPECT_EQ(slider->value(), 4);
+    for (int k : {0, 2, 4}) {
+        slider->setValue(k);
+        EXPECT_EQ(PixelsOf(f.graph.Picture(), Qt::blue).center().x(), centre + 10 * k) << k;
+        // A change of view keeps the frame.
+        f.graph.ZoomIn();
+        EXPECT_EQ(PixelsOf(f.graph.Picture(), Qt::blue).center().x(), centre + 20 * k) << k;
+        f.graph.ZoomOut();
+    }
+    EXPECT_EQ(Child<QLabel>(f.graph, "FrameLabel")->text(), QStringLiteral("run 1 of 2, frame 5 of 5, t = 4.00 fs"));
+}
+
+TEST(TGraph, PausedJobWaitsAtItsNextSnapshotUntilResumedOrCancelled) {
+    const struct {
+        const char* How;
+        std::function<void(TGraph&, ProgramContext&)> End;
+    } cases[] = {
+        {"resumed", [](TGraph& g, ProgramContext&) { g.SetPaused(false); }},
+        {"cancelled", [](TGraph&, ProgramContext& p) { p.AbortRequested = true; }},
+        {"hidden", [](TGraph& g, ProgramContext&) { g.hide(); }},
+    };
+    for (const auto& c : cases) {
+        GraphFixture f;
+        f.graph.SetSymbol(SymbolMode::Points);
+        Particles p(2);
+        TwoRuns(f.graph, p);
+        Child(f.graph, "PauseAction")->trigger();
+        EXPECT_TRUE(f.graph.Paused());
+        bool browsed = false;
+        QTimer::singleShot(0, [&] {
+            // Waiting: the frames can be gone through.
+            browsed = f.graph.CanBrowse() && Child<QSlider>(f.graph, "FrameSlider")->isEnabled();
+            f.graph.ShowFrame(0, 1);
+            browsed = browsed && PixelsOf(f.graph.Picture(), Qt::blue).center().x() == f.graph.Picture().width() / 2 + 10;
+            c.End(f.graph, f.program);
+        });
+        f.graph.PlotUpdate(p.Snapshot());  // returns once the pause has ended
+        EXPECT_TRUE(browsed) << c.How;
+        EXPECT_FALSE(f.graph.Paused()) << c.How;
+        EXPECT_FALSE(f.graph.CanBrowse()) << c.How;
+    }
+}
+
+TEST(FrameHistory, ThinsEvenlyWithinItsBudgetAndKeepsEveryRunsLatestFrame) {
+    Particles p(100);  // 1200 bytes of coordinates a frame
+    const std::size_t frame = 3 * 100 * sizeof(float) + sizeof(GraphFrame);
+    const struct {
+        std::size_t BudgetFrames;
+        int Snapshots;
+        std::vector<std::int32_t> Kept;  // sequences of the run
+        std::int32_t Stride;
+    } cases[] = {
+        {100, 10, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, 1},
+        {8, 10, {0, 2, 4, 6, 8, 9}, 2},
+        {5, 10, {0, 4, 8, 9}, 4},
+        {5, 13, {0, 4, 8, 12}, 4},
+    };
+    for (const auto& c : cases) {
+        FrameHistory history(c.BudgetFrames * frame);
+        history.BeginRun();
+        for (int k = 0; k < c.Snapshots; ++k) history.Add(p.Snapshot(static_cast<float>(k)));
+        std::vector<std::int32_t> kept;
+        for (const GraphFrame& f : history.Runs()[0].Frames) kept.push_back(f.Sequence);
+        EXPECT_EQ(kept, c.Kept) << c.BudgetFrames << " frames, " << c.Snapshots << " snapshots";
+        EXPECT_EQ(history.Stride(), c.Stride);
+        EXPECT_LE(history.Bytes(), c.BudgetFrames * frame);
+    }
+    // A second run thins the first as well, and the first keeps its last frame.
+    FrameHistory history(6 * frame);
+    for (int run = 0; run < 2; ++run) {
+        history.BeginRun();
+        for (int k = 0; k < 5; ++k) history.Add(p.Snapshot(static_cast<float>(k)));
+    }
+    ASSERT_EQ(history.Runs().size(), 2u);
+    EXPECT_EQ(history.Runs()[0].Frames.back().Sequence, 4);
+    EXPECT_EQ(history.Runs()[1].Frames.back().Sequence, 4);
+    EXPECT_LE(history.Bytes(), 6 * frame);
+    EXPECT_EQ(history.Runs()[1].Number, 2);
 }
 
 // ---------------------------------------------------------------------------

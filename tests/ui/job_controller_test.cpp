@@ -57,7 +57,9 @@ TEST(CommandEnabled, EachRuleFollowsTheStateThePermitsAndTheBoxes) {
         {A::GraphButton, JobState::Running, CommandPermit::GraphButton, false, false, true},
         {A::GraphButton, JobState::Idle, CommandPermit::GraphItem, false, false, false},
         {A::GraphItem, JobState::Idle, CommandPermit::GraphItem, false, false, true},
-        {A::GraphItem, JobState::BatchItem, all, false, false, false},
+        {A::GraphItem, JobState::Running, all, false, false, true},  // Ctrl+G during a run
+        {A::GraphItem, JobState::Running, CommandPermit::GraphButton, false, false, false},
+        {A::Never, JobState::Idle, all, true, true, false},
         {A::Selection, JobState::Idle, all, false, false, false},
         {A::Selection, JobState::Running, none, false, true, true},
     };
@@ -359,6 +361,16 @@ TEST(JobController, BoxesOfTheEngineReachThePromptsWithLineBreaks) {
     EXPECT_EQ(f.Log, (std::vector<std::string>{"red|a b c", "magenta|" + std::string(100, 'm')}));
 }
 
+TEST(JobController, MemoryFigureHasItsUnitAndTheWholeNumberInItsToolTip) {
+    const struct {
+        std::size_t Bytes;
+        const char* Figure;
+    } cases[] = {{999, "999 bytes"}, {123456, "123 kB"}, {6869808, "6.9 MB"}, {245000000, "245 MB"},
+                 {12345678901, "12.3 GB"}};
+    for (const auto& c : cases) EXPECT_EQ(MemoryFigureText(c.Bytes), c.Figure);
+    EXPECT_EQ(MemoryDetailText(6869808), "Memory allocated by Vantrel: 6,869,808 bytes");
+}
+
 TEST(JobController, MemoryFigureIsShownOnlyWhileTheDisplayIsOnAndChanged) {
     ControllerFixture f;
     f.Bytes = 123456;
@@ -368,14 +380,14 @@ TEST(JobController, MemoryFigureIsShownOnlyWhileTheDisplayIsOnAndChanged) {
     EXPECT_TRUE(f.controller.MemoryDisplayOn());
     f.controller.IdleRefresh();
     f.controller.IdleRefresh();
-    EXPECT_EQ(f.Figures, QStringList{"123456"}) << "an unchanged figure is not shown again";
+    EXPECT_EQ(f.Figures, QStringList{"123 kB"}) << "an unchanged figure is not shown again";
 
     // Inside a job the run driver refreshes it once before the first run.
     f.WriteJob();
     f.Bytes = 777;
     f.During = [&] { f.Bytes = 999; };
     f.controller.BeginSimulation();
-    EXPECT_EQ(f.Figures, (QStringList{"123456", "777"}));
+    EXPECT_EQ(f.Figures, (QStringList{"123 kB", "777 bytes"}));
 
     f.controller.ToggleMemoryDisplay();
     f.controller.IdleRefresh();
@@ -431,8 +443,9 @@ TEST(JobController, MissingCompanionToolIsReportedAndAnotherProgramOffered) {
         EXPECT_EQ(messages, c.Messages);
         ASSERT_EQ(f.prompts.Requests.size(), 1u);
         EXPECT_EQ(f.prompts.Requests[0].Title, "Execute Program");
-        EXPECT_EQ(f.prompts.Requests[0].InitialName, "*.EXE");
-        EXPECT_TRUE(f.prompts.Requests[0].Filter.startsWith("Executable files (*.EXE"));
+        // Programs here have no extension: no "*.EXE" filter hides them.
+        EXPECT_EQ(f.prompts.Requests[0].InitialName, "");
+        EXPECT_EQ(f.prompts.Requests[0].Filter, "Any file (*)");
         EXPECT_EQ(f.Started, c.Chosen.isEmpty() ? QStringList{} : QStringList{c.Chosen});
     }
 }

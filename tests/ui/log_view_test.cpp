@@ -189,6 +189,58 @@ TEST(LogView, FailuresToSaveOrLoadKeepTheLog) {
     EXPECT_EQ(Texts(log), (std::vector<std::string>{"   ", "kept"}));
 }
 
+TEST(LogView, ColoursStandOutFromAnyPageColour) {
+    const QColor white(Qt::white), black(Qt::black), navy(0, 0, 96), cream(250, 240, 200);
+    const struct {
+        LogColour Colour;
+        QColor Page;
+        QColor Shown;  // invalid: only "stands out enough" is checked
+    } cases[] = {
+        // The default page: the coloured lines as they are, grey darker.
+        {ColourBlack, white, QColor(0, 0, 0)},
+        {ColourRed, white, QColor(255, 0, 0)},
+        {ColourBlue, white, QColor(0, 0, 255)},
+        {ColourMagenta, white, QColor(255, 0, 255)},
+        {ColourDarkGreen, white, QColor(0, 128, 0)},
+        {ColourDarkRed, white, QColor(128, 0, 0)},
+        {ColourGrey, white, QColor(88, 88, 88)},
+        // Black: the dark lines turn light, the light ones stay.
+        {ColourBlack, black, QColor(255, 255, 255)},
+        {ColourGrey, black, QColor(151, 151, 151)},  // still between black's white and the page
+        {ColourRed, black, QColor(255, 0, 0)},
+        {ColourMagenta, black, QColor(255, 0, 255)},
+        {ColourBlue, black, {}},
+        {ColourDarkRed, black, {}},
+        {ColourDarkGreen, navy, {}},
+        {ColourGrey, cream, {}},
+    };
+    for (const auto& c : cases) {
+        const QColor shown = ReadableLogColour(c.Colour, c.Page);
+        if (c.Shown.isValid()) {
+            EXPECT_EQ(shown, c.Shown) << c.Page.name().toStdString() << " " << ToQColor(c.Colour).name().toStdString();
+        }
+        const bool plain = c.Colour.Red == c.Colour.Green && c.Colour.Green == c.Colour.Blue;
+        EXPECT_GE(ContrastRatio(shown, c.Page), plain ? 7.0 : 3.0) << ToQColor(c.Colour).name().toStdString();
+    }
+}
+
+TEST(LogView, APageColourChangeRecoloursTheShownLinesButNotTheirColours) {
+    LogView log;
+    ASSERT_TRUE(log.SetLines(ColouredSample()));
+    log.SetPageColour(Qt::black);
+    log.AppendLine("  after", ColourBlue, 500);
+    std::vector<RichTextLine> expected = ColouredSample();
+    RichTextLine after;
+    AppendRun(after, "  after", ColourBlue);
+    expected.push_back(after);
+    EXPECT_EQ(log.Lines(), expected);  // what is saved
+    const QTextBlock runCount = log.document()->findBlockByNumber(1);
+    const QColor shown = runCount.begin().fragment().charFormat().foreground().color();
+    EXPECT_EQ(shown, ReadableLogColour(ColourMagenta, Qt::black));
+    const QTextBlock first = log.document()->findBlockByNumber(0);
+    EXPECT_GE(ContrastRatio(first.begin().fragment().charFormat().foreground().color(), Qt::black), 7.0);
+}
+
 TEST(LogView, SaveAndLoadCommandsUseTheirChoosersAndReportErrors) {
     MainFormFixture f;
     LogLine(f.Controller(), "  red line", ColourRed);

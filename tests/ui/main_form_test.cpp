@@ -5,11 +5,13 @@
 #include "ui/main_form.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +20,7 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
@@ -29,6 +32,9 @@
 
 #include "core/options.h"
 #include "job/log.h"
+#include "job/run_driver.h"
+#include "tests/support/recording_ui.h"
+#include "tests/support/test_job.h"
 #include "tests/ui/main_form_fixture.h"
 #include "ui/file_dialogs.h"
 #include "ui/graph_window.h"
@@ -42,6 +48,8 @@ namespace {
 
 using testing::JobFiles;
 using testing::MainFormFixture;
+using testing::ReadFileBytes;
+using testing::ReplaceLine;
 using testing::TempDir;
 
 JobFiles TwoRunJob() {
@@ -78,13 +86,13 @@ const CommandRow CommandRows[] = {
     {"SaveLogItem", "FileMenu", "S&ave log to file", "", 150, nullptr, true, true, false, false},
     {"LoadLogItem", "FileMenu", "&Load file into log", "", 160, nullptr, true, true, false, false},
     {"PrintLogItem", "FileMenu", "&Print log", "", 170, nullptr, true, true, false, false},
-    {"GraphItem", "FileMenu", "&Graph window", "Ctrl+G", 180, nullptr, false, true, false, false},
+    {"GraphItem", "FileMenu", "&Graph window", "Ctrl+G", 180, nullptr, false, true, true, true},
     {"KestrinItem", "FileMenu", "&Kestrin", "Ctrl+S", 194, nullptr, true, true, false, false},
     {"BrackleItem", "FileMenu", "&Brackle", "Ctrl+W", 195, nullptr, true, true, false, false},
-    {"UndoItem", "EditMenu", "&Undo", "", 200, nullptr, true, true, true, true},
+    {"UndoItem", "EditMenu", "&Undo", "", 200, nullptr, false, false, false, false},  // the log is read-only
     {"CutItem", "EditMenu", "Cu&t", "Ctrl+X", 200, nullptr, false, false, false, false},
     {"CopyItem", "EditMenu", "&Copy", "Ctrl+C", 200, nullptr, false, false, false, false},
-    {"PasteItem", "EditMenu", "&Paste", "Ctrl+V", 200, nullptr, true, true, true, true},
+    {"PasteItem", "EditMenu", "&Paste", "Ctrl+V", 200, nullptr, false, false, false, false},
     {"DeleteItem", "EditMenu", "&Delete", "Ctrl+Del", 200, nullptr, false, false, false, false},
     {"SelectAllItem", "EditMenu", "&Select All", "", 200, nullptr, true, true, true, true},
     {"SimulationItem", "OptionsMenu", "&Simulation", "Ctrl+Q", 310, nullptr, true, true, false, false},
@@ -95,12 +103,14 @@ const CommandRow CommandRows[] = {
     {"AboutItem", "HelpMenu", "&About", "", 0, nullptr, true, true, false, false},
 };
 
-// The enabling of every row, then of the File menu and "Enable stepping".
+// The enabling of every row, then of the recent jobs and "Enable stepping"
+// (the File menu itself stays open, for the graph window during a run).
 std::vector<bool> Enabling(MainFormFixture& f) {
     std::vector<bool> states;
     for (const CommandRow& row : CommandRows) states.push_back(f.Action(row.Name)->isEnabled());
-    states.push_back(f.Find<QMenu>("FileMenu")->menuAction()->isEnabled());
+    states.push_back(f.Find<QMenu>("RecentJobsMenu")->menuAction()->isEnabled());
     states.push_back(f.Find<QCheckBox>("EnableStepping")->isEnabled());
+    EXPECT_TRUE(f.Find<QMenu>("FileMenu")->menuAction()->isEnabled());
     return states;
 }
 
@@ -196,7 +206,7 @@ TEST(TMainForm, StartsWithItsCaptionsPagesTreeLogAndColouredPanel) {
     EXPECT_EQ(f.Log().lineWrapMode(), QTextEdit::NoWrap);
     EXPECT_EQ(f.Log().horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_EQ(f.Log().verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    EXPECT_FALSE(f.Log().isReadOnly());
+    EXPECT_TRUE(f.Log().isReadOnly());
 
     auto* stepping = f.Find<QCheckBox>("EnableStepping");
     auto* memory = f.Find<QLabel>("MemoryLabel");
@@ -396,17 +406,19 @@ TEST(TMainForm, CtrlBreakSetsTheAbortRequestBeforeTheControlsSeeIt) {
     EXPECT_EQ(f.Log().LineCount(), 1) << "the break key does not reach the log's text";
 }
 
-TEST(TMainForm, EditMenuEnablesCutCopyAndDeleteOnlyWithASelection) {
+TEST(TMainForm, ReadOnlyLogCanBeSelectedAndCopiedButNotEdited) {
     MainFormFixture f;
     LogView& log = f.Log();
     log.AppendLine("  some text", ColourBlue, 500);
     QMenu* edit = f.Find<QMenu>("EditMenu");
-    const auto selectionItems = [&] {
-        return std::vector<bool>{f.Action("CutItem")->isEnabled(), f.Action("CopyItem")->isEnabled(),
-                                 f.Action("DeleteItem")->isEnabled()};
+    const auto editItems = [&] {
+        std::vector<bool> enabled;
+        for (const char* name : {"UndoItem", "CutItem", "CopyItem", "PasteItem", "DeleteItem"})
+            enabled.push_back(f.Action(name)->isEnabled());
+        return enabled;
     };
     emit edit->aboutToShow();
-    EXPECT_EQ(selectionItems(), (std::vector<bool>{false, false, false}));
+    EXPECT_EQ(editItems(), (std::vector<bool>{false, false, false, false, false}));
 
     QTextCursor cursor = log.textCursor();
     cursor.movePosition(QTextCursor::Start);
@@ -414,11 +426,10 @@ TEST(TMainForm, EditMenuEnablesCutCopyAndDeleteOnlyWithASelection) {
     cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     log.setTextCursor(cursor);
     emit edit->aboutToShow();
-    EXPECT_EQ(selectionItems(), (std::vector<bool>{true, true, true}));
-
-    f.Action("DeleteItem")->trigger();
-    EXPECT_EQ(f.LogTexts(), (std::vector<std::string>{"   ", ""}));
-    f.Action("UndoItem")->trigger();
+    EXPECT_EQ(editItems(), (std::vector<bool>{false, false, true, false, false}));
+    // Typing reaches nothing: the saved log holds what the jobs wrote.
+    QTest::keyClicks(&log, "typed");
+    QTest::keyClick(&log, Qt::Key_Delete);
     EXPECT_EQ(f.LogTexts(), (std::vector<std::string>{"   ", "  some text"}));
     f.Action("SelectAllItem")->trigger();
     emit edit->aboutToShow();
@@ -446,7 +457,8 @@ TEST(TMainForm, MemoryDisplayIsShownWhenSwitchedOnAndRefreshedWhenIdle) {
     EXPECT_TRUE(f.Action("ShowMemoryItem")->isChecked());
     EXPECT_TRUE(label->isVisible());
     IdleFor(20);
-    EXPECT_EQ(label->text(), "123456");
+    EXPECT_EQ(label->text(), "123 kB");
+    EXPECT_EQ(label->toolTip(), "Memory allocated by Vantrel: 123,456 bytes");
     f.Action("ShowMemoryItem")->trigger();
     EXPECT_FALSE(label->isVisible());
     EXPECT_FALSE(f.Action("ShowMemoryItem")->isChecked());
@@ -485,6 +497,123 @@ TEST(TMainForm, HelpReachesTheViewerFromCommandsDialogsAndF1InAnOpenMenu) {
     expected.push_back(1);
     EXPECT_EQ(f.recorder.HelpTopics, expected);
     form.hide();
+}
+
+TEST(TMainForm, EveryJobWritesItsWholeLogBesideItsOutputsWhateverTheBuffer) {
+    MainFormFixture f;
+    f.Controller().Program().Options.LogBufferLines = 20;
+    const InputFileSet files = f.WriteJob(TwoRunJob());
+    const OutputFileSet outputs = f.Controller().Outputs();
+    const std::string logFile = FromQt(JobLogFileName(outputs.DynamicalVariables));
+    EXPECT_EQ(logFile, f.dir.File("dynvars.log"));
+    QStringList progress;
+    QObject::connect(&f.Controller(), &JobController::ProgressChanged, [&](const QString& t) { progress << t; });
+    f.Action("SpeedButton1")->trigger();
+    EXPECT_LE(f.Log().LineCount(), 21) << "the pane keeps its buffer rule";
+
+    // The file holds the job's every line, as a run of the same job reports them.
+    testing::RecordingUserInterface recording;
+    ProgramContext program(recording);
+    TempDir elsewhere;
+    RunJob(program, files, JobFiles::Outputs(elsewhere), false);
+    const std::string whole = ReadFileBytes(logFile);
+    EXPECT_EQ(whole, recording.LogText());
+    EXPECT_GT(recording.LogTexts().size(), 3u * 21);  // far more than the pane kept
+    EXPECT_TRUE(progress.contains("Run 1 of 2")) << progress.join('|').toStdString();
+    EXPECT_EQ(progress.back(), "");  // cleared when the job has ended
+
+    // The same job again: the earlier log is kept, and the log says so.
+    f.Action("SpeedButton1")->trigger();
+    EXPECT_EQ(ReadFileBytes(logFile + "~"), whole);
+    EXPECT_EQ(f.LogTexts().back(), "  Previous dynvars.log kept as dynvars.log~");
+    EXPECT_EQ(ReadFileBytes(logFile), whole + "  Previous dynvars.log kept as dynvars.log~\n");
+
+    // A job that cannot start leaves both as they were and nothing staged.
+    const std::string kept = ReadFileBytes(logFile);
+    f.dir.Write("job.mdl", ReplaceLine(ReadFileBytes(files.Model), 6, "0.012 eps 0.012"));
+    f.Action("SpeedButton1")->trigger();
+    EXPECT_EQ(ReadFileBytes(logFile), kept);
+    EXPECT_EQ(ReadFileBytes(logFile + "~"), whole);
+    EXPECT_FALSE(std::filesystem::exists(logFile + ".part"));
+}
+
+TEST(TMainForm, GraphWindowOpensDuringARunFromTheKeyboardAndLeavesItWithTheMainWindow) {
+    MainFormFixture f;
+    f.Form().show();
+    f.Form().activateWindow();
+    QApplication::processEvents();
+    f.WriteJob(TwoRunJob());
+    bool shownDuring = false;
+    f.During = [&] {
+        if (shownDuring) return;
+        EXPECT_TRUE(f.Action("GraphItem")->isEnabled());
+        EXPECT_TRUE(f.Find<QMenu>("FileMenu")->menuAction()->isEnabled());
+        QTest::keyClick(&f.Form(), Qt::Key_G, Qt::ControlModifier);
+        shownDuring = f.windows.Graph->isVisible();
+    };
+    f.Action("SpeedButton1")->trigger();
+    EXPECT_TRUE(shownDuring);
+    EXPECT_TRUE(f.windows.Graph->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_EQ(QApplication::activeWindow(), &f.Form());
+    // Beside the main window, not over it.
+    EXPECT_FALSE(f.windows.Graph->frameGeometry().intersects(f.Form().frameGeometry()) &&
+                 f.Form().screen()->availableGeometry().width() >=
+                     f.Form().frameGeometry().width() + f.windows.Graph->frameGeometry().width());
+    f.windows.Graph->hide();
+    f.Form().hide();
+}
+
+TEST(TMainForm, HelpAskedForInAModalDialogStandsOverItAndTakesInput) {
+    MainFormFixture f;
+    MainFormServices services = f.Form().Services();
+    services.Ui.ShowHelp = nullptr;  // the real help viewer
+    services.RunDialog = [](QDialog& dialog) { return dialog.exec(); };
+    f.Form().SetServices(services);
+    f.Form().show();
+    HelpBrowser* help = nullptr;
+    QTimer::singleShot(0, [&] {
+        TOptionsDlg& options = *f.windows.OptionsDlg;
+        options.findChild<QPushButton*>("HelpButton")->click();
+        help = options.findChild<HelpBrowser*>("HelpBrowser");
+        if (help != nullptr) {
+            EXPECT_TRUE(help->isVisible());
+            EXPECT_EQ(help->CurrentTopic(), TOptionsDlg::HelpContext);
+            EXPECT_EQ(help->windowModality(), Qt::NonModal);
+        }
+        options.reject();
+    });
+    f.Action("SimulationItem")->trigger();
+    ASSERT_NE(help, nullptr) << "the help window belongs to the dialog";
+    // Asked for from the main window again, it belongs to the main window.
+    f.Action("IntroductionItem")->trigger();
+    EXPECT_EQ(f.Form().findChild<HelpBrowser*>("HelpBrowser"), help);
+    EXPECT_EQ(help->parentWidget(), &f.Form());
+    help->hide();
+    f.Form().hide();
+}
+
+TEST(TMainForm, RemembersRecentJobsAndOpensTheLastOneAtTheNextStart) {
+    TempDir scratch;
+    InputFileSet files = JobFiles{}.Write(scratch);
+    files.Inelastic = "*.inl";
+    {
+        MainFormFixture first;
+        first.Controller().SetInputs(files);
+        first.Controller().SetOutputs(JobFiles::Outputs(scratch));
+        first.Controller().CheckInputFiles();  // a complete job: remembered
+    }
+    MainFormFixture second;
+    EXPECT_NE(second.Controller().Inputs().Projectile, files.Projectile) << "tests start without it";
+    second.Form().RestoreSession();
+    EXPECT_EQ(second.Controller().Inputs().Projectile, files.Projectile);
+    EXPECT_EQ(second.Controller().Inputs().Model, files.Model);
+    EXPECT_EQ(second.Controller().Outputs().DynamicalVariables, JobFiles::Outputs(scratch).DynamicalVariables);
+    EXPECT_TRUE(second.Action("Run1")->isEnabled());
+    QMenu* recent = second.Find<QMenu>("RecentJobsMenu");
+    emit recent->aboutToShow();
+    ASSERT_FALSE(recent->actions().isEmpty());
+    EXPECT_EQ(recent->actions().front()->text(),
+              "&1 job.prj  (" + QFileInfo(ToQt(files.Projectile)).absolutePath() + ")");
 }
 
 TEST(TMainForm, AboutBoxIsShownModally) {

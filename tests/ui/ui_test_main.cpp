@@ -1,6 +1,9 @@
 // One QApplication for every test of the windows; offscreen unless the
-// caller chose a platform.
+// caller chose a platform.  The desktop program's settings (recent jobs,
+// window geometry) go to a scratch folder, never to the user's.
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -21,6 +24,8 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     standardHandler = qInstallMessageHandler(FilterMessages);
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

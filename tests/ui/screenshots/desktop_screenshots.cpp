@@ -5,8 +5,10 @@
 //
 //   desktop_screenshots OUTPUT_FOLDER
 //       the splash, the Project page, the input-file dialog, the Log page
-//       during and after a run, the graph window mid-cascade, the menus,
-//       the about box, the expression-error window and the help viewer
+//       during and after a run, the graph window mid-cascade and after the
+//       run (its frames gone through), the log on a black page, the menus,
+//       the about box, the expression-error window, the help viewer and a
+//       help window asked for from the options dialog (the whole screen)
 //   desktop_screenshots --example-picture FILE.png
 //       only the graph picture of the example job mid-cascade: the about
 //       box's picture of a real result (scripts/example-picture.sh)
@@ -23,8 +25,13 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSettings>
+#include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "job/program.h"
@@ -35,6 +42,7 @@
 #include "ui/help_browser.h"
 #include "ui/log_view.h"
 #include "ui/main_form.h"
+#include "ui/options_dialog.h"
 #include "ui/pictures.h"
 #include "ui/program_windows.h"
 #include "ui/splash_about.h"
@@ -145,8 +153,7 @@ int Screenshots() {
     Save(splash, QStringLiteral("splash"));
     ProgramWindows windows(&splash);
     TMainForm& form = *windows.MainForm;
-    form.resize(900, 640);
-    form.show();
+    form.show();  // at its first size on this screen
     Save(form, QStringLiteral("main_start"));
 
     LoadExampleJob(windows, true);
@@ -158,8 +165,7 @@ int Screenshots() {
 
     Trigger(form, "ShowMemoryItem");
     Find<QCheckBox>(form, "EnableStepping")->setChecked(true);
-    Trigger(form, "GraphButton");
-    windows.Graph->move(form.x() + 80, form.y() + 120);
+    Trigger(form, "GraphButton");  // beside the main window
     bool duringSaved = false;
     bool graphSaved = false;
     RunExampleJob(form, [&] {
@@ -172,11 +178,55 @@ int Screenshots() {
         if (!duringSaved && time > 60e-15f &&
             Find<LogView>(form, "Log")->toPlainText().contains(QStringLiteral("Run count: 2"))) {
             Save(form, QStringLiteral("main_log_running"));
+            // The whole screen: the two windows at their first places.
+            form.screen()->grabWindow(0).save(folder + QStringLiteral("/screen_running.png"));
             duringSaved = true;
             Trigger(form, "CancelButton");
         }
     });
     Save(form, QStringLiteral("main_log_after"));
+    // The graph window after the run: its last frame, then run 1 gone through.
+    TGraph& graph = *windows.Graph;
+    Save(graph, QStringLiteral("graph_after_run"));
+    graph.findChild<QSpinBox*>(QStringLiteral("RunBox"))->setValue(1);
+    auto* slider = graph.findChild<QSlider*>(QStringLiteral("FrameSlider"));
+    slider->setValue(slider->maximum() * 2 / 5);
+    Save(graph, QStringLiteral("graph_after_run_frame"));
+    graph.SetProjection(Projection::XY);
+    Save(graph, QStringLiteral("graph_after_run_xy"));
+    graph.SetProjection(Projection::XZ);
+    graph.ToggleHighlight();
+    Save(graph, QStringLiteral("graph_after_run_highlight"));
+    graph.ToggleHighlight();
+    graph.ToggleBackground();
+    Save(graph, QStringLiteral("graph_after_run_dark"));
+    graph.ToggleBackground();
+    graph.hide();
+    // The log on a black page, then back on white.
+    auto* log = Find<LogView>(form, "Log");
+    log->SetPageColour(Qt::black);
+    Save(form, QStringLiteral("main_log_black"));
+    log->verticalScrollBar()->setValue(0);
+    Save(form, QStringLiteral("main_log_black_top"));
+    log->SetPageColour(Qt::white);
+    // Help asked for in the options dialog, over it: the whole screen.
+    {
+        MainFormServices services = form.Services();
+        services.Ui.ShowHelp = nullptr;  // the program's own help viewer
+        services.RunDialog = [](QDialog& dialog) { return dialog.exec(); };
+        form.SetServices(services);
+        QTimer::singleShot(300, [&] {
+            windows.OptionsDlg->findChild<QPushButton*>(QStringLiteral("HelpButton"))->click();
+            QTimer::singleShot(500, [&] {
+                Settle();
+                const QString path = folder + QStringLiteral("/help_over_options.png");
+                const bool saved = form.screen()->grabWindow(0).save(path);
+                std::printf("%s%s\n", qPrintable(path), saved ? "" : " NOT written");
+                windows.OptionsDlg->reject();
+            });
+        });
+        Trigger(form, "SimulationItem");
+    }
     Find<LogView>(form, "Log")->verticalScrollBar()->setValue(0);
     Save(form, QStringLiteral("main_log_after_top"));
     Find<QTabWidget>(form, "Pages")->setCurrentWidget(Find<QWidget>(form, "ProjectPage"));
@@ -201,6 +251,9 @@ int Screenshots() {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // Recent jobs and window geometry go to a scratch folder, not the user's settings.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
     if (argc > 2 && std::string(argv[1]) == "--example-picture") {
         // Optional: symbol (icons, circles, points), time in fs, projection (xz, xy, yz).
         const std::string symbol = argc > 3 ? argv[3] : "icons";

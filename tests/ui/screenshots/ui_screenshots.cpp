@@ -210,9 +210,9 @@ int main(int argc, char** argv) {
         }
         Save(graph, QStringLiteral("graph_xz_points_trails"));
         graph.ToggleRefreshEachStep();
-        GrabMenu(graph.OptionsMenu, graph, QStringLiteral("graph_menu_options"));
-        GrabMenu(graph.PerspectiveMenu, graph, QStringLiteral("graph_menu_perspective"));
-        GrabMenu(graph.SymbolsMenu, graph, QStringLiteral("graph_menu_symbols"));
+        GrabMenu(graph.findChild<QMenu*>(QStringLiteral("OptionsMenu")), graph, QStringLiteral("graph_menu_options"));
+        GrabMenu(graph.findChild<QMenu*>(QStringLiteral("PerspectiveMenu")), graph, QStringLiteral("graph_menu_perspective"));
+        GrabMenu(graph.findChild<QMenu*>(QStringLiteral("SymbolsMenu")), graph, QStringLiteral("graph_menu_symbols"));
     }
     return 0;
 }
