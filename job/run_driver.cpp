@@ -1,4 +1,8 @@
+#include "job/run_driver.h"
 
+#include <algorithm>
+#include <cfenv>
+#include <string>
 
 #include "core/number_text.h"
 #include "core/random.h"
@@ -10,15 +14,11 @@
 #include "job/progress.h"
 #include "job/projectile_file.h"
 #include "job/reader_messages.h"
-#include "job/run_driver.h"
 #include "job/run_file.h"
 #include "job/target_file.h"
 #include "job/thread_count.h"
 #include "job/trajectory.h"
 #include "job/verlet.h"
-#include <algorithm>
-#include <cfenv>
-#include <string>
 
 namespace vantrel {
 
