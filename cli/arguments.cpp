@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <string>
 #include <string_view>
 
+#include "core/options.h"
 #include "job/per_run_files.h"
 
 namespace vantrel::cli {
@@ -28,7 +30,7 @@ bool TakesValue(std::string_view flag) {
     for (const ValueFlag& f : FileFlags)
         if (flag == f.Name) return true;
     return flag == "--config" || flag == "--set" || flag == "--max-runs" || flag == "--answer" ||
-           flag == "--jobs";
+           flag == "--jobs" || flag == "--threads";
 }
 
 bool IsKnownFlag(std::string_view flag) {
@@ -49,6 +51,10 @@ bool ParseCount(std::string_view text, std::int32_t least, std::int32_t& value) 
     const char* last = text.data() + text.size();
     const auto result = std::from_chars(text.data(), last, value);
     return !text.empty() && result.ec == std::errc() && result.ptr == last && value >= least;
+}
+
+bool ParseThreads(std::string_view text, std::int32_t& value) {
+    return ParseCount(text, 0, value) && value <= MaxThreads;
 }
 
 // `join` names its joined files and any number of slices.
@@ -238,6 +244,8 @@ const char* UsageText() {
            "  --jobs N           share the runs among N worker processes (0: one per\n"
            "                     core); needs --set PerRunStreams=1.  Files and log as\n"
            "                     one process writes them\n"
+           "  --threads T        threads of the force, list and energy passes (= --set\n"
+           "                     Threads=T); 0: one per core on large crystals\n"
            "  --answer yes|no    how the job's questions are answered; without it: ask\n"
            "                     on a terminal, otherwise answer No and say so in the log\n"
            "  --log F            also write the plain log to F\n"
@@ -367,6 +375,14 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
             parsed.Config = value;
         } else if (flag == "--set") {
             parsed.Sets.push_back(value);
+        } else if (flag == "--threads") {
+            std::int32_t threads = 0;
+            if (!ParseThreads(value, threads)) {
+                error = "bad value for --threads: '" + value + "' (a whole number from 0 to " +
+                        std::to_string(MaxThreads) + ")";
+                return false;
+            }
+            parsed.Sets.push_back("Threads=" + std::to_string(threads));
         } else if (flag == "--max-runs") {
             if (!ParseCount(value, 1, parsed.MaxRuns)) {
                 error = "bad value for --max-runs: '" + value + "' (a whole number from 1)";

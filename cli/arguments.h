@@ -10,7 +10,8 @@
 //
 // Every flag takes its value either as the next argument or after "=".
 // "--" ends the flags.  A flag given twice keeps its last value, except
-// --set, whose assignments are applied in the order given.
+// --set, whose assignments are applied in the order given; --threads T is
+// the assignment Threads=T, in its place among them.
 #pragma once
 
 #include <cstdint>

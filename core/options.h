@@ -104,9 +104,15 @@ struct ExtendedOptions {
     // seed and the run number (RunStreamSeed), so that a run draws the same
     // numbers whichever process, slice or order runs it.
     bool PerRunStreams = false;
+    // Threads of the force, density, list and energy passes: 1..MaxThreads,
+    // or 0 for one per core on crystals large enough to gain from them (and
+    // one below that size).  Results do not depend on it.
+    std::int32_t Threads = 0;
 
     friend bool operator==(const ExtendedOptions&, const ExtendedOptions&) = default;
 };
+
+inline constexpr std::int32_t MaxThreads = 64;
 
 // True when any of UseLSS, UseOR, UseST, UseCooling, UseImagePotential is set.
 inline bool InelasticModelsInUse(const SimulationOptions& o) {

@@ -61,8 +61,25 @@ constexpr ExtendedBooleanField ExtendedBooleanFields[] = {
     {"PerRunStreams", &ExtendedOptions::PerRunStreams},
 };
 
+struct ExtendedIntegerField {
+    const char* Name;
+    std::int32_t ExtendedOptions::*Field;
+    std::int32_t Min;
+    std::int32_t Max;
+};
+
+constexpr ExtendedIntegerField ExtendedIntegerFields[] = {
+    {"Threads", &ExtendedOptions::Threads, 0, MaxThreads},
+};
+
 const ExtendedBooleanField* FindExtendedBoolean(std::string_view name) {
     for (const ExtendedBooleanField& f : ExtendedBooleanFields)
+        if (name == f.Name) return &f;
+    return nullptr;
+}
+
+const ExtendedIntegerField* FindExtendedInteger(std::string_view name) {
+    for (const ExtendedIntegerField& f : ExtendedIntegerFields)
         if (name == f.Name) return &f;
     return nullptr;
 }
@@ -110,6 +127,8 @@ std::string CaseSuggestion(std::string_view name) {
     for (const char* known : {"RunOffset", "RandomSeed", "GraphScale"})
         if (EqualIgnoringCase(name, known)) return known;
     for (const ExtendedBooleanField& f : ExtendedBooleanFields)
+        if (EqualIgnoringCase(name, f.Name)) return f.Name;
+    for (const ExtendedIntegerField& f : ExtendedIntegerFields)
         if (EqualIgnoringCase(name, f.Name)) return f.Name;
     return {};
 }
@@ -187,6 +206,8 @@ bool SetOptionByName(ProgramContext& program, std::string_view name, std::string
         program.Extended.*(f->Field) = flag;
         return true;
     }
+    if (const ExtendedIntegerField* f = FindExtendedInteger(name))
+        return SetRangedInteger(name, value, f->Min, f->Max, program.Extended.*(f->Field), error);
     if (name == "RunOffset")
         return SetRangedInteger(name, value, -CompanionLimit, CompanionLimit, program.RunOffset,
                                 error);
@@ -236,9 +257,13 @@ std::vector<std::string> ExtendedOptionLines(const ExtendedOptions& options) {
     std::vector<std::string> lines;
     for (const ExtendedBooleanField& f : ExtendedBooleanFields)
         lines.push_back(std::string(f.Name) + " = " + (options.*(f.Field) ? "true" : "false"));
+    for (const ExtendedIntegerField& f : ExtendedIntegerFields)
+        lines.push_back(std::string(f.Name) + " = " + std::to_string(options.*(f.Field)));
     return lines;
 }
 
-bool IsExtendedOptionName(std::string_view name) { return FindExtendedBoolean(name) != nullptr; }
+bool IsExtendedOptionName(std::string_view name) {
+    return FindExtendedBoolean(name) != nullptr || FindExtendedInteger(name) != nullptr;
+}
 
 }  // namespace vantrel

@@ -5,22 +5,23 @@
 #include <optional>
 #include <string>
 
-#include "job/log.h"
 #include "core/number_text.h"
 #include "core/random.h"
-#include "job/trajectory.h"
-#include "job/verlet.h"
 #include "job/impact_file.h"
 #include "job/inelastic_file.h"
-#include "job/projectile_file.h"
-#include "job/run_file.h"
-#include "job/target_file.h"
+#include "job/log.h"
 #include "job/output_backups.h"
 #include "job/output_files.h"
-#include "job/progress.h"
 #include "job/parallel_runs.h"
+#include "job/progress.h"
+#include "job/projectile_file.h"
 #include "job/reader_messages.h"
 #include "job/run_figures.h"
+#include "job/run_file.h"
+#include "job/target_file.h"
+#include "job/thread_count.h"
+#include "job/trajectory.h"
+#include "job/verlet.h"
 
 namespace vantrel {
 
@@ -168,6 +169,7 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
     }
     if (!ReadProjectileFile(s, s.Inputs.Projectile)) return JobOutcome::Failed;
     if (!ReadRunFile(s, s.Inputs.Run)) return JobOutcome::Failed;
+    s.Processes = program.Extended.PerRunStreams ? std::max(settings.Workers, 1) : 1;
     if (!PrintSimulationSummary(s, atomCount)) {
         LogLine(ui, "  ...Simulation aborted", ColourRed);
         return JobOutcome::Declined;
@@ -181,6 +183,8 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
                 ColourBlack);
     }
 
+    const std::int32_t threads = ThreadsForJob(program.Extended.Threads, atomCount, s.Processes);
+    if (threads > 1) s.Workers = std::make_unique<WorkerPool>(threads);
     AllocateParticleTable(s, atomCount);
     s.Particles.InitialFlags[0] = static_cast<std::uint32_t>(s.Projectile.FlagWord);
     FillPlotSnapshot(s);

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <poll.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -224,6 +225,14 @@ void RunWorkerProcess(SimulationState& s, const WorkerPorts& ports) {
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
 #endif
     std::FILE* initial = ports.Initial >= 0 ? ::fdopen(ports.Initial, "wb") : nullptr;
+    // The parent's pool threads did not come along through fork(): its
+    // object is left alone (joining them here would wait for ever) and the
+    // worker starts threads of its own.
+    if (s.Workers) {
+        const int threads = s.Workers->Threads();
+        (void)s.Workers.release();
+        s.Workers = std::make_unique<WorkerPool>(threads);
+    }
     WorkerChannel channel(s, ports, initial);
     s.Interface = &channel;
     s.Relay = &channel;

@@ -40,8 +40,8 @@ _vantrel_cli() {
 
     case $command in
         run) flags="--target --model --run --impact --inelastic --initial --dynamic --events
-                    --config --set --max-runs --jobs --answer --log --quiet --progress --help" ;;
-        batch) flags="--config --set --max-runs --jobs --answer --log --quiet --progress --help" ;;
+                    --config --set --max-runs --jobs --answer --log --quiet --progress --threads --help" ;;
+        batch) flags="--config --set --max-runs --jobs --answer --log --quiet --progress --threads --help" ;;
         options) flags="--config --set --help" ;;
         export) flags="--format --target --projectile --per-run --per-frame --si -o --output --help" ;;
         join) flags="--log --dynamic --events --help" ;;

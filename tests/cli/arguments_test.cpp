@@ -51,6 +51,12 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"JoinWithoutSlices", {"join", "--log", "j.log"}, "missing slice (SLICE...)"},
         UsageCase{"JoinRunFlag", {"join", "--max-runs", "2", "s1"},
                   "--max-runs is not an option of 'join'"},
+        UsageCase{"ThreadsTooMany", {"run", "--threads", "65", "a.prj"},
+                  "bad value for --threads: '65' (a whole number from 0 to 64)"},
+        UsageCase{"ThreadsNegative", {"batch", "--threads=-1", "b.bdf"},
+                  "bad value for --threads: '-1' (a whole number from 0 to 64)"},
+        UsageCase{"ThreadsForOptions", {"options", "--threads", "2"},
+                  "--threads is not an option of 'options'"},
         UsageCase{"AnswerMaybe", {"run", "--answer", "maybe", "a.prj"},
                   "bad value for --answer: 'maybe' (yes or no)"},
         UsageCase{"QuietWithValue", {"run", "--quiet=1", "a.prj"}, "--quiet takes no value"},
@@ -83,7 +89,8 @@ TEST(Arguments, RunTakesEveryFlagInBothSpellings) {
     ASSERT_TRUE(ParseArguments({"run", "--target", "t.trg", "--model=m.mdl", "--run", "r.run",
                                 "--impact=i.imp", "--inelastic", "x.inl", "--initial", "ini.vsk",
                                 "--dynamic=dyn.vsk", "--events", "ev.dat", "--config", "c.cfg",
-                                "--set", "UseLSS=1", "--set=RunOffset=4", "--max-runs", "7",
+                                "--set", "UseLSS=1", "--threads", "3", "--set=RunOffset=4",
+                                "--max-runs", "7",
                                 "--answer", "no", "--log", "job.log", "--quiet", "--progress",
                                 "--jobs=0", "cu.prj"},
                                a, error))
@@ -100,7 +107,7 @@ TEST(Arguments, RunTakesEveryFlagInBothSpellings) {
     EXPECT_EQ(a.Events, "ev.dat");
     ASSERT_TRUE(a.Config.has_value());
     EXPECT_EQ(*a.Config, "c.cfg");
-    EXPECT_EQ(a.Sets, (std::vector<std::string>{"UseLSS=1", "RunOffset=4"}));
+    EXPECT_EQ(a.Sets, (std::vector<std::string>{"UseLSS=1", "Threads=3", "RunOffset=4"}));
     EXPECT_EQ(a.MaxRuns, 7);
     EXPECT_EQ(a.Answer, AnswerChoice::No);
     EXPECT_EQ(a.LogFile, "job.log");

@@ -48,6 +48,7 @@ const std::vector<std::string> DefaultListing = {
     "RunOffset = 0",
     "RandomSeed = 1",
     "PerRunStreams = false",
+    "Threads = 0",
 };
 
 std::string Joined(const std::vector<std::string>& lines) {
@@ -101,7 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SetCase{"RunOffset=-10000000", "RunOffset = -10000000"},
                       SetCase{"RandomSeed=+4711", "RandomSeed = 4711"},
                       SetCase{"UseImagePotential=1", "UseImagePotential = true"},
-                      SetCase{"PerRunStreams=true", "PerRunStreams = true"}),
+                      SetCase{"PerRunStreams=true", "PerRunStreams = true"},
+                      SetCase{"Threads=64", "Threads = 64"}),
     [](const ::testing::TestParamInfo<SetCase>& info) {
         std::string name = info.param.Assignment;
         for (char& c : name)
@@ -143,6 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadSetCase{"Speed=3", "unknown option name: 'Speed'"},
         BadSetCase{"perrunstreams=1", "unknown option name: 'perrunstreams' (did you mean PerRunStreams?)"},
         BadSetCase{"PerRunStreams=2", "bad value for PerRunStreams: '2' (0, 1, true or false)"},
+        BadSetCase{"Threads=65", "bad value for Threads: '65' (an integer from 0 to 64)"},
+        BadSetCase{"threads=2", "unknown option name: 'threads' (did you mean Threads?)"},
         BadSetCase{"Reserved1=0", "unknown option name: 'Reserved1'"},
         BadSetCase{"UseLSS", "--set wants NAME=VALUE, not 'UseLSS'"},
         BadSetCase{"=1", "--set wants NAME=VALUE, not '=1'"},

@@ -149,7 +149,8 @@ TEST(Runner, OptionsListsEveryKindOfFieldAsSet) {
               "LoadOptionsAtStart = false\nFixedTimestep = false\nNoYVibration = false\n"
               "UseLSS = false\nUseOR = false\nUseST = true\nUseCooling = false\n"
               "IgnoreTargetForces = false\nSelfBombard = false\nUseImagePotential = false\n"
-              "GraphScale = 0.01\nRunOffset = 300\nRandomSeed = -42\nPerRunStreams = false\n");
+              "GraphScale = 0.01\nRunOffset = 300\nRandomSeed = -42\nPerRunStreams = false\n"
+              "Threads = 0\n");
 }
 
 // ----------------------------------------------------------------- jobs

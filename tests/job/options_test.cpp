@@ -126,14 +126,14 @@ TEST(Options, CompanionFileHoldsTheOptionsBesideTheBlock) {
 
     program.Extended.PerRunStreams = true;
     ASSERT_TRUE(SaveOptionsFile(program));
-    EXPECT_EQ(testing::ReadFileBytes(companion), "PerRunStreams = true\n");
+    EXPECT_EQ(testing::ReadFileBytes(companion), "PerRunStreams = true\nThreads = 0\n");
     ProgramContext other(ui);
     ASSERT_TRUE(LoadOptionsFile(other, program.ConfigFilePath));
     EXPECT_TRUE(other.Extended.PerRunStreams);
 
     program.Extended.PerRunStreams = false;  // an existing companion is kept up to date
     ASSERT_TRUE(SaveOptionsFile(program));
-    EXPECT_EQ(testing::ReadFileBytes(companion), "PerRunStreams = false\n");
+    EXPECT_EQ(testing::ReadFileBytes(companion), "PerRunStreams = false\nThreads = 0\n");
 
     dir.Write("job.options", "# comment\n\nPerRunStreams = maybe\n");
     other.Options.UseOR = true;
