@@ -1,7 +1,12 @@
 #include "cli/arguments.h"
 
+#include <algorithm>
 #include <charconv>
+#include <string>
 #include <string_view>
+
+#include "core/options.h"
+#include "job/per_run_files.h"
 
 namespace vantrel::cli {
 
@@ -26,7 +31,8 @@ bool TakesValue(std::string_view flag) {
     for (const ValueFlag& f : FileFlags)
         if (flag == f.Name) return true;
     return flag == "--config" || flag == "--set" || flag == "--max-runs" || flag == "--answer" ||
-           flag == "--surface-binding" || flag == "--until-yield-error" || flag == "--min-runs";
+           flag == "--surface-binding" || flag == "--until-yield-error" || flag == "--min-runs" ||
+           flag == "--jobs" || flag == "--threads";
 }
 
 bool IsKnownFlag(std::string_view flag) {
@@ -42,10 +48,76 @@ bool IsFileFlag(std::string_view flag) {
     return false;
 }
 
-bool ParseMaxRuns(std::string_view text, std::int32_t& value) {
+// A whole number from `least`.
+bool ParseCount(std::string_view text, std::int32_t least, std::int32_t& value) {
     const char* last = text.data() + text.size();
     const auto result = std::from_chars(text.data(), last, value);
-    return !text.empty() && result.ec == std::errc() && result.ptr == last && value >= 1;
+    return !text.empty() && result.ec == std::errc() && result.ptr == last && value >= least;
+}
+
+bool ParseThreads(std::string_view text, std::int32_t& value) {
+    return ParseCount(text, 0, value) && value <= MaxThreads;
+}
+
+// `join` names its joined files and any number of slices.
+bool ParseJoinArguments(const std::vector<std::string>& args, CliArguments& parsed,
+                        std::string& error) {
+    JoinArguments& j = parsed.Join;
+    j.Files.assign(PerRunFiles.size(), std::string());
+    bool flagsEnded = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (flagsEnded || arg.size() < 2 || arg[0] != '-') {
+            j.Slices.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            flagsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            parsed.Kind = Command::Help;
+            return true;
+        }
+        std::string flag = arg;
+        std::string value;
+        bool hasValue = false;
+        if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
+            flag = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+            hasValue = true;
+        }
+        std::string* target = flag == "--log" ? &j.Log : nullptr;
+        for (std::size_t t = 0; t < PerRunFiles.size(); ++t)
+            if (flag == PerRunFiles[t].JoinFlag) target = &j.Files[t];
+        if (!target) {
+            error = IsKnownFlag(flag) ? flag + " is not an option of 'join'"
+                                      : "unknown flag: '" + flag + "'";
+            return false;
+        }
+        if (!hasValue) {
+            if (i + 1 >= args.size()) {
+                error = flag + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        }
+        if (value.empty()) {
+            error = flag + " needs a file name";
+            return false;
+        }
+        *target = value;
+    }
+    if (j.Log.empty() && std::all_of(j.Files.begin(), j.Files.end(),
+                                     [](const std::string& f) { return f.empty(); })) {
+        error = "nothing to join: give --log, --dynamic or --events";
+        return false;
+    }
+    if (j.Slices.empty()) {
+        error = "missing slice (SLICE...)";
+        return false;
+    }
+    return true;
 }
 
 bool ParsePositiveReal(std::string_view text, double& value) {
@@ -113,7 +185,7 @@ bool ParseAnalyzeArguments(const std::vector<std::string>& args, CliArguments& p
                 return false;
             }
             parsed.PlotsDir = value;
-        } else if (!ParseMaxRuns(value, parsed.Bins) || parsed.Bins > 1000) {
+        } else if (!ParseCount(value, 1, parsed.Bins) || parsed.Bins > 1000) {
             error = "bad value for --bins: '" + value + "' (a whole number from 1 to 1000)";
             return false;
         }
@@ -234,6 +306,8 @@ const char* UsageText() {
            "       vantrel-cli export --format extxyz|dump|csv [--target F.trg]\n"
            "                  [--projectile F.prj] [--per-run|--per-frame] [--si]\n"
            "                  -o OUT RECORDS.vsk...\n"
+           "       vantrel-cli join [--log OUT.log] [--dynamic OUT.vsk] [--events OUT.dat]\n"
+           "                  SLICE...\n"
            "       vantrel-cli --version\n"
            "OPTIONS:\n"
            "  --target F --model F --run F --impact F --inelastic F\n"
@@ -256,6 +330,11 @@ const char* UsageText() {
            "  --set NAME=VALUE   set one option by its code name (see `vantrel-cli\n"
            "                     options`); repeatable; booleans as 0/1/true/false\n"
            "  --max-runs N       stop the job after N runs\n"
+           "  --jobs N           share the runs among N worker processes (0: one per\n"
+           "                     core); needs --set PerRunStreams=1.  Files and log as\n"
+           "                     one process writes them\n"
+           "  --threads T        threads of the force, list and energy passes (= --set\n"
+           "                     Threads=T); 0: one per core on large crystals\n"
            "  --answer yes|no    how the job's questions are answered; without it: ask\n"
            "                     on a terminal, otherwise answer No and say so in the log\n"
            "  --log F            also write the plain log to F\n"
@@ -276,16 +355,23 @@ const char* UsageText() {
            "  --per-frame        one file per frame: with _run<R>_<NNNN> added\n"
            "  --si               csv columns in the records' SI units, not A, eV, fs\n"
            "  -o F, --output F   the output file\n"
-           "Exit status: 0 the job (every batch item) ran to its end, the export is\n"
-           "written, or the tables are analysed; 1 a job ended on an error, or a file\n"
-           "could not be read or written; 2 usage error; 130 stopped by Ctrl-C.\n";
+           "join: the files of slices of one job (PerRunStreams on, one seed, runs cut\n"
+           "  out with --set RunOffset=... --max-runs ...) as the one job writes them.\n"
+           "  SLICE names a slice's files without extension: SLICE.log with the runs\n"
+           "  file SLICE.log.runs that `run` writes beside its --log, SLICE.vsk,\n"
+           "  SLICE.dat (a name ending in .log is taken without it):\n"
+           "  --log F --dynamic F --events F   the joined log, records, events table\n"
+           "Exit status: 0 the job (every batch item) ran to its end, the export or\n"
+           "join is written, or the tables are analysed; 1 a job ended on an error,\n"
+           "a worker process died, a file could not be read or written, or the\n"
+           "slices are not one job's; 2 usage error; 130 stopped by Ctrl-C.\n";
 }
 
 bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
                     std::string& error) {
     parsed = CliArguments{};
     if (args.empty()) {
-        error = "no command given (run, batch, options, analyze or export)";
+        error = "no command given (run, batch, options, analyze, export or join)";
         return false;
     }
     const std::string& command = args[0];
@@ -298,6 +384,10 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
     if (command == "export") {
         parsed.Kind = Command::Export;
         return ParseExportArguments(args, parsed, error);
+    }
+    if (command == "join") {
+        parsed.Kind = Command::Join;
+        return ParseJoinArguments(args, parsed, error);
     }
     if (command == "run")
         parsed.Kind = Command::Run;
@@ -312,7 +402,7 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
         parsed.Kind = Command::Help;
         return true;
     } else {
-        error = "unknown command: '" + command + "' (run, batch, options, analyze or export)";
+        error = "unknown command: '" + command + "' (run, batch, options, analyze, export or join)";
         return false;
     }
 
@@ -381,8 +471,16 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
             parsed.Config = value;
         } else if (flag == "--set") {
             parsed.Sets.push_back(value);
+        } else if (flag == "--threads") {
+            std::int32_t threads = 0;
+            if (!ParseThreads(value, threads)) {
+                error = "bad value for --threads: '" + value + "' (a whole number from 0 to " +
+                        std::to_string(MaxThreads) + ")";
+                return false;
+            }
+            parsed.Sets.push_back("Threads=" + std::to_string(threads));
         } else if (flag == "--max-runs") {
-            if (!ParseMaxRuns(value, parsed.MaxRuns)) {
+            if (!ParseCount(value, 1, parsed.MaxRuns)) {
                 error = "bad value for --max-runs: '" + value + "' (a whole number from 1)";
                 return false;
             }
@@ -394,8 +492,13 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
                 return false;
             }
         } else if (flag == "--min-runs") {
-            if (!ParseMaxRuns(value, parsed.MinRuns)) {
+            if (!ParseCount(value, 1, parsed.MinRuns)) {
                 error = "bad value for --min-runs: '" + value + "' (a whole number from 1)";
+                return false;
+            }
+        } else if (flag == "--jobs") {
+            if (!ParseCount(value, 0, parsed.Jobs)) {
+                error = "bad value for --jobs: '" + value + "' (a whole number from 0)";
                 return false;
             }
         } else if (flag == "--answer") {

@@ -7,11 +7,13 @@
 //                       [--sputtered SPUTTERED.csv...]
 //   vantrel-cli export --format extxyz|dump|csv [--target F.trg] [--projectile F.prj]
 //                      [--per-run|--per-frame] [--si] -o OUT RECORDS.vsk...
+//   vantrel-cli join [--log OUT.log] [--dynamic OUT.vsk] [--events OUT.dat] SLICE...
 //   vantrel-cli --version
 //
 // Every flag takes its value either as the next argument or after "=".
 // "--" ends the flags.  A flag given twice keeps its last value, except
-// --set, whose assignments are applied in the order given.
+// --set, whose assignments are applied in the order given; --threads T is
+// the assignment Threads=T, in its place among them.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +25,7 @@
 
 namespace vantrel::cli {
 
-enum class Command { Run, Batch, Options, Analyze, Export, Version, Help };
+enum class Command { Run, Batch, Options, Analyze, Export, Join, Version, Help };
 
 // How `export` spreads its frames over files.
 enum class ExportSplit { OneFile, PerRun, PerFrame };
@@ -35,6 +37,13 @@ struct ExportArguments {
     CsvUnits Units = CsvUnits::AngstromEvFemtosecond;
     std::string Output;
     std::vector<std::string> Records;
+};
+
+// `join`: the joined files (empty: not written) and the slices' names.
+struct JoinArguments {
+    std::string Log;
+    std::vector<std::string> Files;  // by job/per_run_files.h's PerRunFiles
+    std::vector<std::string> Slices;
 };
 
 enum class AnswerChoice { Ask, Yes, No };
@@ -51,6 +60,7 @@ struct CliArguments {
     std::optional<std::string> Config;
     std::vector<std::string> Sets;  // NAME=VALUE, in order
     std::int32_t MaxRuns = 0;       // 0: no limit
+    std::int32_t Jobs = 1;          // worker processes; 0: one per core
     AnswerChoice Answer = AnswerChoice::Ask;
     std::string LogFile;
     bool Quiet = false;
@@ -69,6 +79,7 @@ struct CliArguments {
     std::int32_t Bins = 30;
 
     ExportArguments Export;
+    JoinArguments Join;
 };
 
 // Parses args (without the program name).  False with a one-line reason in

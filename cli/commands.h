@@ -57,5 +57,9 @@ int RunAnalyzeCommand(const CliArguments& args, std::FILE* out, std::FILE* err);
 // Writes the record files as text (cli/export_command.cpp); 0 when written,
 // ExitJobError when a file cannot be read or written.
 int RunExportCommand(const CliArguments& args, std::FILE* out, std::FILE* err);
+// Joins slices of one job (cli/join_command.cpp); 0 when the joined files are
+// written, ExitJobError when the slices are not one job's or a file cannot be
+// read or written.
+int RunJoinCommand(const CliArguments& args, std::FILE* out, std::FILE* err);
 
 }  // namespace vantrel::cli

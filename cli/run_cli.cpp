@@ -22,6 +22,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
             return ExitCompleted;
         case Command::Export:
             return RunExportCommand(parsed, out, err);
+        case Command::Join:
+            return RunJoinCommand(parsed, out, err);
         case Command::Options:
             return RunOptionsCommand(parsed, out, err);
         case Command::Run:

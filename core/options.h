@@ -110,9 +110,15 @@ struct ExtendedOptions {
     // Planar surface-binding energy (eV) of the classification; 0 takes the
     // cohesive energy of the model's crystal.
     double SurfaceBinding = 0;
+    // Threads of the force, density, list and energy passes: 1..MaxThreads,
+    // or 0 for one per core on crystals large enough to gain from them (and
+    // one below that size).  Results do not depend on it.
+    std::int32_t Threads = 0;
 
     friend bool operator==(const ExtendedOptions&, const ExtendedOptions&) = default;
 };
+
+inline constexpr std::int32_t MaxThreads = 64;
 
 // True when any of UseLSS, UseOR, UseST, UseCooling, UseImagePotential is set.
 inline bool InelasticModelsInUse(const SimulationOptions& o) {

@@ -63,6 +63,17 @@ constexpr ExtendedBooleanField ExtendedBooleanFields[] = {
     {"StoreResults", &ExtendedOptions::StoreResults},
 };
 
+struct ExtendedIntegerField {
+    const char* Name;
+    std::int32_t ExtendedOptions::*Field;
+    std::int32_t Min;
+    std::int32_t Max;
+};
+
+constexpr ExtendedIntegerField ExtendedIntegerFields[] = {
+    {"Threads", &ExtendedOptions::Threads, 0, MaxThreads},
+};
+
 struct ExtendedRealField {
     const char* Name;
     double ExtendedOptions::*Field;
@@ -83,6 +94,12 @@ const ExtendedRealField* FindExtendedReal(std::string_view name) {
 
 const ExtendedBooleanField* FindExtendedBoolean(std::string_view name) {
     for (const ExtendedBooleanField& f : ExtendedBooleanFields)
+        if (name == f.Name) return &f;
+    return nullptr;
+}
+
+const ExtendedIntegerField* FindExtendedInteger(std::string_view name) {
+    for (const ExtendedIntegerField& f : ExtendedIntegerFields)
         if (name == f.Name) return &f;
     return nullptr;
 }
@@ -130,6 +147,8 @@ std::string CaseSuggestion(std::string_view name) {
     for (const char* known : {"RunOffset", "RandomSeed", "GraphScale"})
         if (EqualIgnoringCase(name, known)) return known;
     for (const ExtendedBooleanField& f : ExtendedBooleanFields)
+        if (EqualIgnoringCase(name, f.Name)) return f.Name;
+    for (const ExtendedIntegerField& f : ExtendedIntegerFields)
         if (EqualIgnoringCase(name, f.Name)) return f.Name;
     for (const ExtendedRealField& f : ExtendedRealFields)
         if (EqualIgnoringCase(name, f.Name)) return f.Name;
@@ -216,6 +235,8 @@ bool SetOptionByName(ProgramContext& program, std::string_view name, std::string
         program.Extended.*(f->Field) = flag;
         return true;
     }
+    if (const ExtendedIntegerField* f = FindExtendedInteger(name))
+        return SetRangedInteger(name, value, f->Min, f->Max, program.Extended.*(f->Field), error);
     if (const ExtendedRealField* f = FindExtendedReal(name)) {
         double real = 0;
         if (!ParseReal(value, real) || real < f->Min || real > f->Max) {
@@ -276,13 +297,16 @@ std::vector<std::string> ExtendedOptionLines(const ExtendedOptions& options) {
     std::vector<std::string> lines;
     for (const ExtendedBooleanField& f : ExtendedBooleanFields)
         lines.push_back(std::string(f.Name) + " = " + (options.*(f.Field) ? "true" : "false"));
+    for (const ExtendedIntegerField& f : ExtendedIntegerFields)
+        lines.push_back(std::string(f.Name) + " = " + std::to_string(options.*(f.Field)));
     for (const ExtendedRealField& f : ExtendedRealFields)
         lines.push_back(std::string(f.Name) + " = " + ShortestReal(options.*(f.Field)));
     return lines;
 }
 
 bool IsExtendedOptionName(std::string_view name) {
-    return FindExtendedBoolean(name) != nullptr || FindExtendedReal(name) != nullptr;
+    return FindExtendedBoolean(name) != nullptr || FindExtendedInteger(name) != nullptr ||
+           FindExtendedReal(name) != nullptr;
 }
 
 }  // namespace vantrel

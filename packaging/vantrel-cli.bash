@@ -16,7 +16,7 @@ _vantrel_cli() {
     command=${COMP_WORDS[1]}
 
     if [ "$COMP_CWORD" -eq 1 ]; then
-        COMPREPLY=($(compgen -W "run batch options analyze export --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "run batch options analyze export join --help --version" -- "$cur"))
         return
     fi
 
@@ -27,7 +27,7 @@ _vantrel_cli() {
             return ;;
         --answer) COMPREPLY=($(compgen -W "yes no" -- "$cur")); return ;;
         --format) COMPREPLY=($(compgen -W "extxyz dump csv" -- "$cur")); return ;;
-        --max-runs|--min-runs|--bins|--surface-binding|--until-yield-error) return ;;
+        --max-runs|--jobs|--min-runs|--bins|--surface-binding|--until-yield-error) return ;;
         --target) COMPREPLY=($(compgen -f -X '!*.trg' -- "$cur") $(compgen -d -- "$cur")); return ;;
         --model) COMPREPLY=($(compgen -f -X '!*.mdl' -- "$cur") $(compgen -d -- "$cur")); return ;;
         --run) COMPREPLY=($(compgen -f -X '!*.run' -- "$cur") $(compgen -d -- "$cur")); return ;;
@@ -44,12 +44,13 @@ _vantrel_cli() {
     case $command in
         run) flags="--target --model --run --impact --inelastic --initial --dynamic --events
                     --results --sputtered --surface-binding --until-yield-error --min-runs
-                    --config --set --max-runs --answer --log --quiet --progress --help" ;;
+                    --config --set --max-runs --jobs --answer --log --quiet --progress --threads --help" ;;
         batch) flags="--surface-binding --until-yield-error --min-runs
-                      --config --set --max-runs --answer --log --quiet --progress --help" ;;
+                      --config --set --max-runs --jobs --answer --log --quiet --progress --threads --help" ;;
         analyze) flags="--json --plots --bins --sputtered --help" ;;
         options) flags="--config --set --help" ;;
         export) flags="--format --target --projectile --per-run --per-frame --si -o --output --help" ;;
+        join) flags="--log --dynamic --events --help" ;;
         *) return ;;
     esac
     if [[ $cur == -* ]]; then
@@ -61,6 +62,7 @@ _vantrel_cli() {
         batch) COMPREPLY=($(compgen -f -X '!*.bdf' -- "$cur") $(compgen -d -- "$cur")) ;;
         export) COMPREPLY=($(compgen -f -X '!*.vsk' -- "$cur") $(compgen -d -- "$cur")) ;;
         analyze) COMPREPLY=($(compgen -f -X '!*.csv' -- "$cur") $(compgen -d -- "$cur")) ;;
+        join) COMPREPLY=($(compgen -f -X '!*.log' -- "$cur") $(compgen -d -- "$cur")) ;;
     esac
 }
 

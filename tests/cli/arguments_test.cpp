@@ -26,9 +26,9 @@ TEST_P(UsageErrors, NameTheFaultInOneLine) {
 INSTANTIATE_TEST_SUITE_P(
     Arguments, UsageErrors,
     ::testing::Values(
-        UsageCase{"NoCommand", {}, "no command given (run, batch, options, analyze or export)"},
+        UsageCase{"NoCommand", {}, "no command given (run, batch, options, analyze, export or join)"},
         UsageCase{"UnknownCommand", {"go", "a.prj"},
-                  "unknown command: 'go' (run, batch, options, analyze or export)"},
+                  "unknown command: 'go' (run, batch, options, analyze, export or join)"},
         UsageCase{"UnknownFlag", {"run", "--fast", "a.prj"}, "unknown flag: '--fast'"},
         UsageCase{"UnknownShortFlag", {"run", "-x", "a.prj"}, "unknown flag: '-x'"},
         UsageCase{"MissingProjectile", {"run", "--answer", "yes"},
@@ -43,6 +43,20 @@ INSTANTIATE_TEST_SUITE_P(
                   "bad value for --max-runs: 'ten' (a whole number from 1)"},
         UsageCase{"MaxRunsTooLarge", {"run", "--max-runs", "3000000000", "a.prj"},
                   "bad value for --max-runs: '3000000000' (a whole number from 1)"},
+        UsageCase{"JobsNegative", {"run", "--jobs", "-1", "a.prj"},
+                  "bad value for --jobs: '-1' (a whole number from 0)"},
+        UsageCase{"JobsForOptions", {"options", "--jobs", "2"},
+                  "--jobs is not an option of 'options'"},
+        UsageCase{"JoinNothing", {"join", "s1"}, "nothing to join: give --log, --dynamic or --events"},
+        UsageCase{"JoinWithoutSlices", {"join", "--log", "j.log"}, "missing slice (SLICE...)"},
+        UsageCase{"JoinRunFlag", {"join", "--max-runs", "2", "s1"},
+                  "--max-runs is not an option of 'join'"},
+        UsageCase{"ThreadsTooMany", {"run", "--threads", "65", "a.prj"},
+                  "bad value for --threads: '65' (a whole number from 0 to 64)"},
+        UsageCase{"ThreadsNegative", {"batch", "--threads=-1", "b.bdf"},
+                  "bad value for --threads: '-1' (a whole number from 0 to 64)"},
+        UsageCase{"ThreadsForOptions", {"options", "--threads", "2"},
+                  "--threads is not an option of 'options'"},
         UsageCase{"AnswerMaybe", {"run", "--answer", "maybe", "a.prj"},
                   "bad value for --answer: 'maybe' (yes or no)"},
         UsageCase{"QuietWithValue", {"run", "--quiet=1", "a.prj"}, "--quiet takes no value"},
@@ -90,9 +104,10 @@ TEST(Arguments, RunTakesEveryFlagInBothSpellings) {
                                 "--dynamic=dyn.vsk", "--events", "ev.dat", "--results", "r.csv",
                                 "--sputtered=s.csv", "--surface-binding", "3.49",
                                 "--until-yield-error", "0.05", "--min-runs=20", "--config", "c.cfg",
-                                "--set", "UseLSS=1", "--set=RunOffset=4", "--max-runs", "7",
+                                "--set", "UseLSS=1", "--threads", "3", "--set=RunOffset=4",
+                                "--max-runs", "7",
                                 "--answer", "no", "--log", "job.log", "--quiet", "--progress",
-                                "cu.prj"},
+                                "--jobs=0", "cu.prj"},
                                a, error))
         << error;
     EXPECT_EQ(a.Kind, Command::Run);
@@ -112,12 +127,21 @@ TEST(Arguments, RunTakesEveryFlagInBothSpellings) {
     EXPECT_EQ(a.MinRuns, 20);
     ASSERT_TRUE(a.Config.has_value());
     EXPECT_EQ(*a.Config, "c.cfg");
-    EXPECT_EQ(a.Sets, (std::vector<std::string>{"UseLSS=1", "RunOffset=4"}));
+    EXPECT_EQ(a.Sets, (std::vector<std::string>{"UseLSS=1", "Threads=3", "RunOffset=4"}));
     EXPECT_EQ(a.MaxRuns, 7);
     EXPECT_EQ(a.Answer, AnswerChoice::No);
     EXPECT_EQ(a.LogFile, "job.log");
     EXPECT_TRUE(a.Quiet);
     EXPECT_TRUE(a.Progress);
+    EXPECT_EQ(a.Jobs, 0);
+
+    ASSERT_TRUE(ParseArguments({"join", "--events=ev.dat", "--log", "j.log", "s1", "s2.log"}, a,
+                               error))
+        << error;
+    EXPECT_EQ(a.Kind, Command::Join);
+    EXPECT_EQ(a.Join.Log, "j.log");
+    EXPECT_EQ(a.Join.Files, (std::vector<std::string>{"", "ev.dat"}));  // --dynamic, --events
+    EXPECT_EQ(a.Join.Slices, (std::vector<std::string>{"s1", "s2.log"}));
 }
 
 TEST(Arguments, DoubleDashLetsAFileNameStartWithADash) {

@@ -49,6 +49,7 @@ const std::vector<std::string> DefaultListing = {
     "RandomSeed = 1",
     "PerRunStreams = false",
     "StoreResults = false",
+    "Threads = 0",
     "SurfaceBinding = 0",
 };
 
@@ -105,7 +106,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SetCase{"UseImagePotential=1", "UseImagePotential = true"},
                       SetCase{"PerRunStreams=true", "PerRunStreams = true"},
                       SetCase{"StoreResults=1", "StoreResults = true"},
-                      SetCase{"SurfaceBinding=3.49", "SurfaceBinding = 3.49"}),
+                      SetCase{"SurfaceBinding=3.49", "SurfaceBinding = 3.49"},
+                      SetCase{"Threads=64", "Threads = 64"}),
     [](const ::testing::TestParamInfo<SetCase>& info) {
         std::string name = info.param.Assignment;
         for (char& c : name)
@@ -150,6 +152,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadSetCase{"SurfaceBinding=-1", "bad value for SurfaceBinding: '-1' (a number from 0 to 1000)"},
         BadSetCase{"SurfaceBinding=3eV", "bad value for SurfaceBinding: '3eV' (a number from 0 to 1000)"},
         BadSetCase{"surfacebinding=3", "unknown option name: 'surfacebinding' (did you mean SurfaceBinding?)"},
+        BadSetCase{"Threads=65", "bad value for Threads: '65' (an integer from 0 to 64)"},
+        BadSetCase{"threads=2", "unknown option name: 'threads' (did you mean Threads?)"},
         BadSetCase{"Reserved1=0", "unknown option name: 'Reserved1'"},
         BadSetCase{"UseLSS", "--set wants NAME=VALUE, not 'UseLSS'"},
         BadSetCase{"=1", "--set wants NAME=VALUE, not '=1'"},

@@ -118,8 +118,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "bad value for --max-runs: '-1' (a whole number from 1)"},
         UsageCase{"MissingProjectile", {"run", "--answer", "yes"},
                   "missing projectile file (PROJECTILE.prj)"},
+        UsageCase{"JobsWithoutStreams", {"batch", "--jobs", "2", "jobs.bdf"},
+                  "--jobs 2 needs per-run random streams (--set PerRunStreams=1): without them "
+                  "the runs' results depend on how they are shared"},
         UsageCase{"MissingBatchFile", {"batch"}, "missing batch definition file (FILE.bdf)"},
-        UsageCase{"NoCommand", {}, "no command given (run, batch, options, analyze or export)"}),
+        UsageCase{"NoCommand", {}, "no command given (run, batch, options, analyze, export or join)"}),
     [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.Name); });
 
 TEST(Runner, HelpGoesToStandardOutputWithStatusZero) {
@@ -147,7 +150,7 @@ TEST(Runner, OptionsListsEveryKindOfFieldAsSet) {
               "UseLSS = false\nUseOR = false\nUseST = true\nUseCooling = false\n"
               "IgnoreTargetForces = false\nSelfBombard = false\nUseImagePotential = false\n"
               "GraphScale = 0.01\nRunOffset = 300\nRandomSeed = -42\nPerRunStreams = false\n"
-              "StoreResults = false\nSurfaceBinding = 0\n");
+              "StoreResults = false\nThreads = 0\nSurfaceBinding = 0\n");
 }
 
 // ----------------------------------------------------------------- jobs

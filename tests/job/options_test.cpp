@@ -129,7 +129,7 @@ TEST(Options, CompanionFileHoldsTheOptionsBesideTheBlock) {
     program.Extended.SurfaceBinding = 3.49;
     ASSERT_TRUE(SaveOptionsFile(program));
     EXPECT_EQ(testing::ReadFileBytes(companion),
-              "PerRunStreams = true\nStoreResults = true\nSurfaceBinding = 3.49\n");
+              "PerRunStreams = true\nStoreResults = true\nThreads = 0\nSurfaceBinding = 3.49\n");
     ProgramContext other(ui);
     ASSERT_TRUE(LoadOptionsFile(other, program.ConfigFilePath));
     EXPECT_EQ(other.Extended, program.Extended);
@@ -138,7 +138,7 @@ TEST(Options, CompanionFileHoldsTheOptionsBesideTheBlock) {
     // An existing companion is kept up to date.
     ASSERT_TRUE(SaveOptionsFile(program));
     EXPECT_EQ(testing::ReadFileBytes(companion),
-              "PerRunStreams = false\nStoreResults = false\nSurfaceBinding = 0\n");
+              "PerRunStreams = false\nStoreResults = false\nThreads = 0\nSurfaceBinding = 0\n");
 
     dir.Write("job.options", "# comment\n\nPerRunStreams = maybe\n");
     other.Options.UseOR = true;

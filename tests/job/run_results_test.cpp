@@ -38,7 +38,7 @@ struct ResultsRun {
     ProgramContext Program{Ui};
     OutputFileSet Outputs = JobFiles::Outputs(Dir);
 
-    JobOutcome Run(const JobFiles& job, JobLimits limits = {}) {
+    JobOutcome Run(const JobFiles& job, JobSettings limits = {}) {
         Program.Options.HotTarget = true;
         Program.RandomSeed = 77;
         return RunJob(Program, job.Write(Dir), Outputs, true, limits);
@@ -123,7 +123,7 @@ TEST(RunResults, YieldConvergesOnceItsRelativeErrorIsBelowTheTarget) {
 // the job run on while the target is not reached.
 TEST(RunResults, AYieldTargetClassifiesWithoutTables) {
     ResultsRun run;
-    JobLimits limits;
+    JobSettings limits;
     limits.UntilYieldError = 0.01;
     limits.MinRuns = 2;
     ASSERT_EQ(run.Run(ThreeRuns(), limits), JobOutcome::Completed);

@@ -142,6 +142,21 @@ TEST(TOptionsDlg, EachCheckBoxEditsItsOwnField) {
     }
 }
 
+TEST(TOptionsDlg, PerRunStreamsBoxEditsTheOptionBesideTheBlock) {
+    for (const bool on : {false, true}) {
+        OptionsFixture f;
+        f.program.Extended.PerRunStreams = on;
+        f.Open();
+        QCheckBox* box = f.Box("Random streams per run");
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->isChecked(), on);
+        box->click();
+        f.Ok();
+        EXPECT_EQ(f.program.Extended.PerRunStreams, !on);
+        EXPECT_EQ(EncodeOptions(f.program.Options), EncodeOptions(SimulationOptions{}));
+    }
+}
+
 TEST(TOptionsDlg, UpperGroupsCarryTheirCaptionsOnTheLeft) {
     OptionsFixture f;
     for (const char* caption : {"Verbose reporting", "Report energy etc.", "Report inelastic loss",
