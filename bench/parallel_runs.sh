@@ -6,7 +6,10 @@
 #
 #   bench/parallel_runs.sh [ROUNDS [RUNS]]      (default 3 rounds of 20 runs)
 #   VANTREL_CLI=path/to/vantrel-cli bench/parallel_runs.sh
+#   EXAMPLE=tests/data/golden/ar_cu100/input bench/parallel_runs.sh
 #
+# Every run is on one thread (--threads 1), so that the figure is the
+# worker processes' own.#
 # The impact file repeats the example's five points; with per-run streams
 # every run still has its own thermal configuration.  The merge overhead is
 # the parent's own CPU time (utime + stime, not its workers') from the moment
@@ -22,17 +25,26 @@ ticks=$(getconf CLK_TCK)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$root"/examples/ar_cu100.{prj,trg,mdl,run,inl} "$work"/
+example=${EXAMPLE:-$root/examples}
+case $example in /*) ;; *) example=$root/$example ;; esac
+cp "$example"/ar_cu100.{prj,trg,mdl,run,inl} "$work"/
+# The example's options (hot target, result tables), when it has them.
+config=()
+if [ -f "$example/ar_cu100.cfg" ]; then
+    cp "$example"/ar_cu100.cfg "$work"/
+    [ -f "$example/ar_cu100.options" ] && cp "$example/ar_cu100.options" "$work"/
+    config=(--config "$work/ar_cu100.cfg")
+fi
 for ((i = 0; i < runs; i++)); do
-    sed -n "$((i % 5 + 1))p" "$root/examples/ar_cu100.imp"
+    sed -n "$((i % 5 + 1))p" "$example/ar_cu100.imp"
 done > "$work/ar_cu100.imp"
 
 # run JOBS NAME: prints "wall_seconds parent_merge_cpu_seconds"
 run() {
     local jobs=$1 name=$2 start end pid cpu=0 cpu0=-1 stat
     start=$(date +%s.%N)
-    "$cli" run --answer yes --quiet --set PerRunStreams=1 --set RandomSeed=4711 \
-        --jobs "$jobs" --dynamic "$work/$name.vsk" --log "$work/$name.log" \
+    "$cli" run --answer yes --quiet "${config[@]}" --set PerRunStreams=1 --set RandomSeed=4711 \
+        --jobs "$jobs" --threads 1 --dynamic "$work/$name.vsk" --log "$work/$name.log" \
         "$work/ar_cu100.prj" 2>"$work/$name.err" &
     pid=$!
     while stat=$(cat /proc/$pid/stat 2>/dev/null); do
