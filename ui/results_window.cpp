@@ -142,7 +142,8 @@ void TResultsWindow::Rebuild(const std::vector<std::string>& problems) {
     for (int k = 0; k < tabs_->count(); ++k)
         if (tabs_->tabText(k) == current) tabs_->setCurrentIndex(k);
     status_->setText(results_.isEmpty() ? QString()
-                                        : QStringLiteral("%1 runs").arg(analysis_.All.Runs));
+                     : analysis_.All.Runs == 1 ? QStringLiteral("1 run")
+                                               : QStringLiteral("%1 runs").arg(analysis_.All.Runs));
 }
 
 QString TResultsWindow::SummaryText() const { return summary_->toPlainText(); }
