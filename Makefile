@@ -35,11 +35,16 @@ build: setup $(TEST_DIR)/build.ninja
 test: build
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
 
-# The example job, headless, in build/demo (outputs and log land there).
+# The example job, headless, in build/demo (outputs, result tables and log
+# land there); its options (hot target, cooled border, result tables) come
+# from examples/ar_cu100.cfg and its companion ar_cu100.options.  The log
+# ends with the sputtering yield; the analysis and its plots follow.
 demo: release
 	mkdir -p build/demo
 	cd build/demo && ../release/cli/vantrel-cli run --answer yes --log demo.log \
-	  ../../examples/ar_cu100.prj
+	  --config ../../examples/ar_cu100.cfg ../../examples/ar_cu100.prj
+	cd build/demo && ../release/cli/vantrel-cli analyze --plots plots results.csv \
+	  --sputtered sputtered.csv
 
 # The desktop program, optimised, started in build/run (its configuration
 # file and default output files land there).

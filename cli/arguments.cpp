@@ -23,6 +23,7 @@ constexpr ValueFlag FileFlags[] = {
     {"--run", &CliArguments::Run},         {"--impact", &CliArguments::Impact},
     {"--inelastic", &CliArguments::Inelastic}, {"--initial", &CliArguments::Initial},
     {"--dynamic", &CliArguments::Dynamic}, {"--events", &CliArguments::Events},
+    {"--results", &CliArguments::Results}, {"--sputtered", &CliArguments::Sputtered},
     {"--log", &CliArguments::LogFile},
 };
 
@@ -30,6 +31,7 @@ bool TakesValue(std::string_view flag) {
     for (const ValueFlag& f : FileFlags)
         if (flag == f.Name) return true;
     return flag == "--config" || flag == "--set" || flag == "--max-runs" || flag == "--answer" ||
+           flag == "--surface-binding" || flag == "--until-yield-error" || flag == "--min-runs" ||
            flag == "--jobs" || flag == "--threads";
 }
 
@@ -113,6 +115,83 @@ bool ParseJoinArguments(const std::vector<std::string>& args, CliArguments& pars
     }
     if (j.Slices.empty()) {
         error = "missing slice (SLICE...)";
+        return false;
+    }
+    return true;
+}
+
+bool ParsePositiveReal(std::string_view text, double& value) {
+    const char* last = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), last, value);
+    return !text.empty() && result.ec == std::errc() && result.ptr == last && value > 0 &&
+           value < 1e300;
+}
+
+// analyze [--json] [--plots DIR] [--bins N] RESULTS.csv... [--sputtered SPUTTERED.csv...]
+// Every name after --sputtered is a sputtered table, up to the next flag.
+bool ParseAnalyzeArguments(const std::vector<std::string>& args, CliArguments& parsed,
+                           std::string& error) {
+    bool sputtered = false;
+    bool flagsEnded = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (flagsEnded || arg.size() < 2 || arg[0] != '-') {
+            (sputtered ? parsed.SputteredTables : parsed.ResultTables).push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            flagsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            parsed.Kind = Command::Help;
+            return true;
+        }
+        std::string flag = arg, value;
+        bool hasValue = false;
+        if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
+            flag = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+            hasValue = true;
+        }
+        if (flag == "--json") {
+            if (hasValue) {
+                error = "--json takes no value";
+                return false;
+            }
+            parsed.Json = true;
+            continue;
+        }
+        if (flag == "--sputtered") {
+            sputtered = true;
+            if (hasValue) parsed.SputteredTables.push_back(value);
+            continue;
+        }
+        if (flag != "--plots" && flag != "--bins") {
+            error = "unknown flag: '" + flag + "' (analyze takes --json, --plots, --bins, "
+                    "--sputtered)";
+            return false;
+        }
+        if (!hasValue) {
+            if (i + 1 >= args.size()) {
+                error = flag + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        }
+        if (flag == "--plots") {
+            if (value.empty()) {
+                error = "--plots needs a folder";
+                return false;
+            }
+            parsed.PlotsDir = value;
+        } else if (!ParseCount(value, 1, parsed.Bins) || parsed.Bins > 1000) {
+            error = "bad value for --bins: '" + value + "' (a whole number from 1 to 1000)";
+            return false;
+        }
+    }
+    if (parsed.ResultTables.empty()) {
+        error = "missing result table (RESULTS.csv)";
         return false;
     }
     return true;
@@ -222,6 +301,8 @@ const char* UsageText() {
     return "usage: vantrel-cli run   [OPTIONS] PROJECTILE.prj\n"
            "       vantrel-cli batch [OPTIONS] FILE.bdf\n"
            "       vantrel-cli options [--config FILE.cfg] [--set NAME=VALUE ...]\n"
+           "       vantrel-cli analyze [--json] [--plots DIR] [--bins N] RESULTS.csv...\n"
+           "                           [--sputtered SPUTTERED.csv...]\n"
            "       vantrel-cli export --format extxyz|dump|csv [--target F.trg]\n"
            "                  [--projectile F.prj] [--per-run|--per-frame] [--si]\n"
            "                  -o OUT RECORDS.vsk...\n"
@@ -235,6 +316,14 @@ const char* UsageText() {
            "  --initial F --dynamic F --events F\n"
            "        output files; default: inivars.vsk, dynvars.vsk, inelast.dat in the\n"
            "        current directory\n"
+           "  --results F --sputtered F\n"
+           "        result tables (with --set StoreResults=1); default: results.csv,\n"
+           "        sputtered.csv in the current directory (batch: beside each item's\n"
+           "        dynamical-variables file)\n"
+           "  --surface-binding EV  binding energy of the sputtering criterion (default:\n"
+           "                     the model's cohesive energy; sets SurfaceBinding)\n"
+           "  --until-yield-error REL  end the job once the yield's relative standard\n"
+           "                     error is below REL, after at least --min-runs N runs (10)\n"
            "  --config F.cfg     load this configuration file whatever its\n"
            "                     LoadOptionsAtStart byte says (default: ./vantrel.cfg,\n"
            "                     loaded only when it says so)\n"
@@ -252,6 +341,10 @@ const char* UsageText() {
            "  --quiet            no log on standard output\n"
            "  --progress         the progress line on standard error even when it is not\n"
            "                     a terminal\n"
+           "analyze: the summary of result tables (the slices of a job, or the jobs of a\n"
+           "  batch) on standard output; --json as one JSON object; --plots DIR writes the\n"
+           "  histograms and curves as CSV, SVG and PNG; --bins N bins per histogram (30);\n"
+           "  sputtered tables in the order of their result tables.\n"
            "export: particle records (.vsk) as text, one frame per run and sample time:\n"
            "  --format F         extxyz (extended XYZ: OVITO, ASE), dump (LAMMPS text\n"
            "                     dump) or csv (one row per record)\n"
@@ -268,17 +361,17 @@ const char* UsageText() {
            "  file SLICE.log.runs that `run` writes beside its --log, SLICE.vsk,\n"
            "  SLICE.dat (a name ending in .log is taken without it):\n"
            "  --log F --dynamic F --events F   the joined log, records, events table\n"
-           "Exit status: 0 the job (every batch item) ran to its end, or the export or\n"
-           "join is written; 1 a job ended on an error, a worker process died, a\n"
-           "file could not be read or written, or the slices are not one job's;\n"
-           "2 usage error; 130 stopped by Ctrl-C.\n";
+           "Exit status: 0 the job (every batch item) ran to its end, the export or\n"
+           "join is written, or the tables are analysed; 1 a job ended on an error,\n"
+           "a worker process died, a file could not be read or written, or the\n"
+           "slices are not one job's; 2 usage error; 130 stopped by Ctrl-C.\n";
 }
 
 bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
                     std::string& error) {
     parsed = CliArguments{};
     if (args.empty()) {
-        error = "no command given (run, batch, options, export or join)";
+        error = "no command given (run, batch, options, analyze, export or join)";
         return false;
     }
     const std::string& command = args[0];
@@ -302,11 +395,14 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
         parsed.Kind = Command::Batch;
     else if (command == "options")
         parsed.Kind = Command::Options;
-    else if (command == "--help" || command == "-h" || command == "help") {
+    else if (command == "analyze") {
+        parsed.Kind = Command::Analyze;
+        return ParseAnalyzeArguments(args, parsed, error);
+    } else if (command == "--help" || command == "-h" || command == "help") {
         parsed.Kind = Command::Help;
         return true;
     } else {
-        error = "unknown command: '" + command + "' (run, batch, options, export or join)";
+        error = "unknown command: '" + command + "' (run, batch, options, analyze, export or join)";
         return false;
     }
 
@@ -386,6 +482,18 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
         } else if (flag == "--max-runs") {
             if (!ParseCount(value, 1, parsed.MaxRuns)) {
                 error = "bad value for --max-runs: '" + value + "' (a whole number from 1)";
+                return false;
+            }
+        } else if (flag == "--surface-binding") {
+            parsed.SurfaceBinding = value;
+        } else if (flag == "--until-yield-error") {
+            if (!ParsePositiveReal(value, parsed.UntilYieldError)) {
+                error = "bad value for --until-yield-error: '" + value + "' (a number above 0)";
+                return false;
+            }
+        } else if (flag == "--min-runs") {
+            if (!ParseCount(value, 1, parsed.MinRuns)) {
+                error = "bad value for --min-runs: '" + value + "' (a whole number from 1)";
                 return false;
             }
         } else if (flag == "--jobs") {

@@ -3,6 +3,8 @@
 //   vantrel-cli run   [OPTIONS] PROJECTILE.prj
 //   vantrel-cli batch [OPTIONS] FILE.bdf
 //   vantrel-cli options [--config FILE.cfg] [--set NAME=VALUE ...]
+//   vantrel-cli analyze [--json] [--plots DIR] [--bins N] RESULTS.csv...
+//                       [--sputtered SPUTTERED.csv...]
 //   vantrel-cli export --format extxyz|dump|csv [--target F.trg] [--projectile F.prj]
 //                      [--per-run|--per-frame] [--si] -o OUT RECORDS.vsk...
 //   vantrel-cli join [--log OUT.log] [--dynamic OUT.vsk] [--events OUT.dat] SLICE...
@@ -23,7 +25,7 @@
 
 namespace vantrel::cli {
 
-enum class Command { Run, Batch, Options, Export, Join, Version, Help };
+enum class Command { Run, Batch, Options, Analyze, Export, Join, Version, Help };
 
 // How `export` spreads its frames over files.
 enum class ExportSplit { OneFile, PerRun, PerFrame };
@@ -53,7 +55,7 @@ struct CliArguments {
     // Input files of `run`; empty means the projectile's companion name.
     std::string Target, Model, Run, Impact, Inelastic;
     // Output files; empty means the default name in the current directory.
-    std::string Initial, Dynamic, Events;
+    std::string Initial, Dynamic, Events, Results, Sputtered;
 
     std::optional<std::string> Config;
     std::vector<std::string> Sets;  // NAME=VALUE, in order
@@ -63,6 +65,18 @@ struct CliArguments {
     std::string LogFile;
     bool Quiet = false;
     bool Progress = false;
+    // Per-run results: the binding energy (eV, empty: the option's value),
+    // and the yield target of `run` and `batch` (0: none).
+    std::string SurfaceBinding;
+    double UntilYieldError = 0;
+    std::int32_t MinRuns = 10;
+
+    // `analyze`: the result tables, the sputtered tables, and what to write.
+    std::vector<std::string> ResultTables;
+    std::vector<std::string> SputteredTables;
+    bool Json = false;
+    std::string PlotsDir;
+    std::int32_t Bins = 30;
 
     ExportArguments Export;
     JoinArguments Join;

@@ -69,6 +69,8 @@ public:
           ui_(out, err, PolicyFor(args.Answer)), program_(ui_) {
         settings_.MaxRuns = args.MaxRuns;
         settings_.Workers = args.Jobs > 0 ? args.Jobs : CoreCount();
+        settings_.UntilYieldError = args.UntilYieldError;
+        settings_.MinRuns = args.MinRuns;
         ui_.SetQuiet(args.Quiet);
         ui_.SetProgress(args.Progress);
         ui_.SetEventHook([this] { PollInterrupt(); });

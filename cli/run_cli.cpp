@@ -30,6 +30,8 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
             return RunJobCommand(parsed, out, err, interrupts);
         case Command::Batch:
             return RunBatchCommand(parsed, out, err, interrupts);
+        case Command::Analyze:
+            return RunAnalyzeCommand(parsed, out, err);
     }
     return ExitUsage;
 }

@@ -104,6 +104,12 @@ struct ExtendedOptions {
     // seed and the run number (RunStreamSeed), so that a run draws the same
     // numbers whichever process, slice or order runs it.
     bool PerRunStreams = false;
+    // Classify every particle when a run ends and append the run's row to
+    // the results table and its sputtered atoms to the sputtered table.
+    bool StoreResults = false;
+    // Planar surface-binding energy (eV) of the classification; 0 takes the
+    // cohesive energy of the model's crystal.
+    double SurfaceBinding = 0;
     // Threads of the force, density, list and energy passes: 1..MaxThreads,
     // or 0 for one per core on crystals large enough to gain from them (and
     // one below that size).  Results do not depend on it.

@@ -1,6 +1,7 @@
 #include "job/option_names.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 
 namespace vantrel {
@@ -59,6 +60,7 @@ struct ExtendedBooleanField {
 
 constexpr ExtendedBooleanField ExtendedBooleanFields[] = {
     {"PerRunStreams", &ExtendedOptions::PerRunStreams},
+    {"StoreResults", &ExtendedOptions::StoreResults},
 };
 
 struct ExtendedIntegerField {
@@ -71,6 +73,24 @@ struct ExtendedIntegerField {
 constexpr ExtendedIntegerField ExtendedIntegerFields[] = {
     {"Threads", &ExtendedOptions::Threads, 0, MaxThreads},
 };
+
+struct ExtendedRealField {
+    const char* Name;
+    double ExtendedOptions::*Field;
+    double Min;
+    double Max;
+};
+
+// Listed after the switches.
+constexpr ExtendedRealField ExtendedRealFields[] = {
+    {"SurfaceBinding", &ExtendedOptions::SurfaceBinding, 0.0, 1000.0},
+};
+
+const ExtendedRealField* FindExtendedReal(std::string_view name) {
+    for (const ExtendedRealField& f : ExtendedRealFields)
+        if (name == f.Name) return &f;
+    return nullptr;
+}
 
 const ExtendedBooleanField* FindExtendedBoolean(std::string_view name) {
     for (const ExtendedBooleanField& f : ExtendedBooleanFields)
@@ -130,6 +150,8 @@ std::string CaseSuggestion(std::string_view name) {
         if (EqualIgnoringCase(name, f.Name)) return f.Name;
     for (const ExtendedIntegerField& f : ExtendedIntegerFields)
         if (EqualIgnoringCase(name, f.Name)) return f.Name;
+    for (const ExtendedRealField& f : ExtendedRealFields)
+        if (EqualIgnoringCase(name, f.Name)) return f.Name;
     return {};
 }
 
@@ -174,6 +196,13 @@ std::string ShortestReal(double x) {
     return std::string(buffer, result.ptr);
 }
 
+bool ParseReal(std::string_view text, double& value) {
+    if (text.empty()) return false;
+    const char* last = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), last, value);
+    return result.ec == std::errc() && result.ptr == last && std::isfinite(value);
+}
+
 }  // namespace
 
 bool SetOptionByName(ProgramContext& program, std::string_view name, std::string_view value,
@@ -208,6 +237,17 @@ bool SetOptionByName(ProgramContext& program, std::string_view name, std::string
     }
     if (const ExtendedIntegerField* f = FindExtendedInteger(name))
         return SetRangedInteger(name, value, f->Min, f->Max, program.Extended.*(f->Field), error);
+    if (const ExtendedRealField* f = FindExtendedReal(name)) {
+        double real = 0;
+        if (!ParseReal(value, real) || real < f->Min || real > f->Max) {
+            error = "bad value for " + std::string(name) + ": '" + std::string(value) +
+                    "' (a number from " + ShortestReal(f->Min) + " to " + ShortestReal(f->Max) +
+                    ")";
+            return false;
+        }
+        program.Extended.*(f->Field) = real;
+        return true;
+    }
     if (name == "RunOffset")
         return SetRangedInteger(name, value, -CompanionLimit, CompanionLimit, program.RunOffset,
                                 error);
@@ -259,11 +299,14 @@ std::vector<std::string> ExtendedOptionLines(const ExtendedOptions& options) {
         lines.push_back(std::string(f.Name) + " = " + (options.*(f.Field) ? "true" : "false"));
     for (const ExtendedIntegerField& f : ExtendedIntegerFields)
         lines.push_back(std::string(f.Name) + " = " + std::to_string(options.*(f.Field)));
+    for (const ExtendedRealField& f : ExtendedRealFields)
+        lines.push_back(std::string(f.Name) + " = " + ShortestReal(options.*(f.Field)));
     return lines;
 }
 
 bool IsExtendedOptionName(std::string_view name) {
-    return FindExtendedBoolean(name) != nullptr || FindExtendedInteger(name) != nullptr;
+    return FindExtendedBoolean(name) != nullptr || FindExtendedInteger(name) != nullptr ||
+           FindExtendedReal(name) != nullptr;
 }
 
 }  // namespace vantrel

@@ -18,6 +18,7 @@
 #include "job/reader_messages.h"
 #include "job/run_figures.h"
 #include "job/run_file.h"
+#include "job/run_results.h"
 #include "job/target_file.h"
 #include "job/thread_count.h"
 #include "job/trajectory.h"
@@ -199,13 +200,17 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
     }
     bool dynamicalFileReady = true;
     if (s.Run.SampleMode != SampleNone) dynamicalFileReady = CreateDynamicalFile(s);
+    StartResults(s, settings.UntilYieldError > 0);
 
     ui.RefreshMemoryDisplay();
     impacts.SkipLines(s.RunOffsetCopy);
     const std::int32_t runs = CountJobRuns(s.Inputs.Impact, s.RunOffsetCopy, settings.MaxRuns);
     s.Progress.Start(runs);
-    // Runs shared out only where each run's numbers are its own.
-    std::int32_t workers = program.Extended.PerRunStreams ? std::min(settings.Workers, runs) : 1;
+    // Runs shared out only where each run's numbers are its own, and not
+    // while the runs are classified: the result tables and the yield are
+    // kept by this process alone.
+    std::int32_t workers =
+        program.Extended.PerRunStreams && !s.Results.Active ? std::min(settings.Workers, runs) : 1;
 
     for (;;) {
         if (!SetUpRun(s, impacts, dynamicalFileReady)) {
@@ -227,6 +232,9 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
             outcome = JobOutcome::Aborted;
             break;
         }
+        if (settings.UntilYieldError > 0 &&
+            YieldConverged(s, settings.UntilYieldError, settings.MinRuns))
+            break;
         if (impacts.AtEnd()) break;
         if (settings.MaxRuns > 0 && s.RunCounter >= settings.MaxRuns) break;
     }
@@ -234,6 +242,7 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
     if (outcome != JobOutcome::Failed && s.RunCounter > 0 && o.ReportEnergy)
         LogLine(ui, CumulativeEnergyErrorText(s.EnergyErrorSum / s.RunCounter), ColourBlue);
 
+    FinishResults(s);
     if (s.Run.SampleMode != SampleNone) CloseDynamicalFile(s);
     impacts.Close();
     ReleaseJobArrays(s);

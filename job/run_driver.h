@@ -24,6 +24,10 @@ enum class JobOutcome {
 // How the caller wants a job run, besides its files.
 struct JobSettings {
     std::int32_t MaxRuns = 0;  // 0: no limit; otherwise stop after this many runs
+    // 0: none; otherwise stop once the sputtering yield's relative standard
+    // error is below this, after at least MinRuns runs (job/run_results.h).
+    double UntilYieldError = 0;
+    std::int32_t MinRuns = 10;
     // Worker processes that share the runs (job/parallel_runs.h), at most one
     // per run.  Only with per-run random streams: without them every job
     // makes its runs here, one after another.

@@ -28,6 +28,7 @@
 #include "io/file_sets.h"
 #include "job/output_backups.h"
 #include "job/program.h"
+#include "job/results_state.h"
 #include "job/progress.h"
 #include "job/run_relay.h"
 #include "output/output_state.h"
@@ -112,6 +113,8 @@ struct SimulationState {
     // The output files (the dynamical-variables file open when SampleMode != 0,
     // the events file when inelastic events are stored) and the selection condition.
     OutputState Output;
+    // Per-run results (StoreResults or a yield target), job/run_results.h.
+    ResultsState Results;
     // Staged output files and the backups of earlier jobs' files.
     OutputBackups Backups;
     // Runs of the job and the wall-clock time they take, for the progress text.

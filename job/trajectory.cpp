@@ -12,6 +12,7 @@
 #include "job/log.h"
 #include "job/partner_lists.h"
 #include "job/run_figures.h"
+#include "job/run_results.h"
 #include "job/verlet.h"
 #include "output/event_line.h"
 #include "job/output_files.h"
@@ -87,6 +88,7 @@ void EndOfRunReport(SimulationState& s, TrajectoryState& t) {
             "  Time elapsed = " + FormatRealDecimals(2, t.Time * FemtosecondsPerSecond) + " fs.",
             ColourBlue);
 
+    double energyError = NotApplicable;
     if (o.ReportEnergy) {
         const double finalEnergy = EnergyReport(s);
         const double k = EvPerJoule;
@@ -96,6 +98,7 @@ void EndOfRunReport(SimulationState& s, TrajectoryState& t) {
         const double scale = std::fabs(s.ReportedPotential) + s.ReportedKinetic;
         // An empty system has no energy scale; report no relative error.
         const double error = scale > 0 ? 100.0 * dE / scale : 0.0;
+        energyError = error;
         ReportEnergyError(s, dE, error);
     }
     if (o.ReportLatticeEnergy) {
@@ -104,6 +107,7 @@ void EndOfRunReport(SimulationState& s, TrajectoryState& t) {
     }
     if (o.StoreInelastic && o.UseLSS && EventsFileOpen(s)) WriteLssTotals(s, t.Timestep);
     if (o.ReportInelastic) ReportLosses(s);
+    RecordRunResults(s, t, energyError);
     LogLine(ui, " ", ColourBlack);
     if (SamplesAtTermination(s.Run.SampleMode)) SampleParticles(s, t.Time, false);
 }

@@ -26,9 +26,9 @@ TEST_P(UsageErrors, NameTheFaultInOneLine) {
 INSTANTIATE_TEST_SUITE_P(
     Arguments, UsageErrors,
     ::testing::Values(
-        UsageCase{"NoCommand", {}, "no command given (run, batch, options, export or join)"},
+        UsageCase{"NoCommand", {}, "no command given (run, batch, options, analyze, export or join)"},
         UsageCase{"UnknownCommand", {"go", "a.prj"},
-                  "unknown command: 'go' (run, batch, options, export or join)"},
+                  "unknown command: 'go' (run, batch, options, analyze, export or join)"},
         UsageCase{"UnknownFlag", {"run", "--fast", "a.prj"}, "unknown flag: '--fast'"},
         UsageCase{"UnknownShortFlag", {"run", "-x", "a.prj"}, "unknown flag: '-x'"},
         UsageCase{"MissingProjectile", {"run", "--answer", "yes"},
@@ -66,6 +66,19 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"FileForOptions", {"options", "x.cfg"}, "unexpected argument: 'x.cfg'"},
         UsageCase{"FileFlagForBatch", {"batch", "--target", "t.trg", "b.bdf"},
                   "--target is not an option of 'batch' (the batch file names every file)"},
+        UsageCase{"ResultsFileForBatch", {"batch", "--results", "r.csv", "b.bdf"},
+                  "--results is not an option of 'batch' (the batch file names every file)"},
+        UsageCase{"YieldErrorZero", {"run", "--until-yield-error", "0", "a.prj"},
+                  "bad value for --until-yield-error: '0' (a number above 0)"},
+        UsageCase{"MinRunsText", {"run", "--min-runs=few", "a.prj"},
+                  "bad value for --min-runs: 'few' (a whole number from 1)"},
+        UsageCase{"BindingForOptions", {"options", "--surface-binding", "3"},
+                  "--surface-binding is not an option of 'options'"},
+        UsageCase{"AnalyzeWithoutTable", {"analyze", "--json"}, "missing result table (RESULTS.csv)"},
+        UsageCase{"AnalyzeBins", {"analyze", "--bins", "0", "r.csv"},
+                  "bad value for --bins: '0' (a whole number from 1 to 1000)"},
+        UsageCase{"AnalyzeJobFlag", {"analyze", "--answer", "yes", "r.csv"},
+                  "unknown flag: '--answer' (analyze takes --json, --plots, --bins, --sputtered)"},
         UsageCase{"VersionWithArgument", {"--version", "run"}, "unexpected argument: 'run'"},
         UsageCase{"ExportWithoutFormat", {"export", "-o", "x.xyz", "d.vsk"},
                   "missing --format (extxyz, dump or csv)"},
@@ -88,7 +101,9 @@ TEST(Arguments, RunTakesEveryFlagInBothSpellings) {
     std::string error;
     ASSERT_TRUE(ParseArguments({"run", "--target", "t.trg", "--model=m.mdl", "--run", "r.run",
                                 "--impact=i.imp", "--inelastic", "x.inl", "--initial", "ini.vsk",
-                                "--dynamic=dyn.vsk", "--events", "ev.dat", "--config", "c.cfg",
+                                "--dynamic=dyn.vsk", "--events", "ev.dat", "--results", "r.csv",
+                                "--sputtered=s.csv", "--surface-binding", "3.49",
+                                "--until-yield-error", "0.05", "--min-runs=20", "--config", "c.cfg",
                                 "--set", "UseLSS=1", "--threads", "3", "--set=RunOffset=4",
                                 "--max-runs", "7",
                                 "--answer", "no", "--log", "job.log", "--quiet", "--progress",
@@ -105,6 +120,11 @@ TEST(Arguments, RunTakesEveryFlagInBothSpellings) {
     EXPECT_EQ(a.Initial, "ini.vsk");
     EXPECT_EQ(a.Dynamic, "dyn.vsk");
     EXPECT_EQ(a.Events, "ev.dat");
+    EXPECT_EQ(a.Results, "r.csv");
+    EXPECT_EQ(a.Sputtered, "s.csv");
+    EXPECT_EQ(a.SurfaceBinding, "3.49");
+    EXPECT_DOUBLE_EQ(a.UntilYieldError, 0.05);
+    EXPECT_EQ(a.MinRuns, 20);
     ASSERT_TRUE(a.Config.has_value());
     EXPECT_EQ(*a.Config, "c.cfg");
     EXPECT_EQ(a.Sets, (std::vector<std::string>{"UseLSS=1", "Threads=3", "RunOffset=4"}));
@@ -145,6 +165,22 @@ TEST(Arguments, LaterValueWinsButSetsAccumulate) {
     EXPECT_EQ(a.Kind, Command::Options);
     EXPECT_EQ(*a.Config, "b.cfg");
     EXPECT_EQ(a.Sets, (std::vector<std::string>{"Verbose=0", "Verbose=1"}));
+}
+
+// Names after --sputtered are sputtered tables; the others result tables.
+TEST(Arguments, AnalyzeTakesTablesAndItsFlags) {
+    CliArguments a;
+    std::string error;
+    ASSERT_TRUE(ParseArguments({"analyze", "--json", "a.csv", "--bins=12", "b.csv", "--sputtered",
+                                "sa.csv", "sb.csv", "--plots", "out"},
+                               a, error))
+        << error;
+    EXPECT_EQ(a.Kind, Command::Analyze);
+    EXPECT_EQ(a.ResultTables, (std::vector<std::string>{"a.csv", "b.csv"}));
+    EXPECT_EQ(a.SputteredTables, (std::vector<std::string>{"sa.csv", "sb.csv"}));
+    EXPECT_TRUE(a.Json);
+    EXPECT_EQ(a.Bins, 12);
+    EXPECT_EQ(a.PlotsDir, "out");
 }
 
 TEST(Arguments, ExportTakesItsFlagsAndAnyNumberOfRecordFiles) {
