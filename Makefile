@@ -5,16 +5,22 @@
 #   make bench  optimised build and the benchmarks (kernels, then whole jobs)
 #   make bench-peers  the thermal case side by side with LAMMPS (installs it)
 #   make fuzz   libFuzzer targets, each for a bounded time
+#   make tsan   the threaded passes' tests under ThreadSanitizer
 #   make install [PREFIX=/usr/local]  optimised build, installed under PREFIX
 #   make package  optimised build and the Debian package (build/release/package/)
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 TEST_DIR := build/test
 RELEASE_DIR := build/release
 FUZZ_DIR := build/fuzz
+TSAN_DIR := build/tsan
+# The tests that run the threaded passes: the pool, forces, lists and energy
+# sums on 2, 3 and 8 threads, and the inelastic example job on 2, 3 and 8.
+TSAN_CORE_TESTS := WorkerPool.*:Forces.EqualThePairFunctionsSummedInListOrder:ForceFaults.ThreadedPassesFaultAsTheSerialOnes:PartnerSearch.ThreadsLeaveTheListsOfTheSerialSearch:EnergySums.PotentialAndLatticeEnergiesEqualTheirSumsOverAllPairs
+TSAN_CLI_TESTS := *GoldenOutputs*ar_cu100_inel_Threads*
 FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 
-.PHONY: setup test build release demo bench bench-peers fuzz run install package clean
+.PHONY: setup test build release demo bench bench-peers fuzz tsan run install package clean
 
 setup:
 	./scripts/setup.sh
@@ -29,11 +35,16 @@ build: setup $(TEST_DIR)/build.ninja
 test: build
 	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
 
-# The example job, headless, in build/demo (outputs and log land there).
+# The example job, headless, in build/demo (outputs, result tables and log
+# land there); its options (hot target, cooled border, result tables) come
+# from examples/ar_cu100.cfg and its companion ar_cu100.options.  The log
+# ends with the sputtering yield; the analysis and its plots follow.
 demo: release
 	mkdir -p build/demo
 	cd build/demo && ../release/cli/vantrel-cli run --answer yes --log demo.log \
-	  ../../examples/ar_cu100.prj
+	  --config ../../examples/ar_cu100.cfg ../../examples/ar_cu100.prj
+	cd build/demo && ../release/cli/vantrel-cli analyze --plots plots results.csv \
+	  --sputtered sputtered.csv
 
 # The desktop program, optimised, started in build/run (its configuration
 # file and default output files land there).
@@ -62,6 +73,16 @@ bench: release
 
 bench-peers:
 	./scripts/bench-peers.sh
+
+$(TSAN_DIR)/build.ninja:
+	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVANTREL_WERROR=ON -DVANTREL_TSAN=ON -DVANTREL_BUILD_UI=OFF
+
+# Races in the threaded passes: their tests built with -fsanitize=thread.
+tsan: setup $(TSAN_DIR)/build.ninja
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target core_tests cli_tests vantrel-cli
+	TSAN_OPTIONS=halt_on_error=1 $(TSAN_DIR)/tests/core_tests --gtest_filter='$(TSAN_CORE_TESTS)'
+	TSAN_OPTIONS=halt_on_error=1 $(TSAN_DIR)/tests/cli/cli_tests --gtest_filter='$(TSAN_CLI_TESTS)'
 
 $(FUZZ_DIR)/build.ninja:
 	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

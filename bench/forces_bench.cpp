@@ -7,7 +7,8 @@
 //
 // Reported per benchmark: time per listed pair (force phase), time per
 // atom and step (whole steps, rebuilds included), partners per atom.  The
-// energy report's time_per_atom_step is its time per atom.
+// energy report's time_per_atom_step is its time per atom.  The argument
+// of each benchmark is the thread count (wall-clock time throughout).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -52,7 +53,7 @@ ModelFileDescription BenchModel() {
 
 // Atoms shaken by their thermal amplitude (about 0.08 A per axis), Maxwell-
 // Boltzmann velocities, the projectile 20 A above atom 1 moving down.
-std::unique_ptr<Crystallite> MakeCrystallite(int cellsXY, int cellsZ) {
+std::unique_ptr<Crystallite> MakeCrystallite(int cellsXY, int cellsZ, int threads) {
     CrystalSpec spec;
     spec.Cells = {cellsXY, cellsXY, cellsZ};
     std::vector<CrystalAtom> atoms;
@@ -68,6 +69,7 @@ std::unique_ptr<Crystallite> MakeCrystallite(int cellsXY, int cellsZ) {
     options.Verbose = false;
 
     const auto n = static_cast<std::int32_t>(atoms.size());
+    if (threads > 1) s.Workers = std::make_unique<WorkerPool>(threads);
     AllocateParticleTable(s, n);
     AllocateMassAndAtomicNumber(s);
     s.Run.PartnerUpdateInterval = RebuildInterval;
@@ -143,7 +145,7 @@ void SetCounters(benchmark::State& state, const Crystallite& c, double atomSteps
 // The force phase alone (both passes, the embedding transform), at fixed
 // positions.
 void ForcePhase(benchmark::State& state, int cellsXY, int cellsZ) {
-    auto c = MakeCrystallite(cellsXY, cellsZ);
+    auto c = MakeCrystallite(cellsXY, cellsZ, static_cast<int>(state.range(0)));
     if (!c) {
         state.SkipWithError("crystal could not be set up");
         return;
@@ -162,7 +164,7 @@ void ForcePhase(benchmark::State& state, int cellsXY, int cellsZ) {
 // Whole steps as the trajectory driver makes them: a rebuild every tenth
 // step, a Verlet step every step.
 void VerletSteps(benchmark::State& state, int cellsXY, int cellsZ) {
-    auto c = MakeCrystallite(cellsXY, cellsZ);
+    auto c = MakeCrystallite(cellsXY, cellsZ, static_cast<int>(state.range(0)));
     if (!c) {
         state.SkipWithError("crystal could not be set up");
         return;
@@ -191,7 +193,7 @@ void VerletSteps(benchmark::State& state, int cellsXY, int cellsZ) {
 }
 
 void EnergyReportOnly(benchmark::State& state, int cellsXY, int cellsZ) {
-    auto c = MakeCrystallite(cellsXY, cellsZ);
+    auto c = MakeCrystallite(cellsXY, cellsZ, static_cast<int>(state.range(0)));
     if (!c) {
         state.SkipWithError("crystal could not be set up");
         return;
@@ -207,12 +209,17 @@ void VerletStep200000(benchmark::State& state) { VerletSteps(state, 50, 20); }
 void EnergyReport10240(benchmark::State& state) { EnergyReportOnly(state, 16, 10); }
 void EnergyReport200000(benchmark::State& state) { EnergyReportOnly(state, 50, 20); }
 
-BENCHMARK(ForcePhase10240)->Unit(benchmark::kMillisecond);
-BENCHMARK(VerletStep10240)->Unit(benchmark::kMillisecond);
-BENCHMARK(ForcePhase200000)->Unit(benchmark::kMillisecond);
-BENCHMARK(VerletStep200000)->Unit(benchmark::kMillisecond);
-BENCHMARK(EnergyReport10240)->Unit(benchmark::kMillisecond);
-BENCHMARK(EnergyReport200000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(ForcePhase10240)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(2)->UseRealTime();
+BENCHMARK(VerletStep10240)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(2)->UseRealTime();
+BENCHMARK(ForcePhase200000)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(2)->UseRealTime();
+BENCHMARK(VerletStep200000)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(2)->UseRealTime();
+BENCHMARK(EnergyReport10240)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(2)->UseRealTime();
+BENCHMARK(EnergyReport200000)
+    ->Unit(benchmark::kMillisecond)
+    ->Arg(1)
+    ->Arg(2)
+    ->UseRealTime()
+    ->Iterations(2);
 
 }  // namespace
 }  // namespace vantrel

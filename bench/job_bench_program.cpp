@@ -30,6 +30,11 @@
 //   rebuild share rebuild time over loop time; force and motion likewise;
 //   other         loop time not in the three phases.
 //
+// --threads T runs every case on T threads (the Threads option; default 1,
+// so that figures stay comparable with earlier ones; 0 is the automatic
+// rule).  --cells XY Z replaces the thermal case's crystal by XY x XY x Z
+// cells (for finding the size from which a second thread pays).
+//
 // --energy-check runs one step of the perfect 16 x 16 x 10 crystal (static
 // lattice, target at rest) and prints the lattice energy per atom from the
 // program's own report, for comparison with another code.
@@ -171,6 +176,9 @@ struct Sample {
     int Ok = 0;
 };
 
+// Threads option of every job (--threads).
+std::int32_t BenchThreads = 1;
+
 void ConfigureOptions(SimulationOptions& o) {
     o = SimulationOptions{};
     o.NeighbourSearch = false;  // cell index
@@ -188,6 +196,7 @@ Sample RunOnce(const BenchCase& c, const fs::path& dir, const std::string& model
     BenchInterface ui;
     ProgramContext program(ui);
     ConfigureOptions(program.Options);
+    program.Extended.Threads = BenchThreads;
     program.Options.FixedTimestep = c.FixedTimestep;
     program.Timers = &sample.Timers;
     OutputFileSet outputs;
@@ -266,9 +275,9 @@ bool RunCase(const BenchCase& c, int repeat, const fs::path& dir, const std::str
     }
     const StepTimers& t = samples.front().Timers;
     const double particles = static_cast<double>(t.ParticleSteps) / static_cast<double>(t.Steps);
-    std::printf("case %s: %.0f particles, %lld steps, %lld rebuilds, %.1f listed pairs per particle "
-                "(%.1f within r_c), %d repetition%s\n",
-                c.Name.c_str(), particles, static_cast<long long>(t.Steps),
+    std::printf("case %s: %.0f particles, threads option %d, %lld steps, %lld rebuilds, %.1f listed "
+                "pairs per particle (%.1f within r_c), %d repetition%s\n",
+                c.Name.c_str(), particles, BenchThreads, static_cast<long long>(t.Steps),
                 static_cast<long long>(t.Rebuilds),
                 static_cast<double>(t.ListedPairs) / static_cast<double>(t.ParticleSteps),
                 static_cast<double>(t.PairsWithinCutoff) / static_cast<double>(t.ParticleSteps),
@@ -335,7 +344,7 @@ void Usage() {
     std::printf(
         "usage: vantrel-job-bench [--case thermal|cascade|large|all]... [--repeat N]\n"
         "                         [--steps N] [--large-steps N] [--model FILE] [--dir DIR]\n"
-        "                         [--energy-check]\n"
+        "                         [--threads T] [--cells XY Z] [--energy-check]\n"
         "Runs whole jobs through RunJob and prints, per case, the medians over N\n"
         "repetitions (each in its own process) of: time per atom-step, force-phase time\n"
         "per listed pair, the shares of force phase, rebuild and particle updates in\n"
@@ -345,7 +354,7 @@ void Usage() {
 
 int Main(int argc, char** argv) {
     std::vector<std::string> cases;
-    int repeat = 3, steps = 1000, largeSteps = 20;
+    int repeat = 3, steps = 1000, largeSteps = 20, cellsXY = 0, cellsZ = 0;
     bool energyCheck = false;
     std::string model = std::string(VANTREL_SOURCE_DIR) + "/bench/models/cu_sc_rc7.mdl";
     std::string dirArg;
@@ -364,6 +373,11 @@ int Main(int argc, char** argv) {
             model = argv[++i];
         } else if (a == "--dir" && hasValue) {
             dirArg = argv[++i];
+        } else if (a == "--threads" && hasValue) {
+            BenchThreads = std::atoi(argv[++i]);
+        } else if (a == "--cells" && i + 2 < argc) {
+            cellsXY = std::atoi(argv[++i]);
+            cellsZ = std::atoi(argv[++i]);
         } else if (a == "--energy-check") {
             energyCheck = true;
         } else if (a == "-h" || a == "--help") {
@@ -373,6 +387,10 @@ int Main(int argc, char** argv) {
             Usage();
             return 2;
         }
+    }
+    if (BenchThreads < 0 || BenchThreads > MaxThreads || cellsXY < 0 || cellsZ < 0) {
+        std::fprintf(stderr, "--threads takes 0 to %d, --cells positive counts\n", MaxThreads);
+        return 2;
     }
     if (repeat < 1 || steps < 1 || largeSteps < 1) {
         std::fprintf(stderr, "--repeat, --steps and --large-steps take positive counts\n");
@@ -406,8 +424,11 @@ int Main(int argc, char** argv) {
     bool ok = true;
     if (energyCheck) ok = EnergyCheck(dir, modelText) && ok;
     for (const std::string& name : cases) {
-        if (name == "thermal")
-            ok = RunCase(ThermalCase(steps), repeat, dir, modelText) && ok;
+        if (name == "thermal") {
+            BenchCase c = ThermalCase(steps);
+            if (cellsXY > 0 && cellsZ > 0) c.CellsXY = cellsXY, c.CellsZ = cellsZ;
+            ok = RunCase(c, repeat, dir, modelText) && ok;
+        }
         else if (name == "cascade")
             ok = RunCase(CascadeCase(), repeat, dir, modelText) && ok;
         else if (name == "large")

@@ -1,7 +1,12 @@
 #include "cli/arguments.h"
 
+#include <algorithm>
 #include <charconv>
+#include <string>
 #include <string_view>
+
+#include "core/options.h"
+#include "job/per_run_files.h"
 
 namespace vantrel::cli {
 
@@ -18,13 +23,16 @@ constexpr ValueFlag FileFlags[] = {
     {"--run", &CliArguments::Run},         {"--impact", &CliArguments::Impact},
     {"--inelastic", &CliArguments::Inelastic}, {"--initial", &CliArguments::Initial},
     {"--dynamic", &CliArguments::Dynamic}, {"--events", &CliArguments::Events},
+    {"--results", &CliArguments::Results}, {"--sputtered", &CliArguments::Sputtered},
     {"--log", &CliArguments::LogFile},
 };
 
 bool TakesValue(std::string_view flag) {
     for (const ValueFlag& f : FileFlags)
         if (flag == f.Name) return true;
-    return flag == "--config" || flag == "--set" || flag == "--max-runs" || flag == "--answer";
+    return flag == "--config" || flag == "--set" || flag == "--max-runs" || flag == "--answer" ||
+           flag == "--surface-binding" || flag == "--until-yield-error" || flag == "--min-runs" ||
+           flag == "--jobs" || flag == "--threads";
 }
 
 bool IsKnownFlag(std::string_view flag) {
@@ -40,10 +48,153 @@ bool IsFileFlag(std::string_view flag) {
     return false;
 }
 
-bool ParseMaxRuns(std::string_view text, std::int32_t& value) {
+// A whole number from `least`.
+bool ParseCount(std::string_view text, std::int32_t least, std::int32_t& value) {
     const char* last = text.data() + text.size();
     const auto result = std::from_chars(text.data(), last, value);
-    return !text.empty() && result.ec == std::errc() && result.ptr == last && value >= 1;
+    return !text.empty() && result.ec == std::errc() && result.ptr == last && value >= least;
+}
+
+bool ParseThreads(std::string_view text, std::int32_t& value) {
+    return ParseCount(text, 0, value) && value <= MaxThreads;
+}
+
+// `join` names its joined files and any number of slices.
+bool ParseJoinArguments(const std::vector<std::string>& args, CliArguments& parsed,
+                        std::string& error) {
+    JoinArguments& j = parsed.Join;
+    j.Files.assign(PerRunFiles.size(), std::string());
+    bool flagsEnded = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (flagsEnded || arg.size() < 2 || arg[0] != '-') {
+            j.Slices.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            flagsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            parsed.Kind = Command::Help;
+            return true;
+        }
+        std::string flag = arg;
+        std::string value;
+        bool hasValue = false;
+        if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
+            flag = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+            hasValue = true;
+        }
+        std::string* target = flag == "--log" ? &j.Log : nullptr;
+        for (std::size_t t = 0; t < PerRunFiles.size(); ++t)
+            if (flag == PerRunFiles[t].JoinFlag) target = &j.Files[t];
+        if (!target) {
+            error = IsKnownFlag(flag) ? flag + " is not an option of 'join'"
+                                      : "unknown flag: '" + flag + "'";
+            return false;
+        }
+        if (!hasValue) {
+            if (i + 1 >= args.size()) {
+                error = flag + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        }
+        if (value.empty()) {
+            error = flag + " needs a file name";
+            return false;
+        }
+        *target = value;
+    }
+    if (j.Log.empty() && std::all_of(j.Files.begin(), j.Files.end(),
+                                     [](const std::string& f) { return f.empty(); })) {
+        error = "nothing to join: give --log, --dynamic or --events";
+        return false;
+    }
+    if (j.Slices.empty()) {
+        error = "missing slice (SLICE...)";
+        return false;
+    }
+    return true;
+}
+
+bool ParsePositiveReal(std::string_view text, double& value) {
+    const char* last = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), last, value);
+    return !text.empty() && result.ec == std::errc() && result.ptr == last && value > 0 &&
+           value < 1e300;
+}
+
+// analyze [--json] [--plots DIR] [--bins N] RESULTS.csv... [--sputtered SPUTTERED.csv...]
+// Every name after --sputtered is a sputtered table, up to the next flag.
+bool ParseAnalyzeArguments(const std::vector<std::string>& args, CliArguments& parsed,
+                           std::string& error) {
+    bool sputtered = false;
+    bool flagsEnded = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (flagsEnded || arg.size() < 2 || arg[0] != '-') {
+            (sputtered ? parsed.SputteredTables : parsed.ResultTables).push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            flagsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            parsed.Kind = Command::Help;
+            return true;
+        }
+        std::string flag = arg, value;
+        bool hasValue = false;
+        if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
+            flag = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+            hasValue = true;
+        }
+        if (flag == "--json") {
+            if (hasValue) {
+                error = "--json takes no value";
+                return false;
+            }
+            parsed.Json = true;
+            continue;
+        }
+        if (flag == "--sputtered") {
+            sputtered = true;
+            if (hasValue) parsed.SputteredTables.push_back(value);
+            continue;
+        }
+        if (flag != "--plots" && flag != "--bins") {
+            error = "unknown flag: '" + flag + "' (analyze takes --json, --plots, --bins, "
+                    "--sputtered)";
+            return false;
+        }
+        if (!hasValue) {
+            if (i + 1 >= args.size()) {
+                error = flag + " needs a value";
+                return false;
+            }
+            value = args[++i];
+        }
+        if (flag == "--plots") {
+            if (value.empty()) {
+                error = "--plots needs a folder";
+                return false;
+            }
+            parsed.PlotsDir = value;
+        } else if (!ParseCount(value, 1, parsed.Bins) || parsed.Bins > 1000) {
+            error = "bad value for --bins: '" + value + "' (a whole number from 1 to 1000)";
+            return false;
+        }
+    }
+    if (parsed.ResultTables.empty()) {
+        error = "missing result table (RESULTS.csv)";
+        return false;
+    }
+    return true;
 }
 
 // `export` has flags of its own and any number of record files.
@@ -150,9 +301,13 @@ const char* UsageText() {
     return "usage: vantrel-cli run   [OPTIONS] PROJECTILE.prj\n"
            "       vantrel-cli batch [OPTIONS] FILE.bdf\n"
            "       vantrel-cli options [--config FILE.cfg] [--set NAME=VALUE ...]\n"
+           "       vantrel-cli analyze [--json] [--plots DIR] [--bins N] RESULTS.csv...\n"
+           "                           [--sputtered SPUTTERED.csv...]\n"
            "       vantrel-cli export --format extxyz|dump|csv [--target F.trg]\n"
            "                  [--projectile F.prj] [--per-run|--per-frame] [--si]\n"
            "                  -o OUT RECORDS.vsk...\n"
+           "       vantrel-cli join [--log OUT.log] [--dynamic OUT.vsk] [--events OUT.dat]\n"
+           "                  SLICE...\n"
            "       vantrel-cli --version\n"
            "OPTIONS:\n"
            "  --target F --model F --run F --impact F --inelastic F\n"
@@ -161,18 +316,35 @@ const char* UsageText() {
            "  --initial F --dynamic F --events F\n"
            "        output files; default: inivars.vsk, dynvars.vsk, inelast.dat in the\n"
            "        current directory\n"
+           "  --results F --sputtered F\n"
+           "        result tables (with --set StoreResults=1); default: results.csv,\n"
+           "        sputtered.csv in the current directory (batch: beside each item's\n"
+           "        dynamical-variables file)\n"
+           "  --surface-binding EV  binding energy of the sputtering criterion (default:\n"
+           "                     the model's cohesive energy; sets SurfaceBinding)\n"
+           "  --until-yield-error REL  end the job once the yield's relative standard\n"
+           "                     error is below REL, after at least --min-runs N runs (10)\n"
            "  --config F.cfg     load this configuration file whatever its\n"
            "                     LoadOptionsAtStart byte says (default: ./vantrel.cfg,\n"
            "                     loaded only when it says so)\n"
            "  --set NAME=VALUE   set one option by its code name (see `vantrel-cli\n"
            "                     options`); repeatable; booleans as 0/1/true/false\n"
            "  --max-runs N       stop the job after N runs\n"
+           "  --jobs N           share the runs among N worker processes (0: one per\n"
+           "                     core); needs --set PerRunStreams=1.  Files and log as\n"
+           "                     one process writes them\n"
+           "  --threads T        threads of the force, list and energy passes (= --set\n"
+           "                     Threads=T); 0: one per core on large crystals\n"
            "  --answer yes|no    how the job's questions are answered; without it: ask\n"
            "                     on a terminal, otherwise answer No and say so in the log\n"
            "  --log F            also write the plain log to F\n"
            "  --quiet            no log on standard output\n"
            "  --progress         the progress line on standard error even when it is not\n"
            "                     a terminal\n"
+           "analyze: the summary of result tables (the slices of a job, or the jobs of a\n"
+           "  batch) on standard output; --json as one JSON object; --plots DIR writes the\n"
+           "  histograms and curves as CSV, SVG and PNG; --bins N bins per histogram (30);\n"
+           "  sputtered tables in the order of their result tables.\n"
            "export: particle records (.vsk) as text, one frame per run and sample time:\n"
            "  --format F         extxyz (extended XYZ: OVITO, ASE), dump (LAMMPS text\n"
            "                     dump) or csv (one row per record)\n"
@@ -183,16 +355,23 @@ const char* UsageText() {
            "  --per-frame        one file per frame: with _run<R>_<NNNN> added\n"
            "  --si               csv columns in the records' SI units, not A, eV, fs\n"
            "  -o F, --output F   the output file\n"
-           "Exit status: 0 the job (every batch item) ran to its end, or the export is\n"
-           "written; 1 a job ended on an error, or a file could not be read or\n"
-           "written; 2 usage error; 130 stopped by Ctrl-C.\n";
+           "join: the files of slices of one job (PerRunStreams on, one seed, runs cut\n"
+           "  out with --set RunOffset=... --max-runs ...) as the one job writes them.\n"
+           "  SLICE names a slice's files without extension: SLICE.log with the runs\n"
+           "  file SLICE.log.runs that `run` writes beside its --log, SLICE.vsk,\n"
+           "  SLICE.dat (a name ending in .log is taken without it):\n"
+           "  --log F --dynamic F --events F   the joined log, records, events table\n"
+           "Exit status: 0 the job (every batch item) ran to its end, the export or\n"
+           "join is written, or the tables are analysed; 1 a job ended on an error,\n"
+           "a worker process died, a file could not be read or written, or the\n"
+           "slices are not one job's; 2 usage error; 130 stopped by Ctrl-C.\n";
 }
 
 bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
                     std::string& error) {
     parsed = CliArguments{};
     if (args.empty()) {
-        error = "no command given (run, batch, options or export)";
+        error = "no command given (run, batch, options, analyze, export or join)";
         return false;
     }
     const std::string& command = args[0];
@@ -206,17 +385,24 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
         parsed.Kind = Command::Export;
         return ParseExportArguments(args, parsed, error);
     }
+    if (command == "join") {
+        parsed.Kind = Command::Join;
+        return ParseJoinArguments(args, parsed, error);
+    }
     if (command == "run")
         parsed.Kind = Command::Run;
     else if (command == "batch")
         parsed.Kind = Command::Batch;
     else if (command == "options")
         parsed.Kind = Command::Options;
-    else if (command == "--help" || command == "-h" || command == "help") {
+    else if (command == "analyze") {
+        parsed.Kind = Command::Analyze;
+        return ParseAnalyzeArguments(args, parsed, error);
+    } else if (command == "--help" || command == "-h" || command == "help") {
         parsed.Kind = Command::Help;
         return true;
     } else {
-        error = "unknown command: '" + command + "' (run, batch, options or export)";
+        error = "unknown command: '" + command + "' (run, batch, options, analyze, export or join)";
         return false;
     }
 
@@ -285,9 +471,34 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
             parsed.Config = value;
         } else if (flag == "--set") {
             parsed.Sets.push_back(value);
+        } else if (flag == "--threads") {
+            std::int32_t threads = 0;
+            if (!ParseThreads(value, threads)) {
+                error = "bad value for --threads: '" + value + "' (a whole number from 0 to " +
+                        std::to_string(MaxThreads) + ")";
+                return false;
+            }
+            parsed.Sets.push_back("Threads=" + std::to_string(threads));
         } else if (flag == "--max-runs") {
-            if (!ParseMaxRuns(value, parsed.MaxRuns)) {
+            if (!ParseCount(value, 1, parsed.MaxRuns)) {
                 error = "bad value for --max-runs: '" + value + "' (a whole number from 1)";
+                return false;
+            }
+        } else if (flag == "--surface-binding") {
+            parsed.SurfaceBinding = value;
+        } else if (flag == "--until-yield-error") {
+            if (!ParsePositiveReal(value, parsed.UntilYieldError)) {
+                error = "bad value for --until-yield-error: '" + value + "' (a number above 0)";
+                return false;
+            }
+        } else if (flag == "--min-runs") {
+            if (!ParseCount(value, 1, parsed.MinRuns)) {
+                error = "bad value for --min-runs: '" + value + "' (a whole number from 1)";
+                return false;
+            }
+        } else if (flag == "--jobs") {
+            if (!ParseCount(value, 0, parsed.Jobs)) {
+                error = "bad value for --jobs: '" + value + "' (a whole number from 0)";
                 return false;
             }
         } else if (flag == "--answer") {

@@ -62,6 +62,13 @@ bool PrepareOptions(ProgramContext& program, const CliArguments& args, std::FILE
             return false;
         }
     }
+    if (!args.SurfaceBinding.empty()) {
+        std::string error;
+        if (!SetOptionByName(program, "SurfaceBinding", args.SurfaceBinding, error)) {
+            UsageError(err, "--surface-binding: " + error);
+            return false;
+        }
+    }
     return true;
 }
 
@@ -81,6 +88,8 @@ OutputFileSet JobOutputFiles(const CliArguments& args) {
     out.InitialConditions = Given(args.Initial, InCurrentDirectory("inivars.vsk"));
     out.DynamicalVariables = Given(args.Dynamic, InCurrentDirectory("dynvars.vsk"));
     out.InelasticEvents = Given(args.Events, InCurrentDirectory("inelast.dat"));
+    out.Results = Given(args.Results, InCurrentDirectory("results.csv"));
+    out.Sputtered = Given(args.Sputtered, InCurrentDirectory("sputtered.csv"));
     return out;
 }
 

@@ -41,8 +41,9 @@ bool PrepareOptions(ProgramContext& program, const CliArguments& args, std::FILE
 // extension replaced, as the input-file dialog forms companion names.  Each
 // name is cut to 255 characters.
 InputFileSet JobInputFiles(const CliArguments& args);
-// The output files: those given, else inivars.vsk, dynvars.vsk and
-// inelast.dat expanded against the current directory.
+// The output files: those given, else inivars.vsk, dynvars.vsk,
+// inelast.dat, results.csv and sputtered.csv expanded against the current
+// directory.
 OutputFileSet JobOutputFiles(const CliArguments& args);
 
 int RunOptionsCommand(const CliArguments& args, std::FILE* out, std::FILE* err);
@@ -50,8 +51,15 @@ int RunJobCommand(const CliArguments& args, std::FILE* out, std::FILE* err,
                   const InterruptSource& interrupts);
 int RunBatchCommand(const CliArguments& args, std::FILE* out, std::FILE* err,
                     const InterruptSource& interrupts);
+// `analyze`: 0 when every table was read (and every plot written), 1 when
+// a table could not be read or held no run, or a file could not be written.
+int RunAnalyzeCommand(const CliArguments& args, std::FILE* out, std::FILE* err);
 // Writes the record files as text (cli/export_command.cpp); 0 when written,
 // ExitJobError when a file cannot be read or written.
 int RunExportCommand(const CliArguments& args, std::FILE* out, std::FILE* err);
+// Joins slices of one job (cli/join_command.cpp); 0 when the joined files are
+// written, ExitJobError when the slices are not one job's or a file cannot be
+// read or written.
+int RunJoinCommand(const CliArguments& args, std::FILE* out, std::FILE* err);
 
 }  // namespace vantrel::cli

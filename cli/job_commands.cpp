@@ -12,9 +12,21 @@
 // the runs already started: the job ends after the current run either way.
 // The batch then answers "Abort remaining batch jobs?" Yes as well and starts
 // no further item.  The exit status is 130 whenever Ctrl-C was pressed.
+//
+// --jobs N shares each job's runs among N worker processes
+// (job/parallel_runs.h); the parent asks the abort question as soon as it
+// sees the press, the workers end their runs in progress, and every finished
+// run is written.  A second press stops the parent at once (main.cpp) and
+// the workers with it.
+//
+// With per-run random streams, `run` with --log also writes the runs file
+// beside the log (job/runs_file.h), from which `join` puts slices together.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "cli/commands.h"
 #include "cli/runner_ui.h"
@@ -23,12 +35,17 @@
 #include "job/log.h"
 #include "core/number_text.h"
 #include "job/run_driver.h"
+#include "job/runs_file.h"
 #include "core/options.h"
 #include "io/file_names.h"
 
 namespace vantrel::cli {
 
 namespace {
+
+std::int32_t CoreCount() {
+    return static_cast<std::int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+}
 
 AnswerPolicy PolicyFor(AnswerChoice choice) {
     switch (choice) {
@@ -50,7 +67,10 @@ public:
             const InterruptSource& interrupts)
         : args_(args), err_(err), interrupts_(interrupts),
           ui_(out, err, PolicyFor(args.Answer)), program_(ui_) {
-        limits_.MaxRuns = args.MaxRuns;
+        settings_.MaxRuns = args.MaxRuns;
+        settings_.Workers = args.Jobs > 0 ? args.Jobs : CoreCount();
+        settings_.UntilYieldError = args.UntilYieldError;
+        settings_.MinRuns = args.MinRuns;
         ui_.SetQuiet(args.Quiet);
         ui_.SetProgress(args.Progress);
         ui_.SetEventHook([this] { PollInterrupt(); });
@@ -62,9 +82,15 @@ public:
         });
     }
 
-    // Options and the log file; false after a usage error.
+    // Options, the log file and the runs file; false after a usage error.
     bool Prepare() {
         if (!PrepareOptions(program_, args_, err_)) return false;
+        if (settings_.Workers > 1 && !program_.Extended.PerRunStreams) {
+            UsageError(err_, "--jobs " + std::to_string(args_.Jobs) +
+                                 " needs per-run random streams (--set PerRunStreams=1): "
+                                 "without them the runs' results depend on how they are shared");
+            return false;
+        }
         if (!args_.LogFile.empty()) {
             log_.reset(std::fopen(args_.LogFile.c_str(), "w"));
             if (!log_) {
@@ -76,6 +102,20 @@ public:
         return true;
     }
 
+    // The runs file beside the log of a `run` with per-run streams.
+    bool PrepareRunsFile() {
+        if (args_.LogFile.empty() || !program_.Extended.PerRunStreams) return true;
+        const std::string name = RunsFileName(args_.LogFile);
+        runsFile_.reset(std::fopen(name.c_str(), "w"));
+        if (!runsFile_) {
+            UsageError(err_, "cannot create runs file: '" + name + "'");
+            return false;
+        }
+        runs_.emplace(runsFile_.get(), [this] { return ui_.PlainLogLines(); });
+        settings_.Relay = &*runs_;
+        return true;
+    }
+
     bool Interrupted() const { return interrupts_ && interrupts_() > 0; }
 
     // Called at the job's event points.
@@ -84,15 +124,15 @@ public:
         ui_.SetInterrupted();
         program_.AbortRequested = true;
         const std::int32_t started = ui_.RunsStarted();
-        if (started > 0 && (limits_.MaxRuns == 0 || limits_.MaxRuns > started))
-            limits_.MaxRuns = started;
+        if (started > 0 && (settings_.MaxRuns == 0 || settings_.MaxRuns > started))
+            settings_.MaxRuns = started;
         ui_.Notice("interrupt: the job ends after this run (Ctrl-C again stops at once)");
     }
 
     // Before each job: a fresh run count and the user's own limit.
     void StartJob() {
         ui_.ResetRunCount();
-        if (!ui_.Interrupted()) limits_.MaxRuns = args_.MaxRuns;
+        if (!ui_.Interrupted()) settings_.MaxRuns = args_.MaxRuns;
     }
 
     int Finish(bool succeeded) {
@@ -103,13 +143,17 @@ public:
                 succeeded = false;
             }
         }
+        if (runsFile_ && (std::fflush(runsFile_.get()) != 0 || !runs_->Good())) {
+            ShowError(ui_, "Error writing runs file " + RunsFileName(args_.LogFile) + ".");
+            succeeded = false;
+        }
         if (Interrupted()) return ExitInterrupted;
         return succeeded ? ExitCompleted : ExitJobError;
     }
 
     RunnerUserInterface& Ui() { return ui_; }
     ProgramContext& Program() { return program_; }
-    JobLimits& Limits() { return limits_; }
+    JobSettings& Settings() { return settings_; }
 
 private:
     const CliArguments& args_;
@@ -117,8 +161,10 @@ private:
     InterruptSource interrupts_;
     RunnerUserInterface ui_;
     ProgramContext program_;
-    JobLimits limits_;
+    JobSettings settings_;
     FileHandle log_;
+    FileHandle runsFile_;
+    std::optional<RunsFileWriter> runs_;
 };
 
 // The desktop program runs a job only when these files are there; so does
@@ -147,9 +193,10 @@ int RunJobCommand(const CliArguments& args, std::FILE* out, std::FILE* err,
     const InputFileSet inputs = JobInputFiles(args);
     if (!InputFilesPresent(session.Ui(), inputs, session.Program().Options))
         return session.Finish(false);
+    if (!session.PrepareRunsFile()) return ExitUsage;
     session.StartJob();
     const JobOutcome outcome = RunJob(session.Program(), inputs, JobOutputFiles(args), false,
-                                      session.Limits());
+                                      session.Settings());
     return session.Finish(outcome == JobOutcome::Completed);
 }
 
@@ -165,7 +212,7 @@ int RunBatchCommand(const CliArguments& args, std::FILE* out, std::FILE* err,
         session.Ui().Notice("batch: " + BatchItemCaption(counter, item.Title));
     };
     hooks.StopRequested = [&] { return session.Interrupted(); };
-    const BatchResult result = RunBatch(session.Program(), args.File, hooks, session.Limits());
+    const BatchResult result = RunBatch(session.Program(), args.File, hooks, session.Settings());
     return session.Finish(result.End == BatchEnd::EndOfFile &&
                           result.ItemsCompleted == result.ItemsRun);
 }

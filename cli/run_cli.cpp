@@ -22,12 +22,16 @@ int RunCli(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
             return ExitCompleted;
         case Command::Export:
             return RunExportCommand(parsed, out, err);
+        case Command::Join:
+            return RunJoinCommand(parsed, out, err);
         case Command::Options:
             return RunOptionsCommand(parsed, out, err);
         case Command::Run:
             return RunJobCommand(parsed, out, err, interrupts);
         case Command::Batch:
             return RunBatchCommand(parsed, out, err, interrupts);
+        case Command::Analyze:
+            return RunAnalyzeCommand(parsed, out, err);
     }
     return ExitUsage;
 }

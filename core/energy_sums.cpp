@@ -105,10 +105,11 @@ constexpr double KeyLimit = static_cast<double>(KeyOffset - 2);
 constexpr int KeyShiftY = 21;
 constexpr int KeyShiftX = 42;
 
-template <typename Visit>
-void ForEachNearPair(const PairEnergyModel& m, std::int32_t first, std::int32_t last, double reach,
-                     EnergyScratch& scratch, Visit&& visit) {
-    if (last <= first) return;
+// Sorts particles first..last into the cells (Binned, CellKey, CellBegin)
+// and collects the stragglers; false when there is no pair (last <= first).
+bool BinNearPairs(const PairEnergyModel& m, std::int32_t first, std::int32_t last, double reach,
+                  EnergyScratch& scratch) {
+    if (last <= first) return false;
     const double edge = std::max(reach * (1.0 + 1.0e-6), 1.0e-15);
     // Cell coordinates are counted from the first particle with a finite
     // position, which keeps them small for any crystal wherever it lies.
@@ -157,39 +158,140 @@ void ForEachNearPair(const PairEnergyModel& m, std::int32_t first, std::int32_t 
         }
     }
     cellBegin.push_back(binned.size());
+    return true;
+}
 
-    auto& neighbours = scratch.Neighbours;
-    for (std::size_t cell = 0; cell < cellKey.size(); ++cell) {
-        neighbours.clear();
-        for (std::int64_t da = -1; da <= 1; ++da)
-            for (std::int64_t db = -1; db <= 1; ++db)
-                for (std::int64_t dc = -1; dc <= 1; ++dc) {
-                    const std::uint64_t key = cellKey[cell] + static_cast<std::uint64_t>(
-                                                                  (da << KeyShiftX) + (db << KeyShiftY) + dc);
-                    const auto found = std::lower_bound(cellKey.begin(), cellKey.end(), key);
-                    if (found == cellKey.end() || *found != key) continue;
-                    const auto at = static_cast<std::size_t>(found - cellKey.begin());
-                    neighbours.emplace_back(cellBegin[at], cellBegin[at + 1]);
-                }
-        for (std::size_t k = cellBegin[cell]; k < cellBegin[cell + 1]; ++k) {
-            const std::int32_t i = binned[k].second;
-            for (const auto& [begin, end] : neighbours)
-                for (std::size_t l = begin; l < end; ++l)
-                    if (binned[l].second > i) visit(i, binned[l].second);
-        }
+// The pairs of one cell's particles with the particles of higher index in
+// the cell itself and its 26 neighbours.
+template <typename Visit>
+void VisitCell(const EnergyScratch& scratch, std::size_t cell, Visit&& visit) {
+    const auto& binned = scratch.Binned;
+    const auto& cellKey = scratch.CellKey;
+    const auto& cellBegin = scratch.CellBegin;
+    std::pair<std::size_t, std::size_t> neighbours[27];
+    int count = 0;
+    for (std::int64_t da = -1; da <= 1; ++da)
+        for (std::int64_t db = -1; db <= 1; ++db)
+            for (std::int64_t dc = -1; dc <= 1; ++dc) {
+                const std::uint64_t key = cellKey[cell] + static_cast<std::uint64_t>(
+                                                              (da << KeyShiftX) + (db << KeyShiftY) + dc);
+                const auto found = std::lower_bound(cellKey.begin(), cellKey.end(), key);
+                if (found == cellKey.end() || *found != key) continue;
+                const auto at = static_cast<std::size_t>(found - cellKey.begin());
+                neighbours[count++] = {cellBegin[at], cellBegin[at + 1]};
+            }
+    for (std::size_t k = cellBegin[cell]; k < cellBegin[cell + 1]; ++k) {
+        const std::int32_t i = binned[k].second;
+        for (int n = 0; n < count; ++n)
+            for (std::size_t l = neighbours[n].first; l < neighbours[n].second; ++l)
+                if (binned[l].second > i) visit(i, binned[l].second);
     }
+}
 
-    for (const std::int32_t s : stragglers) {
+// The stragglers met with every other particle.
+template <typename Visit>
+void VisitStragglers(const EnergyScratch& scratch, std::int32_t first, std::int32_t last,
+                     Visit&& visit) {
+    for (const std::int32_t s : scratch.Stragglers) {
         for (std::int32_t j = first; j <= last; ++j) {
             if (j == s) continue;
             // Two stragglers meet once, under the lower index.
-            if (isStraggler[static_cast<std::size_t>(j - first)] && j < s) continue;
+            if (scratch.IsStraggler[static_cast<std::size_t>(j - first)] && j < s) continue;
             if (j < s)
                 visit(j, s);
             else
                 visit(s, j);
         }
     }
+}
+
+template <typename Visit>
+void ForEachNearPair(const PairEnergyModel& m, std::int32_t first, std::int32_t last, double reach,
+                     EnergyScratch& scratch, Visit&& visit) {
+    if (!BinNearPairs(m, first, last, reach, scratch)) return;
+    for (std::size_t cell = 0; cell < scratch.CellKey.size(); ++cell) VisitCell(scratch, cell, visit);
+    VisitStragglers(scratch, first, last, visit);
+}
+
+// The threaded sums: tasks of whole cells holding about this many particles,
+// run this many per thread at a time before their terms are added.
+constexpr std::size_t ParticlesPerTask = 1024;
+constexpr std::size_t TasksPerThread = 2;
+
+// What ForEachNearPair visits, with each pair's terms evaluated on the pool:
+// term(i, j, terms, counts) appends the pair's terms (none or more) to terms
+// and may count into counts.  The terms are added to sum in visiting order,
+// the counts into counts.
+template <typename Term>
+void SumNearPairs(const PairEnergyModel& m, std::int32_t first, std::int32_t last, double reach,
+                  EnergyScratch& scratch, WorkerPool& pool, long double& sum, PairValues& counts,
+                  Term&& term) {
+    if (!BinNearPairs(m, first, last, reach, scratch)) return;
+    const std::size_t cells = scratch.CellKey.size();
+    auto& taskCells = scratch.TaskCells;
+    taskCells.clear();
+    taskCells.push_back(0);
+    for (std::size_t cell = 0; cell < cells; ++cell)
+        if (scratch.CellBegin[cell + 1] - scratch.CellBegin[taskCells.back()] >= ParticlesPerTask)
+            taskCells.push_back(cell + 1);
+    if (taskCells.back() != cells) taskCells.push_back(cells);
+    const std::size_t tasks = taskCells.size() - 1;
+    const std::size_t wave = static_cast<std::size_t>(pool.Threads()) * TasksPerThread;
+    const std::size_t waves = (tasks + wave - 1) / wave;
+    // Two banks of buffers: while one wave's terms are added (one task, in
+    // order), the next wave's are evaluated into the other bank.
+    if (scratch.TaskTerms.size() < 2 * wave) scratch.TaskTerms.resize(2 * wave);
+    if (scratch.TaskCounts.size() < 2 * wave) scratch.TaskCounts.resize(2 * wave);
+
+    const auto add = [&](std::size_t buffer) {
+        for (const double value : scratch.TaskTerms[buffer]) sum += value;
+        for (int c = AA; c <= AB; ++c) counts[c] += scratch.TaskCounts[buffer][c];
+    };
+    for (std::size_t k = 0; k <= waves; ++k) {
+        const std::size_t evaluated = k < waves ? std::min(wave, tasks - k * wave) : 0;
+        const std::size_t added = k > 0 ? std::min(wave, tasks - (k - 1) * wave) : 0;
+        const std::size_t bank = (k % 2) * wave, addBank = ((k + 1) % 2) * wave;
+        const std::size_t adding = added > 0 ? 1 : 0;
+        pool.Run(evaluated + adding, [&](std::size_t t, int) {
+            if (t < adding) {
+                for (std::size_t u = 0; u < added; ++u) add(addBank + u);
+                return;
+            }
+            const std::size_t e = t - adding;
+            const std::size_t task = k * wave + e;
+            std::vector<double>& terms = scratch.TaskTerms[bank + e];
+            PairValues& taskCounts = scratch.TaskCounts[bank + e];
+            terms.clear();
+            taskCounts = PairValues{};
+            for (std::size_t cell = taskCells[task]; cell < taskCells[task + 1]; ++cell)
+                VisitCell(scratch, cell, [&](std::int32_t i, std::int32_t j) {
+                    term(i, j, terms, taskCounts);
+                });
+        });
+    }
+    scratch.TaskTerms[0].clear();
+    scratch.TaskCounts[0] = PairValues{};
+    VisitStragglers(scratch, first, last, [&](std::int32_t i, std::int32_t j) {
+        term(i, j, scratch.TaskTerms[0], scratch.TaskCounts[0]);
+    });
+    add(0);
+}
+
+// f(i) for i = first..last evaluated on the pool into scratch.Terms[i].
+template <typename F>
+void EvaluateTerms(EnergyScratch& scratch, WorkerPool& pool, std::int32_t first, std::int32_t last,
+                   F&& f) {
+    if (last < first) return;
+    if (scratch.Terms.size() < static_cast<std::size_t>(last) + 1)
+        scratch.Terms.resize(static_cast<std::size_t>(last) + 1);
+    double* terms = scratch.Terms.data();
+    const std::int64_t count = std::int64_t{last} - first + 1;
+    const auto chunks = static_cast<std::size_t>(pool.Threads()) * 4;
+    pool.Run(chunks, [&](std::size_t c, int) {
+        const std::int64_t lo = first + count * static_cast<std::int64_t>(c) / static_cast<std::int64_t>(chunks);
+        const std::int64_t hi = first + count * static_cast<std::int64_t>(c + 1) / static_cast<std::int64_t>(chunks);
+        for (std::int64_t i = lo; i < hi; ++i) terms[i] = f(static_cast<std::int32_t>(i));
+    });
 }
 
 // Number of pairs of each class among particles first..last.
@@ -212,13 +314,22 @@ PairValues PairCounts(const PairEnergyModel& m, std::int32_t first, std::int32_t
 // Target pairs among first..n: the visited pairs by their distance, every
 // pair not visited (beyond r_c) by the constant of its class.
 long double TargetPairSum(const PairEnergyModel& m, std::int32_t first, std::int32_t last,
-                          EnergyScratch& scratch) {
+                          EnergyScratch& scratch, WorkerPool* pool) {
     long double sum = 0.0L;
     PairValues visited{};
-    ForEachNearPair(m, first, last, m.Cutoff, scratch, [&](std::int32_t i, std::int32_t j) {
-        sum += TargetPairEnergy(m, i, j, Distance(m, i, j));
-        visited[ClassOf(m, i, j)] += 1;
-    });
+    if (Threaded(pool)) {
+        SumNearPairs(m, first, last, m.Cutoff, scratch, *pool, sum, visited,
+                     [&m](std::int32_t i, std::int32_t j, std::vector<double>& terms,
+                          PairValues& counts) {
+                         terms.push_back(TargetPairEnergy(m, i, j, Distance(m, i, j)));
+                         counts[ClassOf(m, i, j)] += 1;
+                     });
+    } else {
+        ForEachNearPair(m, first, last, m.Cutoff, scratch, [&](std::int32_t i, std::int32_t j) {
+            sum += TargetPairEnergy(m, i, j, Distance(m, i, j));
+            visited[ClassOf(m, i, j)] += 1;
+        });
+    }
     const PairValues all = PairCounts(m, first, last);
     for (int t = AA; t <= AB; ++t) sum += (all[t] - visited[t]) * static_cast<long double>(m.AtCutoff.Target[t]);
     return sum;
@@ -232,15 +343,24 @@ long double TargetPairSumAllPairs(const PairEnergyModel& m, std::int32_t first, 
 }
 
 // The potential energy; without scratch the direct sum over all pairs.
-double PotentialEnergyOf(const EnergyView& view, const EnergyTerms& terms, EnergyScratch* scratch) {
+double PotentialEnergyOf(const EnergyView& view, const EnergyTerms& terms, EnergyScratch* scratch,
+                         WorkerPool* pool) {
     const PairEnergyModel m = MakePairEnergyModel(view, true);
     const ParticleTable& p = view.Particles;
     const std::int32_t n = p.AtomCount;
     long double pe = 0.0L;
+    if (!scratch) pool = nullptr;
 
     // a. The projectile's screened-Coulomb pairs.
-    if (!terms.SelfBombard)
-        for (std::int32_t i = 1; i <= n; ++i) pe += ProjectilePairEnergy(m, i, Distance(m, 0, i));
+    if (!terms.SelfBombard) {
+        if (Threaded(pool)) {
+            EvaluateTerms(*scratch, *pool, 1, n,
+                          [&m](std::int32_t i) { return ProjectilePairEnergy(m, i, Distance(m, 0, i)); });
+            for (std::int32_t i = 1; i <= n; ++i) pe += scratch->Terms[static_cast<std::size_t>(i)];
+        } else {
+            for (std::int32_t i = 1; i <= n; ++i) pe += ProjectilePairEnergy(m, i, Distance(m, 0, i));
+        }
+    }
 
     // b. Target pairs (the projectile among them in a self-bombardment).
     const std::int32_t first = terms.SelfBombard ? 0 : 1;
@@ -248,7 +368,7 @@ double PotentialEnergyOf(const EnergyView& view, const EnergyTerms& terms, Energ
         if (first == 0)
             for (std::int32_t j = 1; j <= n; ++j) pe += TargetPairEnergy(m, 0, j, Distance(m, 0, j));
     } else {
-        pe += scratch ? TargetPairSum(m, first, n, *scratch) : TargetPairSumAllPairs(m, first, n);
+        pe += scratch ? TargetPairSum(m, first, n, *scratch, pool) : TargetPairSumAllPairs(m, first, n);
     }
 
     // c. Embedding energies -sqrt(rho) = -0.5/q of the same particles.
@@ -273,7 +393,7 @@ double PotentialEnergyOf(const EnergyView& view, const EnergyTerms& terms, Energ
 }
 
 // The lattice energy; without scratch the direct sum over all pairs.
-double LatticeEnergyOf(const EnergyView& view, EnergyScratch* scratch) {
+double LatticeEnergyOf(const EnergyView& view, EnergyScratch* scratch, WorkerPool* pool) {
     const PairEnergyModel m = MakePairEnergyModel(view, false);
     const ParticleTable& p = view.Particles;
     const std::int32_t n = p.AtomCount;
@@ -286,6 +406,14 @@ double LatticeEnergyOf(const EnergyView& view, EnergyScratch* scratch) {
         if (!scratch) {
             for (std::int32_t i = 1; i <= n; ++i)
                 for (std::int32_t j = i + 1; j <= n; ++j) add(i, j);
+        } else if (Threaded(pool)) {
+            PairValues unused{};
+            SumNearPairs(m, 1, n, m.Cutoff, *scratch, *pool, energy, unused,
+                         [&m](std::int32_t i, std::int32_t j, std::vector<double>& terms,
+                              PairValues&) {
+                             const double r = Distance(m, i, j);
+                             if (r <= m.Cutoff) terms.push_back(NBodyPairEnergy(m, ClassOf(m, i, j), r));
+                         });
         } else {
             ForEachNearPair(m, 1, n, m.Cutoff, *scratch, add);
         }
@@ -305,7 +433,7 @@ void SizeEnergyScratch(EnergyScratch& scratch, std::int32_t atomCount) {
     scratch.IsStraggler.reserve(size);
     scratch.CellKey.reserve(size);
     scratch.CellBegin.reserve(size + 1);
-    scratch.Neighbours.reserve(27);
+    scratch.Terms.reserve(size);
 }
 
 CutoffEnergies CutoffPairEnergies(const EnergyView& view) {
@@ -362,12 +490,13 @@ MotionSums MotionSumsOf(const ParticleTable& p) {
     return sums;
 }
 
-double PotentialEnergy(const EnergyView& view, const EnergyTerms& terms, EnergyScratch& scratch) {
-    return PotentialEnergyOf(view, terms, &scratch);
+double PotentialEnergy(const EnergyView& view, const EnergyTerms& terms, EnergyScratch& scratch,
+                       WorkerPool* pool) {
+    return PotentialEnergyOf(view, terms, &scratch, pool);
 }
 
 double PotentialEnergyAllPairs(const EnergyView& view, const EnergyTerms& terms) {
-    return PotentialEnergyOf(view, terms, nullptr);
+    return PotentialEnergyOf(view, terms, nullptr, nullptr);
 }
 
 double CohesiveEnergy(const EnergyView& view, std::int32_t i0) {
@@ -385,10 +514,10 @@ double CohesiveEnergy(const EnergyView& view, std::int32_t i0) {
     return ec;
 }
 
-double LatticeEnergy(const EnergyView& view, EnergyScratch& scratch) {
-    return LatticeEnergyOf(view, &scratch);
+double LatticeEnergy(const EnergyView& view, EnergyScratch& scratch, WorkerPool* pool) {
+    return LatticeEnergyOf(view, &scratch, pool);
 }
 
-double LatticeEnergyAllPairs(const EnergyView& view) { return LatticeEnergyOf(view, nullptr); }
+double LatticeEnergyAllPairs(const EnergyView& view) { return LatticeEnergyOf(view, nullptr, nullptr); }
 
 }  // namespace vantrel

@@ -21,6 +21,11 @@
 // search.  A sum is O(n) for a crystal, not O(n^2); the *AllPairs functions
 // keep the direct definition for comparison.  Every sum is formed in
 // extended precision.
+//
+// Threads.  With a pool of more than one thread the pairs' (and the
+// projectile's) terms are evaluated on the pool, a stretch of cells at a
+// time, and added to the sum on the calling thread in the order the serial
+// sum adds them: the sums are the serial ones to the bit.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +35,7 @@
 #include "core/inelastic_parameters.h"
 #include "core/model_parameters.h"
 #include "core/particles.h"
+#include "core/worker_pool.h"
 
 namespace vantrel {
 
@@ -54,7 +60,12 @@ struct EnergyScratch {
     std::vector<char> IsStraggler;
     std::vector<std::uint64_t> CellKey;    // distinct cells, ascending
     std::vector<std::size_t> CellBegin;    // where their particles begin in Binned
-    std::vector<std::pair<std::size_t, std::size_t>> Neighbours;  // ranges of one cell's 27
+    // Threaded sums: the cells of each task, each task's terms in visiting
+    // order and its pair counts, the projectile's terms.
+    std::vector<std::size_t> TaskCells;
+    std::vector<std::vector<double>> TaskTerms;
+    std::vector<PairValues> TaskCounts;
+    std::vector<double> Terms;
 };
 
 void SizeEnergyScratch(EnergyScratch& scratch, std::int32_t atomCount);
@@ -79,7 +90,8 @@ MotionSums MotionSumsOf(const ParticleTable& p);
 
 // Potential energy (J) of all particles: projectile pairs, target pairs,
 // embedding energies, cut-off correction and image energies.
-double PotentialEnergy(const EnergyView& view, const EnergyTerms& terms, EnergyScratch& scratch);
+double PotentialEnergy(const EnergyView& view, const EnergyTerms& terms, EnergyScratch& scratch,
+                       WorkerPool* pool = nullptr);
 double PotentialEnergyAllPairs(const EnergyView& view, const EnergyTerms& terms);
 
 // Cohesive energy (J) of particle i0 (0..AtomCount): half its N-body pair
@@ -88,7 +100,7 @@ double CohesiveEnergy(const EnergyView& view, std::int32_t i0);
 
 // Potential energy (J) of the target atoms among themselves: N-body pair
 // energies of the pairs within r_c and the embedding energies.
-double LatticeEnergy(const EnergyView& view, EnergyScratch& scratch);
+double LatticeEnergy(const EnergyView& view, EnergyScratch& scratch, WorkerPool* pool = nullptr);
 double LatticeEnergyAllPairs(const EnergyView& view);
 
 }  // namespace vantrel

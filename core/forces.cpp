@@ -1,6 +1,7 @@
 #include "core/forces.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfenv>
 #include <cmath>
 
@@ -188,6 +189,7 @@ void DensityRows(const ForceArrays& a, const PotentialView& v) {
         packed[i].DensityOrFactor = rhoi;
     }
     insideStart[a.Count + 1] = inside;
+    scratch.GatheredPairs = inside;
 }
 
 // The density pass again from empty sums, testing the fault flags after
@@ -237,11 +239,11 @@ void DensityPass(const ForceArrays& a, const PotentialView& v) {
 // are the quiet kind, so this raises no flag.  Reads the packed sums, keeps
 // them in Density and leaves the factors in both the packed records (for
 // the force pass) and EmbeddingFactor.
-void EmbeddingTransform(const ForceArrays& a) {
+void EmbeddingTransform(const ForceArrays& a, std::int32_t lo, std::int32_t hi) {
     PackedParticle* packed = a.Packed;
     double* rho = a.Density;
     double* factor = a.EmbeddingFactor;
-    for (std::int32_t i = 0; i <= a.Count; ++i) {
+    for (std::int32_t i = lo; i < hi; ++i) {
         const double sum = packed[i].DensityOrFactor;
         double value = sum;
         if (a.NBody && i >= a.First) {
@@ -255,6 +257,8 @@ void EmbeddingTransform(const ForceArrays& a) {
         factor[i] = value;
     }
 }
+
+void EmbeddingTransform(const ForceArrays& a) { EmbeddingTransform(a, 0, a.Count + 1); }
 
 // ---------------------------------------------------------------------------
 // Force pass.
@@ -402,6 +406,599 @@ bool ForcePassGuarded(const ForceArrays& a, const PotentialView& v,
     return false;
 }
 
+// ---------------------------------------------------------------------------
+// Threaded evaluation.
+//
+// Serially, a particle p's density sum (and its force) receives, in this
+// order: the shares of the rows i < p that list p, in ascending i and each at
+// its place in row i's list, and then the shares of its own row in list
+// order, each added onto the running value.  The threaded passes keep that
+// order exactly, so every sum is the serial one to the bit, whatever the
+// number of threads:
+//
+//   - the rows are cut into contiguous blocks, one per thread; a pair whose
+//     partner lies in a later block is "outgoing" (every pair of the
+//     projectile row is, when the projectile is no target atom);
+//   - first, rows in any order: every outgoing pair's share is computed and
+//     kept, in row order, under the pair's entry;
+//   - then each block on its own: every particle of the block takes the kept
+//     shares of the outgoing pairs that list it, in ascending row and list
+//     order (all those rows lie before the block's), and then the block's rows
+//     run as the serial pass does, an internal pair's share added to both of
+//     its particles, an outgoing pair's kept share to the row's own.  No block
+//     writes another block's particles.
+//
+// A pair the serial pass skips (beyond r_c, or without a density share) is
+// skipped here too, never added as a zero: x + 0 turns -0 into +0.  The
+// floating-point operations are the serial ones, each done once, so the
+// passes raise the same flags; the pool raises every thread's flags on the
+// caller's, where the serial fault tests read them.
+//
+// What the blocks cost: per outgoing pair an entry (4 bytes), an incoming
+// entry (4 bytes), a slot (4 bytes) and a kept value (24 bytes); with one
+// block per thread few pairs cross a block's end.  The gathered pairs take
+// their list's room (the list's length) instead of being packed.
+
+constexpr std::uint32_t NoSlot = 0xffffffffu;
+
+// A density share that is no share (the pair is inside r_hi, or the model
+// has no density): a NaN with a payload no table look-up gives, told apart
+// by its bits, so that the test raises no flag.
+constexpr std::uint64_t NoShareBits = 0x7ff80000deadbeefull;
+inline bool IsShare(double c) { return std::bit_cast<std::uint64_t>(c) != NoShareBits; }
+
+// The passes over rows and particles run as this many chunks per thread,
+// claimed in turn, so that a slow thread does not hold up the others.
+constexpr int ChunksPerThread = 4;
+
+// Cuts rows 0..rows - 1 into parts of about equal weight, the weight of rows
+// [0, r) being prefix[r] + r (pairs, and one for the row itself).
+void CutRows(const std::uint32_t* prefix, std::int32_t rows, int parts,
+             std::vector<std::int32_t>& cut) {
+    cut.assign(static_cast<std::size_t>(parts) + 1, 0);
+    const std::uint64_t total = std::uint64_t{prefix[rows]} + static_cast<std::uint64_t>(rows);
+    std::int32_t r = 0;
+    for (int k = 1; k < parts; ++k) {
+        const std::uint64_t target = total * static_cast<std::uint64_t>(k) / static_cast<std::uint64_t>(parts);
+        std::int32_t lo = r, hi = rows;
+        while (lo < hi) {
+            const std::int32_t mid = lo + (hi - lo) / 2;
+            if (std::uint64_t{prefix[mid]} + static_cast<std::uint64_t>(mid) < target)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        r = lo;
+        cut[static_cast<std::size_t>(k)] = r;
+    }
+    cut[static_cast<std::size_t>(parts)] = rows;
+}
+
+// The block that holds row i.
+inline std::size_t BlockOf(const std::vector<std::int32_t>& blockStart, std::int32_t i) {
+    return static_cast<std::size_t>(
+        std::upper_bound(blockStart.begin(), blockStart.end(), i) - blockStart.begin() - 1);
+}
+
+template <typename T>
+void EnsureSize(std::vector<T>& v, std::size_t size) {
+    if (v.size() < size) v.resize(size + size / 16);
+}
+
+// Visits the outgoing entries (entry, partner) of rows 0..lastRow - 1 whose
+// partner lies in [lo, hi), in ascending row and list order.
+template <typename Visit>
+void ForEachIncoming(const ForceArrays& a, const ForceBlocks& b, std::int32_t lastRow,
+                     std::int32_t lo, std::int32_t hi, Visit&& visit) {
+    const std::uint32_t* start = a.Start;
+    const std::int32_t* index = a.Index;
+    const std::uint32_t* out = b.OutStart.data();
+    std::size_t block = 0;
+    for (std::int32_t i = 0; i < lastRow; ++i) {
+        while (i >= b.BlockStart[block + 1]) ++block;
+        if (out[i] == out[i + 1]) continue;
+        const std::int32_t blockEnd = b.BlockStart[block + 1];
+        const bool all = i < a.First;
+        std::uint32_t e = out[i];
+        for (std::uint32_t k = start[i], end = start[i + 1]; k < end; ++k) {
+            const std::int32_t j = index[k];
+            if (!all && j < blockEnd) continue;
+            if (j >= lo && j < hi) visit(e, j);
+            ++e;
+        }
+    }
+}
+
+// Derives the blocks, the outgoing entries of every row and the incoming
+// entries of every particle from the lists, when the lists, the first
+// density row or the thread count have changed since the last time (once per
+// rebuild).  Integer work only.
+void PrepareBlocks(const ForceArrays& a, std::uint64_t generation, WorkerPool& pool) {
+    ForceScratch& scratch = *a.Scratch;
+    ForceBlocks& b = scratch.Blocks;
+    const int threads = pool.Threads();
+    if (b.Generation == generation && b.FirstRow == a.First && b.Threads == threads) return;
+
+    const std::int32_t rows = a.Count + 1;
+    const std::uint32_t* start = a.Start;
+    const std::int32_t* index = a.Index;
+    const std::int32_t first = a.First;
+    const auto blocks = static_cast<std::size_t>(threads);
+    CutRows(start, rows, threads, b.BlockStart);
+    CutRows(start, rows, threads * ChunksPerThread, b.ChunkStart);
+
+    // Outgoing entries: counted row by row, then summed into offsets.
+    b.OutStart.resize(static_cast<std::size_t>(rows) + 1);
+    std::uint32_t* out = b.OutStart.data();
+    pool.Run(blocks, [&](std::size_t c, int) {
+        const std::int32_t blockEnd = b.BlockStart[c + 1];
+        for (std::int32_t i = b.BlockStart[c]; i < blockEnd; ++i) {
+            std::uint32_t count = 0;
+            if (i < first) {
+                count = start[i + 1] - start[i];
+            } else {
+                for (std::uint32_t k = start[i], end = start[i + 1]; k < end; ++k)
+                    count += index[k] >= blockEnd;
+            }
+            out[i + 1] = count;
+        }
+    });
+    out[0] = 0;
+    for (std::int32_t i = 0; i < rows; ++i) out[i + 1] += out[i];
+    const std::size_t entries = out[rows];
+    CutRows(out, rows, threads * ChunksPerThread, b.OutChunkStart);
+    EnsureSize(b.EntrySlot, entries);
+    EnsureSize(b.Value, entries);
+    EnsureSize(b.InEntry, entries);
+
+    // Incoming entries of each particle, counted and filled block by block.
+    b.InStart.resize(static_cast<std::size_t>(rows) + 1);
+    b.Cursor.resize(static_cast<std::size_t>(rows));
+    std::uint32_t* in = b.InStart.data();
+    pool.Run(blocks, [&](std::size_t c, int) {
+        const std::int32_t lo = b.BlockStart[c], hi = b.BlockStart[c + 1];
+        for (std::int32_t p = lo; p < hi; ++p) in[p + 1] = 0;
+        ForEachIncoming(a, b, hi, lo, hi, [&](std::uint32_t, std::int32_t j) { in[j + 1] += 1; });
+    });
+    in[0] = 0;
+    for (std::int32_t p = 0; p < rows; ++p) in[p + 1] += in[p];
+    std::uint32_t* cursor = b.Cursor.data();
+    std::uint32_t* inEntry = b.InEntry.data();
+    pool.Run(blocks, [&](std::size_t c, int) {
+        const std::int32_t lo = b.BlockStart[c], hi = b.BlockStart[c + 1];
+        for (std::int32_t p = lo; p < hi; ++p) cursor[p] = in[p];
+        ForEachIncoming(a, b, hi, lo, hi,
+                        [&](std::uint32_t e, std::int32_t j) { inEntry[cursor[j]++] = e; });
+    });
+
+    // Each row's gathered pairs start where its list starts.
+    const std::size_t pairs = start[rows];
+    if (scratch.InsideIndex.size() < pairs) {
+        scratch.InsideIndex.resize(pairs + pairs / 16);
+        scratch.InsideDistance.resize(pairs + pairs / 16);
+    }
+    b.InsideEnd.resize(static_cast<std::size_t>(rows));
+    b.BlockGathered.assign(blocks, 0);
+
+    b.Generation = generation;
+    b.FirstRow = first;
+    b.Threads = threads;
+}
+
+// Runs task(lo, hi) over the particles 0..n in equal chunks.
+template <typename Task>
+void ForParticleChunks(const ForceArrays& a, WorkerPool& pool, Task&& task) {
+    const std::int64_t rows = a.Count + 1;
+    const auto chunks = static_cast<std::size_t>(pool.Threads() * ChunksPerThread);
+    pool.Run(chunks, [&](std::size_t c, int) {
+        const auto lo = static_cast<std::int32_t>(rows * static_cast<std::int64_t>(c) /
+                                                  static_cast<std::int64_t>(chunks));
+        const auto hi = static_cast<std::int32_t>(rows * static_cast<std::int64_t>(c + 1) /
+                                                  static_cast<std::int64_t>(chunks));
+        task(lo, hi);
+    });
+}
+
+// One row's distances and gathering, as DensityRows's first loop; with
+// outgoing pairs (WithOut) each outgoing entry also gets the slot of its
+// kept value when the pair lies within r_c, or NoSlot.
+template <bool WithOut>
+inline std::uint32_t GatherRow(const ForceArrays& a, std::int32_t i, std::int32_t blockEnd) {
+    const PackedParticle* packed = a.Packed;
+    const std::int32_t* index = a.Index;
+    double* dist = a.DistSq;
+    ForceScratch& scratch = *a.Scratch;
+    ForceBlocks& b = scratch.Blocks;
+    std::int32_t* insideIndex = scratch.InsideIndex.data();
+    double* insideDistance = scratch.InsideDistance.data();
+    std::uint32_t* entrySlot = b.EntrySlot.data();
+    const double cutoffSq = a.CutoffSq;
+    const double xi = packed[i].X, yi = packed[i].Y, zi = packed[i].Z;
+    std::uint32_t inside = a.Start[i];
+    std::uint32_t e = b.OutStart[static_cast<std::size_t>(i)];
+    std::uint32_t slot = e;
+    for (std::uint32_t k = a.Start[i], end = a.Start[i + 1]; k < end; ++k) {
+        const std::int32_t j = index[k];
+        const PackedParticle& pj = packed[j];
+        const double dy = yi - pj.Y;
+        const double dx = xi - pj.X;
+        const double dz = zi - pj.Z;
+        const double d2 = dy * dy + dx * dx + dz * dz;
+        dist[k] = d2;
+        insideIndex[inside] = j;
+        insideDistance[inside] = d2;
+        const bool in = !(d2 > cutoffSq);
+        inside += in;
+        if (WithOut && j >= blockEnd) {
+            entrySlot[e++] = in ? slot : NoSlot;
+            slot += in;
+        }
+    }
+    return inside;
+}
+
+// Rows r0..r1 - 1: distances and gathering; for the outgoing pairs also the
+// root and the density share (or NoShare), kept in row order.  The
+// projectile row, when it is no target atom, is left to the force pass.
+template <bool NBody, bool Binary>
+void GatherChunk(const ForceArrays& a, const PotentialView& v, std::int32_t r0, std::int32_t r1) {
+    ForceBlocks& b = a.Scratch->Blocks;
+    const std::uint32_t* flags = a.Flags;
+    const std::uint32_t* out = b.OutStart.data();
+    std::uint32_t* insideEnd = b.InsideEnd.data();
+    const std::int32_t* insideIndex = a.Scratch->InsideIndex.data();
+    double* insideDistance = a.Scratch->InsideDistance.data();
+    PairValue* value = b.Value.data();
+    const double highSq = a.HighSq;
+    const float* densityAA = v.Density[AA];
+    const double noShare = std::bit_cast<double>(NoShareBits);
+
+    std::size_t block = BlockOf(b.BlockStart, r0);
+    for (std::int32_t i = r0; i < r1; ++i) {
+        while (i >= b.BlockStart[block + 1]) ++block;
+        if (i < a.First) {
+            insideEnd[i] = a.Start[i];
+            continue;
+        }
+        // A row without outgoing pairs is gathered by its block, right
+        // before its sums, while its pairs are still in the cache.
+        if (out[i + 1] == out[i]) continue;
+        const std::int32_t blockEnd = b.BlockStart[block + 1];
+        const std::uint32_t inside = GatherRow<true>(a, i, blockEnd);
+        insideEnd[i] = inside;
+        std::uint32_t slot = out[i];
+        for (std::uint32_t m = a.Start[i]; m < inside; ++m) {
+            const std::int32_t j = insideIndex[m];
+            if (j < blockEnd) continue;
+            const double d2 = insideDistance[m];
+            const double r = std::sqrt(d2);
+            insideDistance[m] = r;
+            double c = noShare;
+            if (NBody && d2 > highSq) {
+                const float* table =
+                    Binary ? v.Density[PairTypeOfFlags(flags[i], flags[j])] : densityAA;
+                c = DensityLookup(table, r);
+            }
+            value[slot++].X = c;
+        }
+    }
+}
+
+// Block c of the density pass: the incoming shares of its particles, its
+// rows as DensityRows's second loop, the embedding transform of its
+// particles (final by then).
+template <bool NBody, bool Binary>
+void DensityBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
+    ForceScratch& scratch = *a.Scratch;
+    ForceBlocks& b = scratch.Blocks;
+    PackedParticle* packed = a.Packed;
+    const std::uint32_t* flags = a.Flags;
+    const std::uint32_t* start = a.Start;
+    const std::uint32_t* out = b.OutStart.data();
+    const std::uint32_t* in = b.InStart.data();
+    const std::uint32_t* inEntry = b.InEntry.data();
+    const std::uint32_t* entrySlot = b.EntrySlot.data();
+    const std::uint32_t* insideEnd = b.InsideEnd.data();
+    const std::int32_t* insideIndex = scratch.InsideIndex.data();
+    double* insideDistance = scratch.InsideDistance.data();
+    const PairValue* value = b.Value.data();
+    const double highSq = a.HighSq;
+    const float* densityAA = v.Density[AA];
+    const std::int32_t lo = b.BlockStart[c], hi = b.BlockStart[c + 1];
+
+    if (NBody) {
+        // The projectile row's entries carry no density.
+        const std::uint32_t firstEntry = out[a.First];
+        for (std::int32_t p = lo; p < hi; ++p) {
+            if (in[p] == in[p + 1]) continue;
+            double rho = packed[p].DensityOrFactor;
+            for (std::uint32_t n = in[p], end = in[p + 1]; n < end; ++n) {
+                const std::uint32_t e = inEntry[n];
+                if (e < firstEntry) continue;
+                const std::uint32_t slot = entrySlot[e];
+                if (slot == NoSlot) continue;
+                const double share = value[slot].X;
+                if (IsShare(share)) rho += share;
+            }
+            packed[p].DensityOrFactor = rho;
+        }
+    }
+
+    // One row as DensityRows's second loop; with outgoing pairs (WithOut)
+    // their kept shares are taken instead.  Most rows have none.
+    const auto row = [&]<bool WithOut>(std::int32_t i) {
+        double rhoi = packed[i].DensityOrFactor;
+        std::uint32_t slot = out[i];
+        for (std::uint32_t m = start[i], end = insideEnd[i]; m < end; ++m) {
+            const std::int32_t j = insideIndex[m];
+            if (WithOut && j >= hi) {
+                const double share = value[slot++].X;
+                if (IsShare(share)) rhoi += share;
+                continue;
+            }
+            const double d2 = insideDistance[m];
+            const double r = std::sqrt(d2);
+            insideDistance[m] = r;
+            if (NBody && d2 > highSq) {
+                const float* table =
+                    Binary ? v.Density[PairTypeOfFlags(flags[i], flags[j])] : densityAA;
+                const double share = DensityLookup(table, r);
+                rhoi += share;
+                packed[j].DensityOrFactor += share;
+            }
+        }
+        packed[i].DensityOrFactor = rhoi;
+    };
+    std::size_t gathered = 0;
+    std::uint32_t* gatheredEnd = b.InsideEnd.data();
+    for (std::int32_t i = std::max(lo, a.First); i < hi; ++i) {
+        if (out[i] == out[i + 1]) {
+            gatheredEnd[i] = GatherRow<false>(a, i, hi);
+            row.template operator()<false>(i);
+        } else {
+            row.template operator()<true>(i);
+        }
+        gathered += insideEnd[i] - start[i];
+    }
+    b.BlockGathered[c] = gathered;
+    EmbeddingTransform(a, lo, hi);
+}
+
+template <bool NBody, bool Binary>
+void DensityPassThreaded(const ForceArrays& a, const PotentialView& v, WorkerPool& pool) {
+    ForceBlocks& b = a.Scratch->Blocks;
+    ForParticleChunks(a, pool, [&](std::int32_t lo, std::int32_t hi) {
+        for (std::int32_t i = lo; i < hi; ++i)
+            a.Packed[i] = {a.X[i], a.Y[i], a.Z[i], a.Density[i]};
+    });
+    pool.Run(b.ChunkStart.size() - 1, [&](std::size_t c, int) {
+        GatherChunk<NBody, Binary>(a, v, b.ChunkStart[c], b.ChunkStart[c + 1]);
+    });
+    pool.Run(b.BlockStart.size() - 1,
+             [&](std::size_t c, int) { DensityBlock<NBody, Binary>(a, v, c); });
+    std::size_t gathered = 0;
+    for (const std::size_t g : b.BlockGathered) gathered += g;
+    a.Scratch->GatheredPairs = gathered;
+}
+
+// The tables and radii of the target pairs' forces, held in locals (the
+// force sums written in the loops cannot alias them).
+struct TargetForceTables {
+    double Low, High;
+    const float* PairAA;
+    const float* DensityForceAA;
+    const PotentialView* View;
+};
+
+inline TargetForceTables TargetForceTablesOf(const PotentialView& v) {
+    return {v.LowRadius, v.DensityRadius, v.PairForce[AA], v.DensityForce[AA], &v};
+}
+
+// The force factor of a gathered target pair, as TargetForceRows computes it.
+template <bool Binary>
+inline double TargetForceFactor(const TargetForceTables& t, std::uint32_t flagsI,
+                                std::uint32_t flagsJ, std::int32_t i, std::int32_t j, double r,
+                                double qi, double qj) {
+    if (r >= t.Low) {
+        const TablePoint p = TablePointOf(r);
+        const PairType type = Binary ? PairTypeOfFlags(flagsI, flagsJ) : AA;
+        double f = Interpolate(Binary ? t.View->PairForce[type] : t.PairAA, p);
+        if (r > t.High)
+            f += (qi + qj) * Interpolate(Binary ? t.View->DensityForce[type] : t.DensityForceAA, p);
+        return f;
+    }
+    return CloseTargetFactor(*t.View, i, j, r);
+}
+
+// Rows r0..r1 - 1: the force of every outgoing pair within r_c, kept in row
+// order.  The projectile row, when it is no target atom, takes the general
+// pair force over its list, as GeneralForceRow does, and its entries get
+// their slots here.
+template <bool Binary>
+void OutgoingForceChunk(const ForceArrays& a, const PotentialView& v, std::int32_t r0,
+                        std::int32_t r1) {
+    ForceScratch& scratch = *a.Scratch;
+    ForceBlocks& b = scratch.Blocks;
+    const PackedParticle* packed = a.Packed;
+    const std::uint32_t* flags = a.Flags;
+    const std::uint32_t* out = b.OutStart.data();
+    const std::uint32_t* insideEnd = b.InsideEnd.data();
+    const std::int32_t* insideIndex = scratch.InsideIndex.data();
+    const double* insideDistance = scratch.InsideDistance.data();
+    std::uint32_t* entrySlot = b.EntrySlot.data();
+    PairValue* value = b.Value.data();
+    const TargetForceTables tables = TargetForceTablesOf(v);
+
+    std::size_t block = BlockOf(b.BlockStart, r0);
+    for (std::int32_t i = r0; i < r1; ++i) {
+        while (i >= b.BlockStart[block + 1]) ++block;
+        if (out[i] == out[i + 1]) continue;
+        const double xi = packed[i].X, yi = packed[i].Y, zi = packed[i].Z;
+        std::uint32_t slot = out[i];
+        if (i < a.First) {
+            std::uint32_t e = out[i];
+            for (std::uint32_t k = a.Start[i], end = a.Start[i + 1]; k < end; ++k, ++e) {
+                const double d2 = a.DistSq[k];
+                if (d2 > a.CutoffSq) {
+                    entrySlot[e] = NoSlot;
+                    continue;
+                }
+                const std::int32_t j = a.Index[k];
+                const ForceVector f = PairForce(v, i, j, std::sqrt(d2), xi - packed[j].X,
+                                                yi - packed[j].Y, zi - packed[j].Z);
+                value[slot] = {f.X, f.Y, f.Z};
+                entrySlot[e] = slot++;
+            }
+            continue;
+        }
+        const std::int32_t blockEnd = b.BlockStart[block + 1];
+        const double qi = packed[i].DensityOrFactor;
+        for (std::uint32_t m = a.Start[i], end = insideEnd[i]; m < end; ++m) {
+            const std::int32_t j = insideIndex[m];
+            if (j < blockEnd) continue;
+            const PackedParticle& pj = packed[j];
+            const double r = insideDistance[m];
+            const double dx = xi - pj.X;
+            const double dy = yi - pj.Y;
+            const double dz = zi - pj.Z;
+            const double f =
+                TargetForceFactor<Binary>(tables, flags[i], flags[j], i, j, r, qi, pj.DensityOrFactor);
+            value[slot++] = {f * dx, f * dy, f * dz};
+        }
+    }
+}
+
+// Block c of the force pass: the incoming forces of its particles, the
+// projectile row's own sum, its rows as TargetForceRows, and its forces
+// back into FX, FY, FZ.
+template <bool Binary>
+void ForceBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
+    ForceScratch& scratch = *a.Scratch;
+    ForceBlocks& b = scratch.Blocks;
+    const PackedParticle* packed = a.Packed;
+    PackedForce* forces = a.PackedForces;
+    const std::uint32_t* flags = a.Flags;
+    const std::uint32_t* start = a.Start;
+    const std::uint32_t* out = b.OutStart.data();
+    const std::uint32_t* in = b.InStart.data();
+    const std::uint32_t* inEntry = b.InEntry.data();
+    const std::uint32_t* entrySlot = b.EntrySlot.data();
+    const std::uint32_t* insideEnd = b.InsideEnd.data();
+    const std::int32_t* insideIndex = scratch.InsideIndex.data();
+    const double* insideDistance = scratch.InsideDistance.data();
+    const PairValue* value = b.Value.data();
+    const std::int32_t lo = b.BlockStart[c], hi = b.BlockStart[c + 1];
+
+    for (std::int32_t p = lo; p < hi; ++p) {
+        double fx = a.FX[p], fy = a.FY[p], fz = a.FZ[p];
+        for (std::uint32_t n = in[p], end = in[p + 1]; n < end; ++n) {
+            const std::uint32_t slot = entrySlot[inEntry[n]];
+            if (slot == NoSlot) continue;
+            const PairValue& g = value[slot];
+            fx -= g.X;
+            fy -= g.Y;
+            fz -= g.Z;
+        }
+        forces[p] = {fx, fy, fz, 0.0};
+    }
+
+    // The projectile row (no target atom) adds its own pairs in list order.
+    for (std::int32_t i = lo; i < std::min(hi, a.First); ++i) {
+        PackedForce& fi = forces[i];
+        for (std::uint32_t e = out[i], end = out[i + 1]; e < end; ++e) {
+            const std::uint32_t slot = entrySlot[e];
+            if (slot == NoSlot) continue;
+            fi.X += value[slot].X;
+            fi.Y += value[slot].Y;
+            fi.Z += value[slot].Z;
+        }
+    }
+
+    // One row as TargetForceRows; with outgoing pairs (WithOut) their kept
+    // forces are taken instead.  Most rows have none.
+    const TargetForceTables tables = TargetForceTablesOf(v);
+    const auto row = [&]<bool WithOut>(std::int32_t i) {
+        const double xi = packed[i].X, yi = packed[i].Y, zi = packed[i].Z;
+        const double qi = packed[i].DensityOrFactor;
+        double fxi = forces[i].X, fyi = forces[i].Y, fzi = forces[i].Z;
+        std::uint32_t slot = out[i];
+        for (std::uint32_t m = start[i], end = insideEnd[i]; m < end; ++m) {
+            const std::int32_t j = insideIndex[m];
+            if (WithOut && j >= hi) {
+                const PairValue& g = value[slot++];
+                fxi += g.X;
+                fyi += g.Y;
+                fzi += g.Z;
+                continue;
+            }
+            const PackedParticle& pj = packed[j];
+            const double r = insideDistance[m];
+            const double dx = xi - pj.X;
+            const double dy = yi - pj.Y;
+            const double dz = zi - pj.Z;
+            const double f =
+                TargetForceFactor<Binary>(tables, flags[i], flags[j], i, j, r, qi, pj.DensityOrFactor);
+            const double gx = f * dx, gy = f * dy, gz = f * dz;
+            fxi += gx;
+            fyi += gy;
+            fzi += gz;
+            PackedForce& fj = forces[j];
+            fj.X -= gx;
+            fj.Y -= gy;
+            fj.Z -= gz;
+        }
+        forces[i].X = fxi;
+        forces[i].Y = fyi;
+        forces[i].Z = fzi;
+    };
+    for (std::int32_t i = std::max(lo, a.First); i < hi; ++i) {
+        if (out[i] == out[i + 1])
+            row.template operator()<false>(i);
+        else
+            row.template operator()<true>(i);
+    }
+
+    for (std::int32_t p = lo; p < hi; ++p) {
+        a.FX[p] = forces[p].X;
+        a.FY[p] = forces[p].Y;
+        a.FZ[p] = forces[p].Z;
+    }
+}
+
+template <bool Binary>
+void ForcePassThreaded(const ForceArrays& a, const PotentialView& v, WorkerPool& pool) {
+    ForceBlocks& b = a.Scratch->Blocks;
+    pool.Run(b.OutChunkStart.size() - 1, [&](std::size_t c, int) {
+        OutgoingForceChunk<Binary>(a, v, b.OutChunkStart[c], b.OutChunkStart[c + 1]);
+    });
+    pool.Run(b.BlockStart.size() - 1, [&](std::size_t c, int) { ForceBlock<Binary>(a, v, c); });
+}
+
+// The density pass and, threaded, the embedding transform with it; false
+// when the transform is still to be done.
+bool DensityPass(const ForceArrays& a, const PotentialView& v, WorkerPool* pool) {
+    if (!Threaded(pool)) {
+        DensityPass(a, v);
+        return false;
+    }
+    if (!a.NBody)
+        DensityPassThreaded<false, false>(a, v, *pool);
+    else if (v.BinaryTarget)
+        DensityPassThreaded<true, true>(a, v, *pool);
+    else
+        DensityPassThreaded<true, false>(a, v, *pool);
+    return true;
+}
+
+void ForcePass(const ForceArrays& a, const PotentialView& v, WorkerPool* pool) {
+    if (!Threaded(pool))
+        ForcePass(a, v);
+    else if (v.BinaryTarget)
+        ForcePassThreaded<true>(a, v, *pool);
+    else
+        ForcePassThreaded<false>(a, v, *pool);
+}
+
 void CopyForcesToPrevious(ParticleTable& p) {
     std::copy(p.FX.begin(), p.FX.end(), p.PrevFX.begin());
     std::copy(p.FY.begin(), p.FY.end(), p.PrevFY.begin());
@@ -433,10 +1030,11 @@ void EvaluateInitialForces(ParticleTable& p, PartnerLists& lists, ForceScratch& 
     ClearForcesAndDensity(p);
     const ForceArrays a = ArraysOf(p, lists, scratch, model);
     const PotentialView& v = model.Potential;
+    WorkerPool* pool = model.Workers;
+    if (Threaded(pool)) PrepareBlocks(a, lists.Generation, *pool);
     if (!v.SelfBombard) ProjectileDistances(a);
-    DensityPass(a, v);
-    EmbeddingTransform(a);
-    ForcePass(a, v);
+    if (!DensityPass(a, v, pool)) EmbeddingTransform(a);
+    ForcePass(a, v, pool);
     CopyForcesToPrevious(p);
 }
 
@@ -444,8 +1042,10 @@ ForceStatus EvaluateStepForces(ParticleTable& p, PartnerLists& lists, ForceScrat
                                const ForceModel& model, const InelasticParameters* image) {
     const ForceArrays a = ArraysOf(p, lists, scratch, model);
     const PotentialView& v = model.Potential;
+    WorkerPool* pool = model.Workers;
     ForceStatus status;
 
+    if (Threaded(pool)) PrepareBlocks(a, lists.Generation, *pool);
     if (!v.SelfBombard) ProjectileDistances(a);
 
     // Faults raised before the guarded passes stay for the caller.
@@ -455,16 +1055,17 @@ ForceStatus EvaluateStepForces(ParticleTable& p, PartnerLists& lists, ForceScrat
     // The passes run at full speed with one flag test each; only a pass
     // that raised a fault runs again pair by pair to find where it stops.
     std::feclearexcept(FE_ALL_EXCEPT);
-    DensityPass(a, v);
+    bool transformed = DensityPass(a, v, pool);
     if (std::fetestexcept(FaultFlags)) {
         status.DensityFault = DensityRowsGuarded(a, v);
         PackDensities(a);
+        transformed = false;
     }
 
-    EmbeddingTransform(a);
+    if (!transformed) EmbeddingTransform(a);
 
     std::feclearexcept(FE_ALL_EXCEPT);
-    ForcePass(a, v);
+    ForcePass(a, v, pool);
     if (image) ImageForcePass(a, *image);
     if (std::fetestexcept(FaultFlags)) status.ForceFault = ForcePassGuarded(a, v, image);
 

@@ -36,9 +36,18 @@
 // cleared afterwards; any raised before them are left for the caller to see.
 // The initial version is not guarded: its faults stay raised for the caller.
 //
+// Threads.  Given a pool of more than one thread, the density pass, the
+// embedding transform and the force pass run on it (core/forces.cpp, "Threaded
+// evaluation") and give every distance, density, factor and force to the bit
+// as the serial passes do, whatever the number of threads: every particle's
+// sums receive the same shares in the same order.  The fault guards are the
+// serial ones: the pool raises the flags of every thread on the caller's, and
+// a pass that raised a fault runs again serially, pair by pair.
+//
 // Nothing is allocated: ForceScratch is sized once per job (SizeForceScratch);
 // only its gathered-pair arrays grow, by design, when a job's lists hold more
-// pairs within r_c than they had room for.
+// pairs within r_c than they had room for, and the threaded passes' blocks
+// (ForceBlocks) grow with the lists they are derived from at each rebuild.
 #pragma once
 
 #include <cstddef>
@@ -47,6 +56,7 @@
 #include "core/inelastic_parameters.h"
 #include "core/particles.h"
 #include "core/table_lookup.h"
+#include "core/worker_pool.h"
 
 namespace vantrel {
 
@@ -69,6 +79,7 @@ void ClearForcesAndDensity(ParticleTable& p);
 struct ForceModel {
     PotentialView Potential;  // tables, radii, screening, SelfBombard (points into the particles)
     bool NBodyActive = false;  // the model has a density term at all
+    WorkerPool* Workers = nullptr;  // threads for the passes; none or one: serial
 };
 
 // Which guarded pass a fault ended (both can, in one step).

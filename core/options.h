@@ -104,6 +104,16 @@ struct ExtendedOptions {
     // seed and the run number (RunStreamSeed), so that a run draws the same
     // numbers whichever process, slice or order runs it.
     bool PerRunStreams = false;
+    // Classify every particle when a run ends and append the run's row to
+    // the results table and its sputtered atoms to the sputtered table.
+    bool StoreResults = false;
+    // Planar surface-binding energy (eV) of the classification; 0 takes the
+    // cohesive energy of the model's crystal.
+    double SurfaceBinding = 0;
+    // Threads of the force, density, list and energy passes: 1..MaxThreads,
+    // or 0 for one per core on crystals large enough to gain from them (and
+    // one below that size).  Results do not depend on it.
+    std::int32_t Threads = 0;
     // Taper the N-body density to 0 across the joining region (r_hi down to
     // r_lo) so that it and its slope are continuous there (ModelParameters::
     // SmoothDensityJoin; a model file can ask for it as well).
@@ -111,6 +121,8 @@ struct ExtendedOptions {
 
     friend bool operator==(const ExtendedOptions&, const ExtendedOptions&) = default;
 };
+
+inline constexpr std::int32_t MaxThreads = 64;
 
 // True when any of UseLSS, UseOR, UseST, UseCooling, UseImagePotential is set.
 inline bool InelasticModelsInUse(const SimulationOptions& o) {

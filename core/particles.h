@@ -75,6 +75,10 @@ struct PartnerLists {
     std::vector<std::uint32_t> Start;  // AtomCount + 2 offsets
     std::vector<std::int32_t> Index;
     std::vector<double> DistSq;
+    // One more at every rebuild (and at sizing), so that what is derived
+    // from the lists (the threaded force passes' blocks) knows when to be
+    // derived again.  Code that writes Start or Index by hand counts it up.
+    std::uint64_t Generation = 0;
 
     std::uint32_t Count(std::int32_t i) const { return Start[i + 1] - Start[i]; }
 };
@@ -119,15 +123,49 @@ struct PackedForce {
     double Unused = 0;           // pads the record to 32 bytes
 };
 
+// A value kept for one pair between the threaded passes.
+struct PairValue {
+    double X = 0, Y = 0, Z = 0;
+};
+
 // The density pass also gathers, row by row and in list order, the pairs
 // that lie within r_c, with their distance r: the force pass then walks only
 // those, without a test per pair and without taking the root again.
+//
+// Threaded, the rows are cut into contiguous blocks and each row's gathered
+// pairs start where its list starts (Start[i]) and end at InsideEnd[i].  A
+// pair whose partner lies in a later block (and every pair of the projectile
+// row when the projectile is no target atom) is "outgoing": its density share
+// and its force are computed first and kept by entry, so that the partner's
+// block can add them in list order without touching the other block's sums
+// (core/forces.cpp derives the order).
+struct ForceBlocks {
+    // What the blocks were made for: the lists' Generation, the first density
+    // row, the thread count.  Anything else makes them again.
+    std::uint64_t Generation = 0;
+    std::int32_t FirstRow = -1;
+    int Threads = 0;
+    std::vector<std::int32_t> BlockStart;   // blocks + 1 row boundaries, 0 .. AtomCount + 1
+    std::vector<std::int32_t> ChunkStart;   // row chunks of the passes over rows
+    std::vector<std::int32_t> OutChunkStart;  // row chunks of the outgoing force pass
+    std::vector<std::uint32_t> OutStart;    // AtomCount + 2: outgoing entries of row i
+    std::vector<std::uint32_t> InStart;     // AtomCount + 2: incoming entries of particle p
+    std::vector<std::uint32_t> InEntry;     // outgoing entries into p, in ascending row and list order
+    std::vector<std::uint32_t> Cursor;      // AtomCount + 1: filling InEntry
+    std::vector<std::uint32_t> EntrySlot;   // per entry, this step: its value's slot, or none
+    std::vector<PairValue> Value;           // per slot: the density share (X), then the force
+    std::vector<std::uint32_t> InsideEnd;   // AtomCount + 1
+    std::vector<std::size_t> BlockGathered; // gathered pairs of each block, this step
+};
+
 struct ForceScratch {
     std::vector<PackedParticle> Particles;  // AtomCount + 1
     std::vector<PackedForce> Forces;        // AtomCount + 1
     std::vector<std::uint32_t> InsideStart;  // AtomCount + 2 offsets, like PartnerLists::Start
     std::vector<std::int32_t> InsideIndex;   // partner j
     std::vector<double> InsideDistance;      // r (m)
+    std::size_t GatheredPairs = 0;           // pairs within r_c, last evaluation
+    ForceBlocks Blocks;                      // threaded evaluation only
 };
 
 // Records of the OR and ST partner lists, newest first.

@@ -19,11 +19,19 @@
 // Storage.  The lists are stored end to end (PartnerLists); a rebuild
 // reuses the job's arrays and grows them only when a job's lists hold more
 // pairs than ever before (by design: their total is not known in advance).
+//
+// Threads.  Every row's list depends on the positions alone, so with a pool
+// of threads the rows are searched in chunks, each into a buffer of its own,
+// and the buffers are then laid end to end in row order: the lists, their
+// layout, the longest list and the overflow are those of the serial search,
+// whatever the number of threads.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/particles.h"
+#include "core/worker_pool.h"
 
 namespace vantrel {
 
@@ -58,11 +66,27 @@ struct ListSearchResult {
     bool Overflow = false;     // some list reached MaxPartners and was cut
 };
 
+// The threaded searches' buffers, grown by the searches as the lists need
+// (by design, like the lists).
+struct ListSearchWork {
+    std::vector<std::vector<std::int32_t>> ThreadGathered;  // per thread: MaxPartners + 1
+    std::vector<std::vector<std::int32_t>> ChunkIndex;      // per chunk of rows: its lists
+    std::vector<ListSearchResult> ChunkResult;
+};
+
+// The threads a search may use: a pool of more than one thread and the
+// buffers, or serial.
+struct ListThreads {
+    WorkerPool* Pool = nullptr;
+    ListSearchWork* Work = nullptr;
+};
+
 // Brute force: for i = 0..n every j > i closer than R (strictly), partners
 // in ascending index order.  With projectileOnly (IgnoreTargetForces) only
 // particle 0 gets partners; the lists of 1..n are left empty.
 ListSearchResult BuildListsBruteForce(const ParticleTable& p, double radiusSq,
-                                      bool projectileOnly, PartnerLists& lists);
+                                      bool projectileOnly, PartnerLists& lists,
+                                      ListThreads threads = {});
 
 // Cell index, cell edge w: particles binned into the grid, then for every i
 // the partners in the cells its search box [x - R, x + R] x ... covers, in
@@ -70,7 +94,8 @@ ListSearchResult BuildListsBruteForce(const ParticleTable& p, double radiusSq,
 // cell.  Particles outside the grid are never found as partners, but their
 // own lists are still searched.  Leaves the grid empty.
 ListSearchResult BuildListsCellIndex(const ParticleTable& p, double radiusSq, double cellEdge,
-                                     CellGrid& grid, PartnerLists& lists);
+                                     CellGrid& grid, PartnerLists& lists,
+                                     ListThreads threads = {});
 
 // Cell-grid helpers.
 inline bool CellInRange(int a, int b, int c) {

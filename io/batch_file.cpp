@@ -16,7 +16,10 @@
 //   10    inelastic-events output file              OutputFileSet::InelasticEvents
 //
 // Names are used as written: relative names are relative to the process's
-// current directory.  Lines missing at the end of the file read as empty, so
+// current directory.  The two result tables (StoreResults) have no line of
+// their own: each item writes them beside its dynamical-variables file, its
+// name with the extension replaced by ".results.csv" and ".sputtered.csv",
+// so that the items of a batch over energies or angles keep theirs apart.  Lines missing at the end of the file read as empty, so
 // blank lines after the last item make another item whose names are empty.
 #include "io/batch_file.h"
 
@@ -30,6 +33,14 @@ namespace {
 constexpr std::size_t LineByteLimit = ShortTextLimit * 4;
 
 }  // namespace
+
+std::string ResultTableName(std::string_view dynamicalVariables, std::string_view extension) {
+    std::string name(dynamicalVariables);
+    const std::size_t dot = name.rfind('.');
+    const std::size_t slash = name.find_last_of("/\\");
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) name.erase(dot);
+    return name + std::string(extension);
+}
 
 BatchDefinitionFile::BatchDefinitionFile(std::string_view path) : file_(path) {}
 
@@ -50,6 +61,8 @@ bool BatchDefinitionFile::ReadItem(BatchItem& item) {
     item.Outputs.InitialConditions = ReadLine();
     item.Outputs.DynamicalVariables = ReadLine();
     item.Outputs.InelasticEvents = ReadLine();
+    item.Outputs.Results = ResultTableName(item.Outputs.DynamicalVariables, ".results.csv");
+    item.Outputs.Sputtered = ResultTableName(item.Outputs.DynamicalVariables, ".sputtered.csv");
     return !file_.Failed();
 }
 

@@ -17,6 +17,11 @@ struct BatchItem {
     OutputFileSet Outputs;
 };
 
+// A result table's name beside a dynamical-variables file: its name with
+// the extension (if any) replaced ("run1/ar3kev.vsk", ".results.csv" ->
+// "run1/ar3kev.results.csv").
+std::string ResultTableName(std::string_view dynamicalVariables, std::string_view extension);
+
 class BatchDefinitionFile {
 public:
     // A file that cannot be opened counts as failed: ReadItem then fails.

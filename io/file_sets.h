@@ -1,4 +1,6 @@
-// The names of a job's six input files and three output files.
+// The names of a job's six input files and its output files: the three of
+// the configuration's file dialogs and the two result tables (written only
+// with the StoreResults option).
 #pragma once
 
 #include <string>
@@ -18,6 +20,8 @@ struct OutputFileSet {
     std::string InitialConditions = "inivars.vsk";
     std::string DynamicalVariables = "dynvars.vsk";
     std::string InelasticEvents = "inelast.dat";
+    std::string Results = "results.csv";
+    std::string Sputtered = "sputtered.csv";
 };
 
 }  // namespace vantrel

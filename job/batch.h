@@ -86,9 +86,10 @@ BatchResult RunBatchItems(ProgramContext& program, std::string_view path,
                           const BatchHooks& hooks, const BatchJob& job);
 
 // RunBatchItems with every item run by RunJob in batch mode (no summary
-// question).  limits goes to every job by reference, as the caller holds it.
+// question).  settings go to every job by reference, as the caller holds them
+// (a batch has no runs file: its relay should be null).
 BatchResult RunBatch(ProgramContext& program, std::string_view path, const BatchHooks& hooks,
-                     const JobLimits& limits = {});
+                     const JobSettings& settings = {});
 
 // The window's check of a chosen batch file: false after the error box
 // "File not found: " + name + "." when nothing is there.

@@ -5,10 +5,10 @@
 namespace vantrel {
 
 BatchResult RunBatch(ProgramContext& program, std::string_view path, const BatchHooks& hooks,
-                     const JobLimits& limits) {
+                     const JobSettings& settings) {
     return RunBatchItems(program, path, hooks,
                          [&](const InputFileSet& inputs, const OutputFileSet& outputs) {
-                             return RunJob(program, inputs, outputs, true, limits);
+                             return RunJob(program, inputs, outputs, true, settings);
                          });
 }
 

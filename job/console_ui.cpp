@@ -49,8 +49,12 @@ void ConsoleUserInterface::EndProgressLine() {
 
 void ConsoleUserInterface::AppendLogLine(std::string_view text, LogColour colour) {
     // One call per line: a flush from another thread never splits a line.
-    if (plainLog_)
+    // Flushed at once, so the log is never behind its runs file.
+    if (plainLog_) {
         std::fprintf(plainLog_, "%.*s\n", static_cast<int>(text.size()), text.data());
+        std::fflush(plainLog_);
+        plainLogLines_ += 1;
+    }
     if (quiet_ || !log_) return;
     if (log_ == messages_ || (logIsTerminal_ && messagesAreTerminal_)) EndProgressLine();
     if (logIsTerminal_ && colour != ColourBlack) {

@@ -7,6 +7,7 @@
 // Carriage returns inside a box's text become line breaks.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -43,6 +44,8 @@ public:
 
     // Also write the plain log (no colours) to this file.
     void SetPlainLogFile(std::FILE* file) { plainLog_ = file; }
+    // Lines written to that file so far.
+    std::int64_t PlainLogLines() const { return plainLogLines_; }
     // No log on the log stream.
     void SetQuiet(bool quiet) { quiet_ = quiet; }
     // Show the status text as a progress line even when the message stream is
@@ -63,6 +66,7 @@ private:
     std::FILE* log_;
     std::FILE* messages_;
     std::FILE* plainLog_ = nullptr;
+    std::int64_t plainLogLines_ = 0;
     AnswerPolicy policy_;
     bool logIsTerminal_;
     bool messagesAreTerminal_;

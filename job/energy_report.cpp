@@ -43,7 +43,8 @@ double EnergyReport(SimulationState& s) {
     const MotionSums motion = MotionSumsOf(p);
 
     program.FinalReportToggle = !program.FinalReportToggle;
-    const double potential = PotentialEnergy(EnergyViewOf(s), EnergyTermsOf(s), s.EnergyWork);
+    const double potential =
+        PotentialEnergy(EnergyViewOf(s), EnergyTermsOf(s), s.EnergyWork, s.Workers.get());
     const double ke = motion.Kinetic;
     if (!program.FinalReportToggle) {
         s.ReportedKinetic = ke * EvPerJoule;
@@ -98,7 +99,7 @@ void CohesiveEnergyReport(SimulationState& s) {
 }
 
 void LatticeEnergyReport(SimulationState& s) {
-    const double energy = LatticeEnergy(EnergyViewOf(s), s.EnergyWork) * EvPerJoule;
+    const double energy = LatticeEnergy(EnergyViewOf(s), s.EnergyWork, s.Workers.get()) * EvPerJoule;
     LogLine(s.Ui(), "  Lattice energy: " + FormatRealDecimals(4, energy) + " eV (excludes projectile)",
             ColourBlue);
 }

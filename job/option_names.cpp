@@ -1,6 +1,7 @@
 #include "job/option_names.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 
 namespace vantrel {
@@ -59,11 +60,47 @@ struct ExtendedBooleanField {
 
 constexpr ExtendedBooleanField ExtendedBooleanFields[] = {
     {"PerRunStreams", &ExtendedOptions::PerRunStreams},
+    {"StoreResults", &ExtendedOptions::StoreResults},
     {"SmoothDensityJoin", &ExtendedOptions::SmoothDensityJoin},
 };
 
+struct ExtendedIntegerField {
+    const char* Name;
+    std::int32_t ExtendedOptions::*Field;
+    std::int32_t Min;
+    std::int32_t Max;
+};
+
+constexpr ExtendedIntegerField ExtendedIntegerFields[] = {
+    {"Threads", &ExtendedOptions::Threads, 0, MaxThreads},
+};
+
+struct ExtendedRealField {
+    const char* Name;
+    double ExtendedOptions::*Field;
+    double Min;
+    double Max;
+};
+
+// Listed after the switches.
+constexpr ExtendedRealField ExtendedRealFields[] = {
+    {"SurfaceBinding", &ExtendedOptions::SurfaceBinding, 0.0, 1000.0},
+};
+
+const ExtendedRealField* FindExtendedReal(std::string_view name) {
+    for (const ExtendedRealField& f : ExtendedRealFields)
+        if (name == f.Name) return &f;
+    return nullptr;
+}
+
 const ExtendedBooleanField* FindExtendedBoolean(std::string_view name) {
     for (const ExtendedBooleanField& f : ExtendedBooleanFields)
+        if (name == f.Name) return &f;
+    return nullptr;
+}
+
+const ExtendedIntegerField* FindExtendedInteger(std::string_view name) {
+    for (const ExtendedIntegerField& f : ExtendedIntegerFields)
         if (name == f.Name) return &f;
     return nullptr;
 }
@@ -112,6 +149,10 @@ std::string CaseSuggestion(std::string_view name) {
         if (EqualIgnoringCase(name, known)) return known;
     for (const ExtendedBooleanField& f : ExtendedBooleanFields)
         if (EqualIgnoringCase(name, f.Name)) return f.Name;
+    for (const ExtendedIntegerField& f : ExtendedIntegerFields)
+        if (EqualIgnoringCase(name, f.Name)) return f.Name;
+    for (const ExtendedRealField& f : ExtendedRealFields)
+        if (EqualIgnoringCase(name, f.Name)) return f.Name;
     return {};
 }
 
@@ -156,6 +197,13 @@ std::string ShortestReal(double x) {
     return std::string(buffer, result.ptr);
 }
 
+bool ParseReal(std::string_view text, double& value) {
+    if (text.empty()) return false;
+    const char* last = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), last, value);
+    return result.ec == std::errc() && result.ptr == last && std::isfinite(value);
+}
+
 }  // namespace
 
 bool SetOptionByName(ProgramContext& program, std::string_view name, std::string_view value,
@@ -186,6 +234,19 @@ bool SetOptionByName(ProgramContext& program, std::string_view name, std::string
             return false;
         }
         program.Extended.*(f->Field) = flag;
+        return true;
+    }
+    if (const ExtendedIntegerField* f = FindExtendedInteger(name))
+        return SetRangedInteger(name, value, f->Min, f->Max, program.Extended.*(f->Field), error);
+    if (const ExtendedRealField* f = FindExtendedReal(name)) {
+        double real = 0;
+        if (!ParseReal(value, real) || real < f->Min || real > f->Max) {
+            error = "bad value for " + std::string(name) + ": '" + std::string(value) +
+                    "' (a number from " + ShortestReal(f->Min) + " to " + ShortestReal(f->Max) +
+                    ")";
+            return false;
+        }
+        program.Extended.*(f->Field) = real;
         return true;
     }
     if (name == "RunOffset")
@@ -237,9 +298,16 @@ std::vector<std::string> ExtendedOptionLines(const ExtendedOptions& options) {
     std::vector<std::string> lines;
     for (const ExtendedBooleanField& f : ExtendedBooleanFields)
         lines.push_back(std::string(f.Name) + " = " + (options.*(f.Field) ? "true" : "false"));
+    for (const ExtendedIntegerField& f : ExtendedIntegerFields)
+        lines.push_back(std::string(f.Name) + " = " + std::to_string(options.*(f.Field)));
+    for (const ExtendedRealField& f : ExtendedRealFields)
+        lines.push_back(std::string(f.Name) + " = " + ShortestReal(options.*(f.Field)));
     return lines;
 }
 
-bool IsExtendedOptionName(std::string_view name) { return FindExtendedBoolean(name) != nullptr; }
+bool IsExtendedOptionName(std::string_view name) {
+    return FindExtendedBoolean(name) != nullptr || FindExtendedInteger(name) != nullptr ||
+           FindExtendedReal(name) != nullptr;
+}
 
 }  // namespace vantrel

@@ -86,16 +86,34 @@ void CloseDynamicalFile(SimulationState& s) {
     ReportOutputStatus(s, files.DynamicalVariables, CloseDynamicalFile(files));
 }
 
+namespace {
+
+// Every run rewrites the initial-conditions file; the previous job's file is
+// kept the first time.
+void KeepEarlierInitialConditions(SimulationState& s) {
+    if (s.Backups.InitialConditionsKept) return;
+    s.Backups.InitialConditionsKept = true;
+    if (KeepAsBackup(s.Outputs.InitialConditions))
+        s.Backups.BackedUp.push_back(s.Outputs.InitialConditions);
+}
+
+}  // namespace
+
 bool WriteInitialConditions(SimulationState& s) {
+    if (s.Relay && s.Relay->TakeInitialConditions(s.Particles, s.RunNumber())) return true;
     OutputFiles& files = s.Output.Files;
-    // Every run rewrites the file; the previous job's file is kept the first time.
-    if (!s.Backups.InitialConditionsKept) {
-        s.Backups.InitialConditionsKept = true;
-        if (KeepAsBackup(s.Outputs.InitialConditions))
-            s.Backups.BackedUp.push_back(s.Outputs.InitialConditions);
-    }
+    KeepEarlierInitialConditions(s);
     const OutputStatus status = WriteInitialConditions(files, s.Outputs.InitialConditions,
                                                        s.Particles, s.RunNumber());
+    ReportOutputStatus(s, files.InitialConditions, status);
+    return status == OutputStatus::Ok;
+}
+
+bool WriteInitialConditions(SimulationState& s, std::string_view records) {
+    OutputFiles& files = s.Output.Files;
+    KeepEarlierInitialConditions(s);
+    const OutputStatus status =
+        WriteInitialConditions(files, s.Outputs.InitialConditions, records);
     ReportOutputStatus(s, files.InitialConditions, status);
     return status == OutputStatus::Ok;
 }

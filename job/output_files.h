@@ -11,6 +11,8 @@
 // "Error parsing expression" window at the moment they happen.
 #pragma once
 
+#include <string_view>
+
 #include "core/inelastic_event.h"
 #include "job/state.h"
 #include "output/output_files.h"
@@ -30,8 +32,14 @@ bool CreateDynamicalFile(SimulationState& s);
 void CloseDynamicalFile(SimulationState& s);
 
 // Writes the initial-conditions file (s.Outputs.InitialConditions) from the
-// particle table; the first write of a job keeps an earlier file as backup.  False when it could not be created or written.
+// particle table; the first write of a job keeps an earlier file as backup.
+// False when it could not be created or written.  In a worker process the
+// relay takes the records instead (job/run_relay.h).
 bool WriteInitialConditions(SimulationState& s);
+
+// The same with the records of a run made in a worker process, written by
+// the parent in the run's turn.
+bool WriteInitialConditions(SimulationState& s, std::string_view records);
 
 // Creates the inelastic-events file (s.Outputs.InelasticEvents) as an empty
 // text file, staged like the dynamical-variables file, and keeps it open.  Returns false without

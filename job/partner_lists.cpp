@@ -16,10 +16,12 @@ namespace {
 ListSearchResult SearchLists(SimulationState& s, bool bruteForce) {
     const ParticleTable& p = s.Particles;
     if (bruteForce)
-        return BuildListsBruteForce(p, s.ListRadiusSq, s.Options().IgnoreTargetForces, s.Partners);
+        return BuildListsBruteForce(p, s.ListRadiusSq, s.Options().IgnoreTargetForces, s.Partners,
+                                    s.ListSearchThreads());
     if (!CellGridSized(s.Cells, p.AtomCount, s.Partners.MaxPartners))
         SizeCellGrid(s.Cells, p.AtomCount, s.Partners.MaxPartners);
-    return BuildListsCellIndex(p, s.ListRadiusSq, s.CellEdge, s.Cells, s.Partners);
+    return BuildListsCellIndex(p, s.ListRadiusSq, s.CellEdge, s.Cells, s.Partners,
+                               s.ListSearchThreads());
 }
 
 }  // namespace

@@ -13,15 +13,18 @@ namespace {
 // Below this share of the first run nothing sensible can be said.
 constexpr double LeastShareForEstimate = 0.02;
 
-std::string TimeLeftText(double seconds) {
-    if (seconds < 60) return "about " + IntegerText(static_cast<std::int32_t>(std::ceil(seconds))) + " s left";
+// "12 s", "12 min", "2 h 05 min": whole seconds below a minute, whole
+// minutes above, rounded up.
+std::string DurationText(double seconds) {
+    if (seconds < 60) return IntegerText(static_cast<std::int32_t>(std::ceil(seconds))) + " s";
     const auto minutes = static_cast<std::int64_t>(std::ceil(seconds / 60));
-    if (minutes < 60) return "about " + IntegerText(static_cast<std::int32_t>(minutes)) + " min left";
+    if (minutes < 60) return IntegerText(static_cast<std::int32_t>(minutes)) + " min";
     const auto hours = static_cast<std::int32_t>(std::min<std::int64_t>(minutes / 60, 999999));
     const auto rest = static_cast<std::int32_t>(minutes % 60);
-    return "about " + IntegerText(hours) + " h " + (rest < 10 ? "0" : "") + IntegerText(rest) +
-           " min left";
+    return IntegerText(hours) + " h " + (rest < 10 ? "0" : "") + IntegerText(rest) + " min";
 }
+
+std::string TimeLeftText(double seconds) { return "about " + DurationText(seconds) + " left"; }
 
 }  // namespace
 
@@ -43,6 +46,14 @@ std::string ProgressText(std::int32_t run, std::int32_t runs, double secondsLeft
     return text;
 }
 
+std::string SharedProgressText(std::int32_t done, std::int32_t runs, double elapsedSeconds) {
+    std::string text = IntegerText(done) + " of " + IntegerText(std::max(done, runs)) +
+                       " runs done, " + DurationText(std::max(elapsedSeconds, 0.0)) + " elapsed";
+    if (done > 0 && runs > done)
+        text += ", " + TimeLeftText(elapsedSeconds * static_cast<double>(runs - done) / done);
+    return text;
+}
+
 std::int32_t CountJobRuns(std::string_view impactFile, std::int32_t skip, std::int32_t maxRuns) {
     ImpactFile file;
     std::int32_t runs = 0;
@@ -50,9 +61,10 @@ std::int32_t CountJobRuns(std::string_view impactFile, std::int32_t skip, std::i
         file.SkipLines(skip);
         ImpactPoint point;
         // As the run loop reads them: a point per run until the file's end.
+        // A point that does not read is the run that fails.
         do {
-            if (!file.ReadPoint(point)) break;
             runs += 1;
+            if (!file.ReadPoint(point)) break;
         } while (!file.AtEnd() && (maxRuns <= 0 || runs < maxRuns));
         file.Close();
     }

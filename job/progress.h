@@ -24,8 +24,14 @@ double EstimateSecondsLeft(std::int32_t run, std::int32_t runs, double secondsIn
 // "Run 2 of 10, about 12 min left"; without an estimate "Run 2 of 10".
 std::string ProgressText(std::int32_t run, std::int32_t runs, double secondsLeft);
 
+// "3 of 20 runs done, 2 min elapsed, about 12 min left", for a job whose runs
+// worker processes share: the runs finished, the wall-clock time since they
+// started and, once a run is done, the estimate from the rate so far.
+std::string SharedProgressText(std::int32_t done, std::int32_t runs, double elapsedSeconds);
+
 // Number of runs a job reads from this impact file: the points after skip
-// lines, at least one, at most maxRuns when that is positive.
+// lines (a point that does not read included: that run fails), at least
+// one, at most maxRuns when that is positive.
 std::int32_t CountJobRuns(std::string_view impactFile, std::int32_t skip, std::int32_t maxRuns);
 
 class JobProgress {

@@ -2,22 +2,27 @@
 
 #include <algorithm>
 #include <cfenv>
+#include <optional>
 #include <string>
 
-#include "job/log.h"
 #include "core/number_text.h"
 #include "core/random.h"
-#include "job/trajectory.h"
-#include "job/verlet.h"
 #include "job/impact_file.h"
 #include "job/inelastic_file.h"
-#include "job/projectile_file.h"
-#include "job/run_file.h"
-#include "job/target_file.h"
+#include "job/log.h"
 #include "job/output_backups.h"
 #include "job/output_files.h"
+#include "job/parallel_runs.h"
 #include "job/progress.h"
+#include "job/projectile_file.h"
 #include "job/reader_messages.h"
+#include "job/run_figures.h"
+#include "job/run_file.h"
+#include "job/run_results.h"
+#include "job/target_file.h"
+#include "job/thread_count.h"
+#include "job/trajectory.h"
+#include "job/verlet.h"
 
 namespace vantrel {
 
@@ -58,18 +63,25 @@ bool AlgorithmSupported(SimulationState& s) {
 
 // With per-run random streams every run starts from the same program state,
 // whichever runs came before it in this process: the generator seeded for
-// its run number, the cooling report count and the report toggle fresh.
+// its run number, the cooling report count and the report toggle fresh, and
+// the cell edge of the cell-index search at its start (the target set-up
+// only ever enlarges it, and the order of the partner lists, hence of the
+// force sums, follows the cells).
 void StartRunStream(SimulationState& s) {
     s.Program.Random.Seed(RunStreamSeed(s.JobSeed, s.RunNumber()));
     s.Program.CoolingReportCounter = 0;
     s.Program.FinalReportToggle = false;
+    s.CellEdge = InitialCellEdge;
 }
 
 // The first run is set up: the job has started, and its staged output files
-// move to their names (job/output_backups.h).
+// move to their names (job/output_backups.h).  Only a job's first run can
+// fail to move them.
 void PlaceOutputFiles(SimulationState& s) {
+    if (s.Relay) s.Relay->FirstRunLinesBegin();
     for (const std::string& staged : PlaceStagedFiles(s.Backups))
         LogLine(s.Ui(), "  Output file left under its staging name: " + staged, ColourRed);
+    if (s.Relay) s.Relay->FirstRunLinesEnd({});
     s.Ui().JobStarted();
 }
 
@@ -99,10 +111,34 @@ struct OutputFilesGuard {
 
 }  // namespace
 
+bool SetUpRun(SimulationState& s, ImpactFile& impacts, bool dynamicalFileReady) {
+    UserInterface& ui = s.Ui();
+    s.RunCounter += 1;
+    if (s.Relay) s.Relay->RunStarting(s.RunNumber());
+    ui.PlotReset();
+    LogLine(ui, "  Run count: " + IntegerText(s.RunNumber()), ColourMagenta);
+    s.Progress.RunStarted(s.RunCounter);
+    const bool pointRead = impacts.ReadPoint(s.Impact);
+    if (s.Program.Extended.PerRunStreams) StartRunStream(s);
+    if (!dynamicalFileReady || !pointRead || !SetUpTarget(s) ||
+        !InitialiseVelocities(s, s.Projectile.Energy)) {
+        ShowError(ui, "General initialisation error (or aborted by user).");
+        if (!pointRead) ShowReadPlace(ui, s.Inputs.Impact, impacts.Failure());
+        return false;
+    }
+    return true;
+}
+
+void FinishRun(SimulationState& s, bool continueJob) {
+    s.Progress.RunFinished();
+    if (s.Relay) s.Relay->RunFinished({s.RunNumber(), continueJob, s.Program.AbortNow});
+}
+
 JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
-                  const OutputFileSet& outputs, bool batchMode, const JobLimits& limits) {
+                  const OutputFileSet& outputs, bool batchMode, const JobSettings& settings) {
     SimulationState s(program);
-    UserInterface& ui = program.Ui;
+    s.Relay = settings.Relay;
+    UserInterface& ui = s.Ui();
     const SimulationOptions& o = program.Options;
     StartJob(s, inputs, outputs, batchMode);
     if (!AlgorithmSupported(s)) return JobOutcome::Failed;
@@ -134,6 +170,7 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
     }
     if (!ReadProjectileFile(s, s.Inputs.Projectile)) return JobOutcome::Failed;
     if (!ReadRunFile(s, s.Inputs.Run)) return JobOutcome::Failed;
+    s.Processes = program.Extended.PerRunStreams ? std::max(settings.Workers, 1) : 1;
     if (!PrintSimulationSummary(s, atomCount)) {
         LogLine(ui, "  ...Simulation aborted", ColourRed);
         return JobOutcome::Declined;
@@ -142,10 +179,13 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
     if (program.Extended.PerRunStreams) {
         s.JobSeed = program.RandomSeed != 0 ? static_cast<std::uint32_t>(program.RandomSeed)
                                             : ClockSeed();
+        if (s.Relay) s.Relay->StreamsSeeded(s.JobSeed);
         LogLine(ui, "  Random streams per run, job seed: " + std::to_string(s.JobSeed),
                 ColourBlack);
     }
 
+    const std::int32_t threads = ThreadsForJob(program.Extended.Threads, atomCount, s.Processes);
+    if (threads > 1) s.Workers = std::make_unique<WorkerPool>(threads);
     AllocateParticleTable(s, atomCount);
     s.Particles.InitialFlags[0] = static_cast<std::uint32_t>(s.Projectile.FlagWord);
     FillPlotSnapshot(s);
@@ -160,42 +200,49 @@ JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
     }
     bool dynamicalFileReady = true;
     if (s.Run.SampleMode != SampleNone) dynamicalFileReady = CreateDynamicalFile(s);
+    StartResults(s, settings.UntilYieldError > 0);
 
     ui.RefreshMemoryDisplay();
     impacts.SkipLines(s.RunOffsetCopy);
-    s.Progress.Start(CountJobRuns(s.Inputs.Impact, s.RunOffsetCopy, limits.MaxRuns));
+    const std::int32_t runs = CountJobRuns(s.Inputs.Impact, s.RunOffsetCopy, settings.MaxRuns);
+    s.Progress.Start(runs);
+    // Runs shared out only where each run's numbers are its own, and not
+    // while the runs are classified: the result tables and the yield are
+    // kept by this process alone.
+    std::int32_t workers =
+        program.Extended.PerRunStreams && !s.Results.Active ? std::min(settings.Workers, runs) : 1;
 
     for (;;) {
-        s.RunCounter += 1;
-        ui.PlotReset();
-        LogLine(ui, "  Run count: " + IntegerText(s.RunNumber()), ColourMagenta);
-        s.Progress.RunStarted(s.RunCounter);
-        const bool pointRead = impacts.ReadPoint(s.Impact);
-        if (program.Extended.PerRunStreams) StartRunStream(s);
-        if (!dynamicalFileReady || !pointRead || !SetUpTarget(s) ||
-            !InitialiseVelocities(s, s.Projectile.Energy)) {
-            ShowError(ui, "General initialisation error (or aborted by user).");
-            if (!pointRead) ShowReadPlace(ui, s.Inputs.Impact, impacts.Failure());
+        if (!SetUpRun(s, impacts, dynamicalFileReady)) {
             outcome = JobOutcome::Failed;
             break;
         }
         if (!s.Backups.Started) PlaceOutputFiles(s);
+        if (workers > 1) {
+            // The first run is set up: the workers start from here.
+            if (const std::optional<JobOutcome> shared = ShareRuns(s, workers, runs)) {
+                outcome = *shared;
+                break;
+            }
+            workers = 1;
+        }
         const bool goOn = RunTrajectory(s);
-        s.Progress.RunFinished();
+        FinishRun(s, goOn);
         if (!goOn) {
             outcome = JobOutcome::Aborted;
             break;
         }
+        if (settings.UntilYieldError > 0 &&
+            YieldConverged(s, settings.UntilYieldError, settings.MinRuns))
+            break;
         if (impacts.AtEnd()) break;
-        if (limits.MaxRuns > 0 && s.RunCounter >= limits.MaxRuns) break;
+        if (settings.MaxRuns > 0 && s.RunCounter >= settings.MaxRuns) break;
     }
 
     if (outcome != JobOutcome::Failed && s.RunCounter > 0 && o.ReportEnergy)
-        LogLine(ui,
-                "  Cumulative error in system energy: " +
-                    FormatRealDecimals(4, s.EnergyErrorSum / s.RunCounter) + " %",
-                ColourBlue);
+        LogLine(ui, CumulativeEnergyErrorText(s.EnergyErrorSum / s.RunCounter), ColourBlue);
 
+    FinishResults(s);
     if (s.Run.SampleMode != SampleNone) CloseDynamicalFile(s);
     impacts.Close();
     ReleaseJobArrays(s);

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "io/impact_file.h"
 #include "job/program.h"
+#include "job/run_relay.h"
 #include "job/state.h"
 
 namespace vantrel {
@@ -19,11 +21,30 @@ enum class JobOutcome {
     Failed,     // an input file, an output file or a run could not be set up
 };
 
-struct JobLimits {
+// How the caller wants a job run, besides its files.
+struct JobSettings {
     std::int32_t MaxRuns = 0;  // 0: no limit; otherwise stop after this many runs
+    // 0: none; otherwise stop once the sputtering yield's relative standard
+    // error is below this, after at least MinRuns runs (job/run_results.h).
+    double UntilYieldError = 0;
+    std::int32_t MinRuns = 10;
+    // Worker processes that share the runs (job/parallel_runs.h), at most one
+    // per run.  Only with per-run random streams: without them every job
+    // makes its runs here, one after another.
+    std::int32_t Workers = 1;
+    // Told of the runs besides the log (job/run_relay.h): the runs file.
+    RunRelay* Relay = nullptr;
 };
 
 JobOutcome RunJob(ProgramContext& program, const InputFileSet& inputs,
-                  const OutputFileSet& outputs, bool batchMode, const JobLimits& limits = {});
+                  const OutputFileSet& outputs, bool batchMode, const JobSettings& settings = {});
+
+// The run driver's steps around a trajectory, shared with the worker
+// processes.  SetUpRun starts run s.RunCounter + 1: its "  Run count: "
+// line, its impact point, its random stream, the target set-up and the
+// velocities; false after "General initialisation error (or aborted by
+// user)." when it cannot start.  FinishRun ends the run's block.
+bool SetUpRun(SimulationState& s, ImpactFile& impacts, bool dynamicalFileReady);
+void FinishRun(SimulationState& s, bool continueJob);
 
 }  // namespace vantrel

@@ -9,6 +9,7 @@
 #include "core/number_text.h"
 #include "io/run_file.h"
 #include "job/log.h"
+#include "job/thread_count.h"
 #include "job/reader_messages.h"
 #include "output/selection_text.h"
 
@@ -119,6 +120,11 @@ bool PrintSimulationSummary(SimulationState& s, std::int32_t atomCount) {
             ColourBlack);
     LogLine(ui, "   - Max. No. of collision partners = " + IntegerText(run.MaxPartners),
             ColourBlack);
+    // Named only when not 1, so that a job on one thread logs as it always has.
+    const std::int32_t threads = ThreadsForJob(s.Program.Extended.Threads, atomCount, s.Processes);
+    if (threads != 1)
+        LogLine(ui, "   - Force, density and list passes on " + IntegerText(threads) + " threads",
+                ColourBlack);
     if (InelasticModelsInUse(options)) {
         std::string models = "   - Including inelastic effects: ";
         if (options.UseLSS) models += "LSS, ";

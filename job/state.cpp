@@ -77,6 +77,9 @@ void ReleaseJobArrays(SimulationState& state) {
     Release(state.StPartners);
     state.EnergyWork = EnergyScratch{};
     state.CollisionWork = CollisionPassWork{};
+    state.Scratch.Blocks = ForceBlocks{};
+    state.ListWork = ListSearchWork{};
+    state.Workers.reset();
 
     ParticleTable& p = state.Particles;
     Release(p.Mass);

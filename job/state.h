@@ -21,12 +21,16 @@
 #include "core/model_parameters.h"
 #include "core/particles.h"
 #include "core/run_records.h"
+#include "core/partner_lists.h"
 #include "core/trajectory_state.h"
 #include "core/units.h"
+#include "core/worker_pool.h"
 #include "io/file_sets.h"
 #include "job/output_backups.h"
 #include "job/program.h"
+#include "job/results_state.h"
 #include "job/progress.h"
+#include "job/run_relay.h"
 #include "output/output_state.h"
 
 namespace vantrel {
@@ -40,7 +44,12 @@ struct SimulationState {
 
     ProgramContext& Program;
     SimulationOptions& Options() { return Program.Options; }
-    UserInterface& Ui() { return Program.Ui; }
+    // The interface the job talks through: the program's, or in a worker
+    // process the channel to its parent (job/parallel_runs.h).
+    UserInterface& Ui() { return Interface ? *Interface : Program.Ui; }
+    UserInterface* Interface = nullptr;
+    // Told of the runs besides the log (job/run_relay.h); null for most jobs.
+    RunRelay* Relay = nullptr;
 
     InputFileSet Inputs;
     OutputFileSet Outputs;
@@ -54,6 +63,11 @@ struct SimulationState {
     // The kernels' other working arrays, sized with the partner lists.
     EnergyScratch EnergyWork;
     CollisionPassWork CollisionWork;
+    // The threads of the force, list and energy passes (none: one thread),
+    // from the summary to the end of the job, and the list search's buffers.
+    std::unique_ptr<WorkerPool> Workers;
+    ListSearchWork ListWork;
+    ListThreads ListSearchThreads() { return {Workers.get(), &ListWork}; }
 
     ProjectileData Projectile;
     RunParameters Run;
@@ -85,6 +99,8 @@ struct SimulationState {
     // With per-run random streams: the seed every run's stream derives from
     // (RandomSeed, or the clock's when that is 0).
     std::uint32_t JobSeed = 0;
+    // Worker processes that share the job's runs (and the cores).
+    std::int32_t Processes = 1;
 
     // Energy bookkeeping (J unless noted).
     double LssLoss = 0, OrLoss = 0, StLoss = 0;
@@ -97,6 +113,8 @@ struct SimulationState {
     // The output files (the dynamical-variables file open when SampleMode != 0,
     // the events file when inelastic events are stored) and the selection condition.
     OutputState Output;
+    // Per-run results (StoreResults or a yield target), job/run_results.h.
+    ResultsState Results;
     // Staged output files and the backups of earlier jobs' files.
     OutputBackups Backups;
     // Runs of the job and the wall-clock time they take, for the progress text.

@@ -17,7 +17,7 @@ inline PotentialView MakePotentialView(const SimulationState& s) {
 }
 
 inline ForceModel ForceModelOf(const SimulationState& s) {
-    return {MakePotentialView(s), s.Model.NBodyActive};
+    return {MakePotentialView(s), s.Model.NBodyActive, s.Workers.get()};
 }
 
 inline CollisionModel CollisionModelOf(const SimulationState& s) {

@@ -45,7 +45,28 @@ void ShowSpecies(SimulationState& s, const SpeciesDetection& species) {
     }
 }
 
+// The first run reads the target and model files, detects the species and
+// checks the tables the job will use.
+bool SetUpFirstTarget(SimulationState& s) {
+    if (!ReadTargetFile(s)) {
+        LogLine(s.Ui(), "  Aborted during initialisation", ColourRed);
+        return false;
+    }
+    const SpeciesDetection species = DetectSpecies(s.Particles, s.Options().ElementalTarget);
+    s.BinaryTarget = species.BinaryTarget;
+    ShowSpecies(s, species);
+    if (species.Status != SpeciesStatus::Consistent) return false;
+    // Only tables that the job will use are checked for non-finite entries.
+    return !s.BinaryTarget || (CheckTablesFinite(s, BB) && CheckTablesFinite(s, AB));
+}
+
 }  // namespace
+
+std::vector<std::string> LaterRunSetUpLines(const SimulationState& s) {
+    if (s.Model.StaticLattice == 0 && s.Program.Options.Verbose)
+        return {"  Getting thermal displacements..."};
+    return {};
+}
 
 std::int32_t CountTargetAtoms(SimulationState& s, std::string_view name) {
     const TargetCount count = CountTargetFile(name);
@@ -109,19 +130,12 @@ bool SetUpTarget(SimulationState& s) {
     }
 
     if (s.RunCounter <= 1) {
-        if (!ReadTargetFile(s)) {
-            LogLine(ui, "  Aborted during initialisation", ColourRed);
-            return false;
-        }
-        const SpeciesDetection species = DetectSpecies(s.Particles, s.Options().ElementalTarget);
-        s.BinaryTarget = species.BinaryTarget;
-        ShowSpecies(s, species);
-        if (species.Status != SpeciesStatus::Consistent) return false;
-        // Only tables that the job will use are checked for non-finite entries.
-        if (s.BinaryTarget && !(CheckTablesFinite(s, BB) && CheckTablesFinite(s, AB))) return false;
+        if (s.Relay) s.Relay->FirstRunLinesBegin();
+        const bool ready = SetUpFirstTarget(s);
+        if (s.Relay) s.Relay->FirstRunLinesEnd(LaterRunSetUpLines(s));
+        if (!ready) return false;
     } else {
-        if (s.Model.StaticLattice == 0 && s.Options().Verbose)
-            LogLine(ui, "  Getting thermal displacements...", ColourBlue);
+        for (const std::string& line : LaterRunSetUpLines(s)) LogLine(ui, line, ColourBlue);
         ResetTarget(s.Particles, s.Impact, s.Run, s.Model, s.Options().NoYVibration,
                     s.Program.Random);
     }

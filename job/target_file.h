@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "job/state.h"
 
@@ -28,5 +30,10 @@ bool ReadTargetFile(SimulationState& s);
 // lattice zone, SurfaceZ and, for the cell-index search, the cell edge.  The
 // particle arrays must be allocated for s.Particles.AtomCount atoms.
 bool SetUpTarget(SimulationState& s);
+
+// The lines a run after the first logs while it is set up: "  Getting thermal
+// displacements..." (blue) for a thermal lattice with Verbose on.  The first
+// run's reading of the target and model files takes their place.
+std::vector<std::string> LaterRunSetUpLines(const SimulationState& s);
 
 }  // namespace vantrel

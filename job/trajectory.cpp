@@ -11,6 +11,8 @@
 #include "job/inelastic.h"
 #include "job/log.h"
 #include "job/partner_lists.h"
+#include "job/run_figures.h"
+#include "job/run_results.h"
 #include "job/verlet.h"
 #include "output/event_line.h"
 #include "job/output_files.h"
@@ -27,7 +29,9 @@ double KineticEnergy(const ParticleTable& p, std::int32_t i) {
 
 // The first-run warnings: a termination energy too high for a head-on
 // collision with atom 1, and a timestep that moves the projectile too far.
+// A later run has neither, so a relay hears of them as first-run lines.
 void FirstRunWarnings(SimulationState& s, const TrajectoryState& t, double v0) {
+    if (s.Relay) s.Relay->FirstRunLinesBegin();
     const ParticleTable& p = s.Particles;
     const double m0 = p.Mass[0];
     const double m1 = p.AtomCount >= 1 ? p.Mass[1] : 0.0;
@@ -43,6 +47,7 @@ void FirstRunWarnings(SimulationState& s, const TrajectoryState& t, double v0) {
                 "  Warning: large timestep (gives dr = " +
                     FormatReal8(t.StepLength * AngstromPerMetre) + " A)",
                 ColourRed);
+    if (s.Relay) s.Relay->FirstRunLinesEnd({});
 }
 
 void EndOfRunReport(SimulationState& s, TrajectoryState& t) {
@@ -57,10 +62,7 @@ void EndOfRunReport(SimulationState& s, TrajectoryState& t) {
     if (o.Verbose) {
         ui.Beep();
         LogLine(ui, "                 * TERMINATED *", ColourBlue);
-        LogLine(ui,
-                "  Maximum no. of collision partners required was: " +
-                    IntegerText(s.MaxPartnersUsed),
-                ColourBlack);
+        ReportMaxPartners(s);
         const double ke0 = KineticEnergy(p, 0) * EvPerJoule;
         const double v0 = std::sqrt(p.VX[0] * p.VX[0] + p.VY[0] * p.VY[0] + p.VZ[0] * p.VZ[0]);
         const bool inside = InsideZone(t.Zone, p.X[0], p.Y[0], p.Z[0]) && v0 >= t.FastestSpeed;
@@ -86,6 +88,7 @@ void EndOfRunReport(SimulationState& s, TrajectoryState& t) {
             "  Time elapsed = " + FormatRealDecimals(2, t.Time * FemtosecondsPerSecond) + " fs.",
             ColourBlue);
 
+    double energyError = NotApplicable;
     if (o.ReportEnergy) {
         const double finalEnergy = EnergyReport(s);
         const double k = EvPerJoule;
@@ -95,37 +98,16 @@ void EndOfRunReport(SimulationState& s, TrajectoryState& t) {
         const double scale = std::fabs(s.ReportedPotential) + s.ReportedKinetic;
         // An empty system has no energy scale; report no relative error.
         const double error = scale > 0 ? 100.0 * dE / scale : 0.0;
-        s.EnergyErrorSum += error;
-        const double cumulative = s.RunCounter > 0 ? s.EnergyErrorSum / s.RunCounter : 0.0;
-        LogLine(ui,
-                "  dE = " + FormatReal8(dE) + " eV; dE/(KE+|PE|) = " +
-                    FormatRealDecimals(4, error) + " %; " + " (Cumulative: " +
-                    FormatRealDecimals(4, cumulative) + " %)",
-                ColourBlue);
+        energyError = error;
+        ReportEnergyError(s, dE, error);
     }
     if (o.ReportLatticeEnergy) {
         CohesiveEnergyReport(s);
         LatticeEnergyReport(s);
     }
     if (o.StoreInelastic && o.UseLSS && EventsFileOpen(s)) WriteLssTotals(s, t.Timestep);
-    if (o.ReportInelastic) {
-        const double k = EvPerJoule;
-        s.LssLossSum += s.LssLoss;
-        s.OrLossSum += s.OrLoss;
-        s.StLossSum += s.StLoss;
-        LogLine(ui,
-                "  LSS loss (eV): This run: " + FormatReal8(k * s.LssLoss) +
-                    ", cumulative: " + FormatReal8(k * s.LssLossSum),
-                ColourBlue);
-        LogLine(ui,
-                "  OR loss  (eV): This run: " + FormatReal8(k * s.OrLoss) +
-                    ", cumulative: " + FormatReal8(k * s.OrLossSum),
-                ColourBlue);
-        LogLine(ui,
-                "  ST loss  (eV): This run: " + FormatReal8(k * s.StLoss) +
-                    ", cumulative: " + FormatReal8(k * s.StLossSum),
-                ColourBlue);
-    }
+    if (o.ReportInelastic) ReportLosses(s);
+    RecordRunResults(s, t, energyError);
     LogLine(ui, " ", ColourBlack);
     if (SamplesAtTermination(s.Run.SampleMode)) SampleParticles(s, t.Time, false);
 }
@@ -229,6 +211,10 @@ bool RunTrajectory(SimulationState& s) {
 
     EndOfRunReport(s, t);
     return t.ContinueJob;
+}
+
+void PassOverTrajectory(SimulationState& s) {
+    if (s.Run.SamplePeriod == 0) s.Run.SamplePeriod = SamplePeriodForZero;
 }
 
 }  // namespace vantrel

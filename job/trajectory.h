@@ -20,4 +20,8 @@ bool RunTrajectory(SimulationState& s);
 // the loop, without the first-run warnings and the initial conditions).
 void StartTrajectory(SimulationState& s, TrajectoryState& t);
 
+// What a trajectory leaves behind for the job's later runs, for a run whose
+// trajectory another process runs: a sample period of 0 becomes 65535.
+void PassOverTrajectory(SimulationState& s);
+
 }  // namespace vantrel

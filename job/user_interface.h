@@ -47,6 +47,9 @@ public:
     virtual void ExpressionError(std::string_view message) = 0;
     // Refreshes the memory-use display once (the idle handler's work).
     virtual void RefreshMemoryDisplay() = 0;
+    // A run's rows have just been added to the result tables (StoreResults):
+    // a window that shows them may read them again.  Nothing by default.
+    virtual void ResultsWritten() {}
     // Shown beside the status text at every partner-list rebuild: "Run 2 of
     // 10, about 12 min left" (job/progress.h).  Front ends without a place
     // for it ignore it.

@@ -39,8 +39,7 @@ void VerletStep(SimulationState& s, TrajectoryState& trajectory) {
         timers->ParticleSteps += p.AtomCount + 1;
         timers->ListedPairs += static_cast<std::int64_t>(s.Partners.Index.size());
         // What the force pass walked: the pairs the density pass gathered.
-        const std::vector<std::uint32_t>& inside = s.Scratch.InsideStart;
-        if (!inside.empty()) timers->PairsWithinCutoff += inside.back();
+        timers->PairsWithinCutoff += static_cast<std::int64_t>(s.Scratch.GatheredPairs);
     }
 
     const SimulationOptions& options = s.Options();

@@ -57,20 +57,39 @@ OutputStatus CloseDynamicalFile(OutputFiles& files) {
     return Status(FlushAndClose(files.DynamicalVariables.Handle));
 }
 
+OutputStatus WriteInitialRecords(std::FILE* file, const ParticleTable& p,
+                                 std::int32_t runNumber) {
+    bool ok = file != nullptr;
+    for (std::int32_t i = 0; i <= p.AtomCount && ok; ++i) {
+        const double m = p.Mass[i];
+        ok = WriteRecord(file, BuildSample(i, runNumber, p.X[i], p.Y[i], p.Z[i], m * p.VX[i],
+                                           m * p.VY[i], m * p.VZ[i], 0.0, m));
+    }
+    return Status(ok);
+}
+
 OutputStatus WriteInitialConditions(OutputFiles& files, std::string_view name,
                                     const ParticleTable& p, std::int32_t runNumber) {
     OutputFile& out = files.InitialConditions;
     const OutputStatus created = Create(out, name, "wb");
     if (created != OutputStatus::Ok) return created;
-    bool ok = true;
-    for (std::int32_t i = 0; i <= p.AtomCount && ok; ++i) {
-        const double m = p.Mass[i];
-        ok = WriteRecord(out.Handle.get(), BuildSample(i, runNumber, p.X[i], p.Y[i], p.Z[i],
-                                                       m * p.VX[i], m * p.VY[i], m * p.VZ[i],
-                                                       0.0, m));
-    }
-    ok = FlushAndClose(out.Handle) && ok;
-    return Status(ok);
+    const bool ok = WriteInitialRecords(out.Handle.get(), p, runNumber) == OutputStatus::Ok;
+    return Status(FlushAndClose(out.Handle) && ok);
+}
+
+OutputStatus WriteInitialConditions(OutputFiles& files, std::string_view name,
+                                    std::string_view records) {
+    OutputFile& out = files.InitialConditions;
+    const OutputStatus created = Create(out, name, "wb");
+    if (created != OutputStatus::Ok) return created;
+    const bool ok = std::fwrite(records.data(), 1, records.size(), out.Handle.get()) ==
+                    records.size();
+    return Status(FlushAndClose(out.Handle) && ok);
+}
+
+OutputStatus AppendWhole(OutputFile& file, std::string_view bytes) {
+    std::FILE* handle = file.Handle.get();
+    return Status(handle && std::fwrite(bytes.data(), 1, bytes.size(), handle) == bytes.size());
 }
 
 OutputStatus CreateEventsFile(OutputFiles& files, std::string_view name) {

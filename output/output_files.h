@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <span>
 #include <string>
 #include <string_view>
@@ -67,6 +68,20 @@ OutputStatus CloseDynamicalFile(OutputFiles& files);
 // after the start values are set).
 OutputStatus WriteInitialConditions(OutputFiles& files, std::string_view name,
                                     const ParticleTable& particles, std::int32_t runNumber);
+
+// The initial-conditions records of particles 0..AtomCount as above, onto
+// an open stream.
+OutputStatus WriteInitialRecords(std::FILE* file, const ParticleTable& particles,
+                                 std::int32_t runNumber);
+
+// Creates the initial-conditions file anew under name with these whole
+// records, written elsewhere, and closes it.
+OutputStatus WriteInitialConditions(OutputFiles& files, std::string_view name,
+                                    std::string_view records);
+
+// Appends whole records or lines, written elsewhere, to an open file in one
+// write (a flush from another thread never splits a record).
+OutputStatus AppendWhole(OutputFile& file, std::string_view bytes);
 
 // Creates the inelastic-events file anew under name as an empty text file and
 // keeps it open for the whole job.

@@ -1,5 +1,5 @@
-# Bash completion of vantrel-cli: commands, flags, export formats and option
-# names (--set NAME=).  The option names come from `vantrel-cli options`, so
+# Bash completion of vantrel-cli: commands, flags, export formats, option
+# names (--set NAME=) and result tables.  The option names come from `vantrel-cli options`, so
 # they are always those of the installed program.
 
 _vantrel_cli_option_names() {
@@ -16,7 +16,7 @@ _vantrel_cli() {
     command=${COMP_WORDS[1]}
 
     if [ "$COMP_CWORD" -eq 1 ]; then
-        COMPREPLY=($(compgen -W "run batch options export --help --version" -- "$cur"))
+        COMPREPLY=($(compgen -W "run batch options analyze export join --help --version" -- "$cur"))
         return
     fi
 
@@ -27,7 +27,7 @@ _vantrel_cli() {
             return ;;
         --answer) COMPREPLY=($(compgen -W "yes no" -- "$cur")); return ;;
         --format) COMPREPLY=($(compgen -W "extxyz dump csv" -- "$cur")); return ;;
-        --max-runs) return ;;
+        --max-runs|--jobs|--min-runs|--bins|--surface-binding|--until-yield-error) return ;;
         --target) COMPREPLY=($(compgen -f -X '!*.trg' -- "$cur") $(compgen -d -- "$cur")); return ;;
         --model) COMPREPLY=($(compgen -f -X '!*.mdl' -- "$cur") $(compgen -d -- "$cur")); return ;;
         --run) COMPREPLY=($(compgen -f -X '!*.run' -- "$cur") $(compgen -d -- "$cur")); return ;;
@@ -36,14 +36,21 @@ _vantrel_cli() {
         --projectile) COMPREPLY=($(compgen -f -X '!*.prj' -- "$cur") $(compgen -d -- "$cur")); return ;;
         --config) COMPREPLY=($(compgen -f -X '!*.cfg' -- "$cur") $(compgen -d -- "$cur")); return ;;
         --initial|--dynamic|--events|--log|-o|--output) COMPREPLY=($(compgen -f -- "$cur")); return ;;
+        --results) COMPREPLY=($(compgen -f -X '!*.csv' -- "$cur") $(compgen -d -- "$cur")); return ;;
+        --sputtered) [ "$command" = analyze ] || { COMPREPLY=($(compgen -f -X '!*.csv' -- "$cur") $(compgen -d -- "$cur")); return; } ;;
+        --plots) COMPREPLY=($(compgen -d -- "$cur")); return ;;
     esac
 
     case $command in
         run) flags="--target --model --run --impact --inelastic --initial --dynamic --events
-                    --config --set --max-runs --answer --log --quiet --progress --help" ;;
-        batch) flags="--config --set --max-runs --answer --log --quiet --progress --help" ;;
+                    --results --sputtered --surface-binding --until-yield-error --min-runs
+                    --config --set --max-runs --jobs --answer --log --quiet --progress --threads --help" ;;
+        batch) flags="--surface-binding --until-yield-error --min-runs
+                      --config --set --max-runs --jobs --answer --log --quiet --progress --threads --help" ;;
+        analyze) flags="--json --plots --bins --sputtered --help" ;;
         options) flags="--config --set --help" ;;
         export) flags="--format --target --projectile --per-run --per-frame --si -o --output --help" ;;
+        join) flags="--log --dynamic --events --help" ;;
         *) return ;;
     esac
     if [[ $cur == -* ]]; then
@@ -54,6 +61,8 @@ _vantrel_cli() {
         run) COMPREPLY=($(compgen -f -X '!*.prj' -- "$cur") $(compgen -d -- "$cur")) ;;
         batch) COMPREPLY=($(compgen -f -X '!*.bdf' -- "$cur") $(compgen -d -- "$cur")) ;;
         export) COMPREPLY=($(compgen -f -X '!*.vsk' -- "$cur") $(compgen -d -- "$cur")) ;;
+        analyze) COMPREPLY=($(compgen -f -X '!*.csv' -- "$cur") $(compgen -d -- "$cur")) ;;
+        join) COMPREPLY=($(compgen -f -X '!*.log' -- "$cur") $(compgen -d -- "$cur")) ;;
     esac
 }
 

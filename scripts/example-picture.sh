@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the about box's picture of a real result: runs the bundled example
-# job (3 keV Ar on Cu(100)) in the desktop program's windows, offscreen,
+# job (1 keV Ar on Cu(100)) in the desktop program's windows, offscreen,
 # and saves the graph window's picture 250 fs into the first run as
 # app/resources/example_result.png, which the program builds in.
 #   scripts/example-picture.sh [SYMBOL [TIME_FS [PROJECTION]]]

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  qt6-base-dev libgl-dev bison xvfb xauth
+  qt6-base-dev qt6-svg-dev libgl-dev bison xvfb xauth
 )
 
 missing=()

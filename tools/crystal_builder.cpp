@@ -239,6 +239,24 @@ bool BuildCrystal(const CrystalSpec& spec, std::vector<CrystalAtom>& atoms, std:
         atom.Flags = spec.Flags;
     }
 
+    if (spec.CooledBorder > 0) {
+        double xLo = atoms.front().X, xHi = xLo, yLo = atoms.front().Y, yHi = yLo, zLo = 0;
+        for (const CrystalAtom& atom : atoms) {
+            xLo = std::min(xLo, atom.X);
+            xHi = std::max(xHi, atom.X);
+            yLo = std::min(yLo, atom.Y);
+            yHi = std::max(yHi, atom.Y);
+            zLo = std::min(zLo, atom.Z);
+        }
+        // Sites exactly the border's width in from a face are inside.
+        const double w = spec.CooledBorder - 1e-6;
+        for (CrystalAtom& atom : atoms) {
+            const bool border = atom.X < xLo + w || atom.X > xHi - w || atom.Y < yLo + w ||
+                                atom.Y > yHi - w || atom.Z < zLo + w;
+            if (!border) atom.Flags |= NoCooling;
+        }
+    }
+
     // Atom 1: the top-layer atom nearest to the lateral centre; the first
     // such atom in layer order on a tie.
     std::size_t centre = 0;
@@ -342,6 +360,9 @@ std::string CrystalUsage() {
            "  --flags N                flag word of every atom (0)\n"
            "  --type-b, --no-cooling, --image-charge\n"
            "                           add flag 1, 8 or 32 to every atom\n"
+           "  --cooled-border W        atoms farther than W A from the sides and the bottom\n"
+           "                           get flag 8 (no cooling): the cooling model then acts\n"
+           "                           on the border only (0: none)\n"
            "  --b-fraction F           share of species B atoms (0; alloys)\n"
            "  --z-b Z, --mass-b M      atomic number and mass of species B\n"
            "  --seed S                 seed of the choice of B atoms (1)\n"
@@ -442,6 +463,12 @@ bool ParseCrystalCommand(const std::vector<std::string>& args, CrystalCommand& c
             spec.Flags |= NoCooling;
         } else if (option == "--image-charge") {
             spec.Flags |= ImageCharge;
+        } else if (option == "--cooled-border") {
+            if (!real(option, spec.CooledBorder)) return false;
+            if (spec.CooledBorder < 0) {
+                error = "--cooled-border must not be negative";
+                return false;
+            }
         } else if (option == "--b-fraction") {
             if (!real(option, spec.FractionB)) return false;
         } else if (option == "--z-b") {

@@ -44,6 +44,11 @@ struct CrystalSpec {
     double MassB = 0.0;  // amu
     std::uint32_t Seed = 1;
     std::string Name;    // written after the six values of the first line
+    // A cooled border (A, 0: none): atoms closer than this to a side or the
+    // bottom keep their flags, every other atom gets NoCooling, so that the
+    // cooling model takes the heat out at the border only (the top surface
+    // is never part of it).
+    double CooledBorder = 0;
 };
 
 struct CrystalAtom {

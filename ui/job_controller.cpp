@@ -510,6 +510,8 @@ void JobController::ExpressionError(std::string_view message) { prompts_.ShowExp
 
 void JobController::RefreshMemoryDisplay() { IdleRefresh(); }
 
+void JobController::ResultsWritten() { emit RunResultsWritten(); }
+
 void JobController::ShowProgress(std::string_view text) { emit ProgressChanged(LineText(text)); }
 
 }  // namespace vantrel

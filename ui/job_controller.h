@@ -221,6 +221,7 @@ public:
     void Beep() override;
     void ExpressionError(std::string_view message) override;
     void RefreshMemoryDisplay() override;
+    void ResultsWritten() override;
     void ShowProgress(std::string_view text) override;
     void JobStarted() override;
 
@@ -255,6 +256,8 @@ signals:
     void ProcessingEvents();
     // A close confirmed while a job ran: the job has ended, close now.
     void CloseNow();
+    // A run of the job has added its rows to the result tables (Outputs().Results).
+    void RunResultsWritten();
 
 private:
     enum class CloseState { Open, AfterJob, Confirmed };

@@ -36,6 +36,7 @@
 #include "ui/options_dialog.h"
 #include "ui/pictures.h"
 #include "ui/project_tree.h"
+#include "ui/results_window.h"
 #include "ui/splash_about.h"
 
 namespace vantrel {
@@ -145,6 +146,8 @@ const std::array<TMainForm::Command, TMainForm::CommandCount>& TMainForm::Comman
          &TMainForm::PrintLogClick},
         {GraphItem, "GraphItem", "&Graph window", "Ctrl+G", 180, Place::FileMenu, true, Menu, nullptr, A::GraphItem,
          &TMainForm::ShowGraphClick},
+        {ResultsItem, "ResultsItem", "R&esults window", "Ctrl+E", 185, Place::FileMenu, false, Menu, nullptr,
+         A::Always, &TMainForm::ResultsClick},
         {KestrinItem, "KestrinItem", "&Kestrin", "Ctrl+S", 194, Place::FileMenu, true, Menu, nullptr, A::WhenIdle,
          &TMainForm::KestrinClick},
         {BrackleItem, "BrackleItem", "&Brackle", "Ctrl+W", 195, Place::FileMenu, false, Menu, nullptr, A::WhenIdle,
@@ -436,6 +439,10 @@ void TMainForm::ConnectController() {
         memoryLabel_->setToolTip(detail);
     });
     connect(c, &JobController::CloseNow, this, &QWidget::close);
+    connect(c, &JobController::RunResultsWritten, this, [this] {
+        if (results_ && results_->isVisible())
+            results_->ShowTables(ToQt(controller_->Outputs().Results), ToQt(controller_->Outputs().Sputtered));
+    });
 }
 
 // ---------------------------------------------------------------------------
@@ -596,6 +603,19 @@ void TMainForm::RestoreSession() {
     if (!jobs.empty() && IsExistingPlainFile(jobs.front().Inputs.Projectile)) OpenRecentJob(jobs.front());
 }
 
+void TMainForm::ResultsClick() {
+    if (!results_) {
+        results_ = new TResultsWindow(this);
+        results_->SetServices(services_.Ui);
+    }
+    const QString table = ToQt(controller_->Outputs().Results);
+    if (QFileInfo(table).isFile() && results_->ResultsTable().isEmpty())
+        results_->ShowTables(table, ToQt(controller_->Outputs().Sputtered));
+    results_->show();
+    results_->raise();
+    results_->activateWindow();
+}
+
 void TMainForm::KestrinClick() { controller_->StartKestrin(); }
 
 void TMainForm::BrackleClick() { controller_->StartBrackle(); }
@@ -722,6 +742,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     if (graph_ && graphPlaced_) settings_.SetGeometry(QStringLiteral("Graph"), graph_->saveGeometry());
     if (graph_) graph_->hide();
     if (help_) help_->hide();
+    if (results_) results_->hide();
     emit Closed();
 }
 

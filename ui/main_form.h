@@ -47,6 +47,7 @@ class TFileDialog;
 class TGraph;
 class TOptionsDlg;
 class TOutfileDlg;
+class TResultsWindow;
 
 inline constexpr const char* CancelHint = "Abort simulation (Ctrl-Break)";
 inline constexpr const char* BatchCancelHint = "Abort current batch job.";
@@ -115,7 +116,7 @@ private:
     enum CommandId {
         SpeedButton1, CancelButton, InputFilesButton, GraphButton, ClearLogButton, StepButton, OutputFilesButton,
         InputFilesItem, OutputFilesItem, Run1, BatchRunItem, SaveLogItem, LoadLogItem, PrintLogItem, GraphItem,
-        KestrinItem, BrackleItem, UndoItem, CutItem, CopyItem, PasteItem, DeleteItem, SelectAllItem,
+        ResultsItem, KestrinItem, BrackleItem, UndoItem, CutItem, CopyItem, PasteItem, DeleteItem, SelectAllItem,
         SimulationItem, ShowMemoryItem, FontItem, PageColourItem, IntroductionItem, AboutItem, CommandCount
     };
     enum class Place { ToolBar, FileMenu, EditMenu, OptionsMenu, HelpMenu };
@@ -171,6 +172,7 @@ private:
     void LoadLogClick();
     void PrintLogClick();
     void ShowGraphClick();
+    void ResultsClick();       // the Results window, with the current job's tables
     void KestrinClick();
     void BrackleClick();
     void UndoClick();
@@ -197,6 +199,7 @@ private:
     QPointer<TOptionsDlg> options_;
     QPointer<TOutfileDlg> outputFiles_;
     QPointer<HelpBrowser> help_;
+    QPointer<TResultsWindow> results_;
 
     std::array<QAction*, CommandCount> actions_{};
     QToolBar* tools_ = nullptr;

@@ -147,6 +147,8 @@ TOptionsDlg::TOptionsDlg(ProgramContext& program, QWidget* parent) : QDialog(par
     RunOffsetEdit = IntegerField(CounterMin, CounterMax, 0, this);
     RunOffsetEdit->SetValue(program_.RunOffset);
     RunOffsetLabel->setBuddy(RunOffsetEdit);
+    // Beside the block (job/options_file.h): the seed's streams.
+    PerRunStreamsOption = CheckBox("Random streams per run", false, this);
     SaveOptionsBox = CheckBox("Save options to disk", false, this);
     LoadAtStartOption = CheckBox("Load options at start-up", false, this);
 
@@ -185,6 +187,7 @@ TOptionsDlg::TOptionsDlg(ProgramContext& program, QWidget* parent) : QDialog(par
     loose->addWidget(RandomSeedEdit, 0, 1);
     loose->addWidget(RunOffsetLabel, 1, 0);
     loose->addWidget(RunOffsetEdit, 1, 1);
+    loose->addWidget(PerRunStreamsOption, 2, 0, 1, 2);
     loose->setColumnMinimumWidth(2, 24);
     loose->addWidget(SaveOptionsBox, 0, 3);
     loose->addWidget(LoadAtStartOption, 1, 3);
@@ -241,6 +244,7 @@ void TOptionsDlg::NameControls() {
         {RandomSeedEdit, "RandomSeedEdit"},
         {RunOffsetLabel, "RunOffsetLabel"},
         {RunOffsetEdit, "RunOffsetEdit"},
+        {PerRunStreamsOption, "PerRunStreamsOption"},
         {SaveOptionsBox, "SaveOptionsBox"},
         {LoadAtStartOption, "LoadAtStartOption"},
         {LoadOptionsButton, "LoadOptionsButton"},
@@ -296,6 +300,7 @@ void TOptionsDlg::LoadControls() {
     for (const BoolControl& control : BoolControls()) control.Box->setChecked(o.*control.Field);
     LatticeSiteIndexEdit->SetValue(o.LatticeSiteIndex);
     LogBufferEdit->SetValue(o.LogBufferLines);
+    PerRunStreamsOption->setChecked(program_.Extended.PerRunStreams);
     SmoothDensityJoinOption->setChecked(program_.Extended.SmoothDensityJoin);
     // The random seed and run counter offset keep whatever text they hold.
     ApplyEnablingRule();
@@ -318,6 +323,7 @@ void TOptionsDlg::OkClick() {
     }
     program_.RunOffset = *RunOffsetEdit->Value();
     program_.RandomSeed = *RandomSeedEdit->Value();
+    program_.Extended.PerRunStreams = PerRunStreamsOption->isChecked();
 
     SimulationOptions& o = program_.Options;
     // A radio group with no item checked (a loaded value outside its items)

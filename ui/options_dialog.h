@@ -95,6 +95,7 @@ private:
     TIntegerEdit* RandomSeedEdit = nullptr;
     QLabel* RunOffsetLabel = nullptr;
     TIntegerEdit* RunOffsetEdit = nullptr;
+    QCheckBox* PerRunStreamsOption = nullptr;  // ExtendedOptions::PerRunStreams
     QCheckBox* SaveOptionsBox = nullptr;
     QCheckBox* LoadAtStartOption = nullptr;
 

@@ -26,9 +26,9 @@ TEST_P(UsageErrors, NameTheFaultInOneLine) {
 INSTANTIATE_TEST_SUITE_P(
     Arguments, UsageErrors,
     ::testing::Values(
-        UsageCase{"NoCommand", {}, "no command given (run, batch, options or export)"},
+        UsageCase{"NoCommand", {}, "no command given (run, batch, options, analyze, export or join)"},
         UsageCase{"UnknownCommand", {"go", "a.prj"},
-                  "unknown command: 'go' (run, batch, options or export)"},
+                  "unknown command: 'go' (run, batch, options, analyze, export or join)"},
         UsageCase{"UnknownFlag", {"run", "--fast", "a.prj"}, "unknown flag: '--fast'"},
         UsageCase{"UnknownShortFlag", {"run", "-x", "a.prj"}, "unknown flag: '-x'"},
         UsageCase{"MissingProjectile", {"run", "--answer", "yes"},
@@ -43,6 +43,20 @@ INSTANTIATE_TEST_SUITE_P(
                   "bad value for --max-runs: 'ten' (a whole number from 1)"},
         UsageCase{"MaxRunsTooLarge", {"run", "--max-runs", "3000000000", "a.prj"},
                   "bad value for --max-runs: '3000000000' (a whole number from 1)"},
+        UsageCase{"JobsNegative", {"run", "--jobs", "-1", "a.prj"},
+                  "bad value for --jobs: '-1' (a whole number from 0)"},
+        UsageCase{"JobsForOptions", {"options", "--jobs", "2"},
+                  "--jobs is not an option of 'options'"},
+        UsageCase{"JoinNothing", {"join", "s1"}, "nothing to join: give --log, --dynamic or --events"},
+        UsageCase{"JoinWithoutSlices", {"join", "--log", "j.log"}, "missing slice (SLICE...)"},
+        UsageCase{"JoinRunFlag", {"join", "--max-runs", "2", "s1"},
+                  "--max-runs is not an option of 'join'"},
+        UsageCase{"ThreadsTooMany", {"run", "--threads", "65", "a.prj"},
+                  "bad value for --threads: '65' (a whole number from 0 to 64)"},
+        UsageCase{"ThreadsNegative", {"batch", "--threads=-1", "b.bdf"},
+                  "bad value for --threads: '-1' (a whole number from 0 to 64)"},
+        UsageCase{"ThreadsForOptions", {"options", "--threads", "2"},
+                  "--threads is not an option of 'options'"},
         UsageCase{"AnswerMaybe", {"run", "--answer", "maybe", "a.prj"},
                   "bad value for --answer: 'maybe' (yes or no)"},
         UsageCase{"QuietWithValue", {"run", "--quiet=1", "a.prj"}, "--quiet takes no value"},
@@ -52,6 +66,19 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"FileForOptions", {"options", "x.cfg"}, "unexpected argument: 'x.cfg'"},
         UsageCase{"FileFlagForBatch", {"batch", "--target", "t.trg", "b.bdf"},
                   "--target is not an option of 'batch' (the batch file names every file)"},
+        UsageCase{"ResultsFileForBatch", {"batch", "--results", "r.csv", "b.bdf"},
+                  "--results is not an option of 'batch' (the batch file names every file)"},
+        UsageCase{"YieldErrorZero", {"run", "--until-yield-error", "0", "a.prj"},
+                  "bad value for --until-yield-error: '0' (a number above 0)"},
+        UsageCase{"MinRunsText", {"run", "--min-runs=few", "a.prj"},
+                  "bad value for --min-runs: 'few' (a whole number from 1)"},
+        UsageCase{"BindingForOptions", {"options", "--surface-binding", "3"},
+                  "--surface-binding is not an option of 'options'"},
+        UsageCase{"AnalyzeWithoutTable", {"analyze", "--json"}, "missing result table (RESULTS.csv)"},
+        UsageCase{"AnalyzeBins", {"analyze", "--bins", "0", "r.csv"},
+                  "bad value for --bins: '0' (a whole number from 1 to 1000)"},
+        UsageCase{"AnalyzeJobFlag", {"analyze", "--answer", "yes", "r.csv"},
+                  "unknown flag: '--answer' (analyze takes --json, --plots, --bins, --sputtered)"},
         UsageCase{"VersionWithArgument", {"--version", "run"}, "unexpected argument: 'run'"},
         UsageCase{"ExportWithoutFormat", {"export", "-o", "x.xyz", "d.vsk"},
                   "missing --format (extxyz, dump or csv)"},
@@ -74,10 +101,13 @@ TEST(Arguments, RunTakesEveryFlagInBothSpellings) {
     std::string error;
     ASSERT_TRUE(ParseArguments({"run", "--target", "t.trg", "--model=m.mdl", "--run", "r.run",
                                 "--impact=i.imp", "--inelastic", "x.inl", "--initial", "ini.vsk",
-                                "--dynamic=dyn.vsk", "--events", "ev.dat", "--config", "c.cfg",
-                                "--set", "UseLSS=1", "--set=RunOffset=4", "--max-runs", "7",
+                                "--dynamic=dyn.vsk", "--events", "ev.dat", "--results", "r.csv",
+                                "--sputtered=s.csv", "--surface-binding", "3.49",
+                                "--until-yield-error", "0.05", "--min-runs=20", "--config", "c.cfg",
+                                "--set", "UseLSS=1", "--threads", "3", "--set=RunOffset=4",
+                                "--max-runs", "7",
                                 "--answer", "no", "--log", "job.log", "--quiet", "--progress",
-                                "cu.prj"},
+                                "--jobs=0", "cu.prj"},
                                a, error))
         << error;
     EXPECT_EQ(a.Kind, Command::Run);
@@ -90,14 +120,28 @@ TEST(Arguments, RunTakesEveryFlagInBothSpellings) {
     EXPECT_EQ(a.Initial, "ini.vsk");
     EXPECT_EQ(a.Dynamic, "dyn.vsk");
     EXPECT_EQ(a.Events, "ev.dat");
+    EXPECT_EQ(a.Results, "r.csv");
+    EXPECT_EQ(a.Sputtered, "s.csv");
+    EXPECT_EQ(a.SurfaceBinding, "3.49");
+    EXPECT_DOUBLE_EQ(a.UntilYieldError, 0.05);
+    EXPECT_EQ(a.MinRuns, 20);
     ASSERT_TRUE(a.Config.has_value());
     EXPECT_EQ(*a.Config, "c.cfg");
-    EXPECT_EQ(a.Sets, (std::vector<std::string>{"UseLSS=1", "RunOffset=4"}));
+    EXPECT_EQ(a.Sets, (std::vector<std::string>{"UseLSS=1", "Threads=3", "RunOffset=4"}));
     EXPECT_EQ(a.MaxRuns, 7);
     EXPECT_EQ(a.Answer, AnswerChoice::No);
     EXPECT_EQ(a.LogFile, "job.log");
     EXPECT_TRUE(a.Quiet);
     EXPECT_TRUE(a.Progress);
+    EXPECT_EQ(a.Jobs, 0);
+
+    ASSERT_TRUE(ParseArguments({"join", "--events=ev.dat", "--log", "j.log", "s1", "s2.log"}, a,
+                               error))
+        << error;
+    EXPECT_EQ(a.Kind, Command::Join);
+    EXPECT_EQ(a.Join.Log, "j.log");
+    EXPECT_EQ(a.Join.Files, (std::vector<std::string>{"", "ev.dat"}));  // --dynamic, --events
+    EXPECT_EQ(a.Join.Slices, (std::vector<std::string>{"s1", "s2.log"}));
 }
 
 TEST(Arguments, DoubleDashLetsAFileNameStartWithADash) {
@@ -121,6 +165,22 @@ TEST(Arguments, LaterValueWinsButSetsAccumulate) {
     EXPECT_EQ(a.Kind, Command::Options);
     EXPECT_EQ(*a.Config, "b.cfg");
     EXPECT_EQ(a.Sets, (std::vector<std::string>{"Verbose=0", "Verbose=1"}));
+}
+
+// Names after --sputtered are sputtered tables; the others result tables.
+TEST(Arguments, AnalyzeTakesTablesAndItsFlags) {
+    CliArguments a;
+    std::string error;
+    ASSERT_TRUE(ParseArguments({"analyze", "--json", "a.csv", "--bins=12", "b.csv", "--sputtered",
+                                "sa.csv", "sb.csv", "--plots", "out"},
+                               a, error))
+        << error;
+    EXPECT_EQ(a.Kind, Command::Analyze);
+    EXPECT_EQ(a.ResultTables, (std::vector<std::string>{"a.csv", "b.csv"}));
+    EXPECT_EQ(a.SputteredTables, (std::vector<std::string>{"sa.csv", "sb.csv"}));
+    EXPECT_TRUE(a.Json);
+    EXPECT_EQ(a.Bins, 12);
+    EXPECT_EQ(a.PlotsDir, "out");
 }
 
 TEST(Arguments, ExportTakesItsFlagsAndAnyNumberOfRecordFiles) {

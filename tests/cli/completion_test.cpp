@@ -50,7 +50,7 @@ Offer Set(const std::vector<std::string>& v) { return {v.begin(), v.end()}; }
 TEST(Completion, OffersTheFlagsEachCommandTakes) {
     TempDir dir;
     Offer everywhere;
-    for (const char* command : {"run", "batch", "options", "export"}) {
+    for (const char* command : {"run", "batch", "options", "analyze", "export", "join"}) {
         const std::vector<std::string> flags = Complete(dir, {command, "-"});
         ASSERT_FALSE(flags.empty()) << command;
         for (const std::string& flag : flags) {
@@ -95,7 +95,7 @@ TEST(Completion, OffersCommandsValuesAndTheProgramsOptionNames) {
     ASSERT_TRUE(options.count("UseLSS="));
     EXPECT_EQ(Set(Complete(dir, {"run", "--set", "Use"})), options);
     EXPECT_EQ(Set(Complete(dir, {""})),
-              (Offer{"run", "batch", "options", "export", "--help", "--version"}));
+              (Offer{"run", "batch", "options", "analyze", "export", "join", "--help", "--version"}));
     EXPECT_EQ(Set(Complete(dir, {"export", "--format", ""})), (Offer{"extxyz", "dump", "csv"}));
     EXPECT_EQ(Set(Complete(dir, {"run", "--answer", ""})), (Offer{"yes", "no"}));
     dir.Write("job.prj", "");

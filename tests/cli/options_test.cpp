@@ -48,7 +48,10 @@ const std::vector<std::string> DefaultListing = {
     "RunOffset = 0",
     "RandomSeed = 1",
     "PerRunStreams = false",
+    "StoreResults = false",
     "SmoothDensityJoin = false",
+    "Threads = 0",
+    "SurfaceBinding = 0",
 };
 
 std::string Joined(const std::vector<std::string>& lines) {
@@ -103,7 +106,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SetCase{"RandomSeed=+4711", "RandomSeed = 4711"},
                       SetCase{"UseImagePotential=1", "UseImagePotential = true"},
                       SetCase{"PerRunStreams=true", "PerRunStreams = true"},
-                      SetCase{"SmoothDensityJoin=1", "SmoothDensityJoin = true"}),
+                      SetCase{"StoreResults=1", "StoreResults = true"},
+                      SetCase{"SmoothDensityJoin=1", "SmoothDensityJoin = true"},
+                      SetCase{"SurfaceBinding=3.49", "SurfaceBinding = 3.49"},
+                      SetCase{"Threads=64", "Threads = 64"}),
     [](const ::testing::TestParamInfo<SetCase>& info) {
         std::string name = info.param.Assignment;
         for (char& c : name)
@@ -145,6 +151,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadSetCase{"Speed=3", "unknown option name: 'Speed'"},
         BadSetCase{"perrunstreams=1", "unknown option name: 'perrunstreams' (did you mean PerRunStreams?)"},
         BadSetCase{"PerRunStreams=2", "bad value for PerRunStreams: '2' (0, 1, true or false)"},
+        BadSetCase{"SurfaceBinding=-1", "bad value for SurfaceBinding: '-1' (a number from 0 to 1000)"},
+        BadSetCase{"SurfaceBinding=3eV", "bad value for SurfaceBinding: '3eV' (a number from 0 to 1000)"},
+        BadSetCase{"surfacebinding=3", "unknown option name: 'surfacebinding' (did you mean SurfaceBinding?)"},
+        BadSetCase{"Threads=65", "bad value for Threads: '65' (an integer from 0 to 64)"},
+        BadSetCase{"threads=2", "unknown option name: 'threads' (did you mean Threads?)"},
         BadSetCase{"Reserved1=0", "unknown option name: 'Reserved1'"},
         BadSetCase{"UseLSS", "--set wants NAME=VALUE, not 'UseLSS'"},
         BadSetCase{"=1", "--set wants NAME=VALUE, not '=1'"},

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <string>
@@ -45,9 +46,11 @@ int StatusOf(int raw) {
     return -1;
 }
 
+using Act = std::function<bool(int, const std::string&, const std::string&)>;
+
 RunnerResult Run(const std::filesystem::path& dir, const std::vector<std::string>& args,
                  const std::function<bool(const std::string&, const std::string&)>& ready,
-                 int presses) {
+                 int presses, const Act& act = nullptr) {
     // The captured streams live beside dir, not in it, so that the folder
     // holds only what the runner wrote.
     TempDir capture;
@@ -79,6 +82,7 @@ RunnerResult Run(const std::filesystem::path& dir, const std::vector<std::string
 
     const auto start = std::chrono::steady_clock::now();
     int sent = 0;
+    bool acted = false;
     int raw_status = 0;
     for (;;) {
         const pid_t done = ::waitpid(pid, &raw_status, WNOHANG);
@@ -89,6 +93,7 @@ RunnerResult Run(const std::filesystem::path& dir, const std::vector<std::string
             ADD_FAILURE() << "vantrel-cli did not finish in time";
             break;
         }
+        if (act && !acted) acted = act(pid, ReadFileBytes(outPath), ReadFileBytes(errPath));
         if (ready && sent < presses && !InterruptPending(pid) &&
             ready(ReadFileBytes(outPath), ReadFileBytes(errPath))) {
             ::kill(pid, SIGINT);
@@ -98,6 +103,9 @@ RunnerResult Run(const std::filesystem::path& dir, const std::vector<std::string
     }
     if (ready) {
         EXPECT_EQ(sent, presses) << "the runner ended before it could be interrupted";
+    }
+    if (act) {
+        EXPECT_TRUE(acted) << "the runner ended before the test could act";
     }
     result.Status = StatusOf(raw_status);
     result.Out = ReadFileBytes(outPath);
@@ -109,6 +117,30 @@ RunnerResult Run(const std::filesystem::path& dir, const std::vector<std::string
 
 RunnerResult RunRunner(const std::filesystem::path& dir, const std::vector<std::string>& args) {
     return Run(dir, args, nullptr, 0);
+}
+
+RunnerResult RunRunnerActing(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                             const Act& act) {
+    return Run(dir, args, nullptr, 0, act);
+}
+
+std::vector<int> ChildProcesses(int pid) {
+    std::vector<int> children;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        // "pid (comm) state ppid ...": the name in brackets may hold blanks.
+        const std::string stat = ReadFileBytes((entry.path() / "stat").string());
+        const std::size_t close = stat.rfind(')');
+        if (close == std::string::npos) continue;
+        int parent = 0;
+        char state = 0;
+        if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) == 2 &&
+            parent == pid)
+            children.push_back(std::stoi(name));
+    }
+    return children;
 }
 
 RunnerResult RunRunnerInterrupted(

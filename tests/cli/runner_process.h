@@ -26,4 +26,14 @@ RunnerResult RunRunnerInterrupted(
     const std::function<bool(const std::string& out, const std::string& err)>& ready,
     int presses);
 
+// As RunRunner, and calls act(the runner's process id, standard output so
+// far, standard error so far) while the runner runs, until it returns true;
+// act may signal the runner or its children.
+RunnerResult RunRunnerActing(
+    const std::filesystem::path& dir, const std::vector<std::string>& args,
+    const std::function<bool(int pid, const std::string& out, const std::string& err)>& act);
+
+// The processes whose parent is pid.
+std::vector<int> ChildProcesses(int pid);
+
 }  // namespace vantrel::testing

@@ -118,8 +118,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "bad value for --max-runs: '-1' (a whole number from 1)"},
         UsageCase{"MissingProjectile", {"run", "--answer", "yes"},
                   "missing projectile file (PROJECTILE.prj)"},
+        UsageCase{"JobsWithoutStreams", {"batch", "--jobs", "2", "jobs.bdf"},
+                  "--jobs 2 needs per-run random streams (--set PerRunStreams=1): without them "
+                  "the runs' results depend on how they are shared"},
         UsageCase{"MissingBatchFile", {"batch"}, "missing batch definition file (FILE.bdf)"},
-        UsageCase{"NoCommand", {}, "no command given (run, batch, options or export)"}),
+        UsageCase{"NoCommand", {}, "no command given (run, batch, options, analyze, export or join)"}),
     [](const ::testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.Name); });
 
 TEST(Runner, HelpGoesToStandardOutputWithStatusZero) {
@@ -147,7 +150,7 @@ TEST(Runner, OptionsListsEveryKindOfFieldAsSet) {
               "UseLSS = false\nUseOR = false\nUseST = true\nUseCooling = false\n"
               "IgnoreTargetForces = false\nSelfBombard = false\nUseImagePotential = false\n"
               "GraphScale = 0.01\nRunOffset = 300\nRandomSeed = -42\nPerRunStreams = false\n"
-              "SmoothDensityJoin = false\n");
+              "StoreResults = false\nSmoothDensityJoin = false\nThreads = 0\nSurfaceBinding = 0\n");
 }
 
 // ----------------------------------------------------------------- jobs
@@ -432,6 +435,67 @@ TEST(Runner, SecondCtrlCStopsAtOnceWithWholeRecords) {
     // Every line of the log file is whole.
     const std::string log = ReadFileBytes(dir.File("job.log"));
     EXPECT_TRUE(log.empty() || log.back() == '\n');
+}
+
+// ----------------------------------------------------------------- results
+
+// What a user does: run a job with its result tables, then analyse them.
+TEST(Runner, ResultTablesOfAJobAnalyse) {
+    TempDir dir;
+    QuickJob(2).Write(dir);
+    const RunnerResult run = RunRunner(
+        dir.Path(), {"run", "--answer", "yes", "--quiet", "--set", "StoreResults=1", "job.prj"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const RunnerResult text = RunRunner(dir.Path(), {"analyze", "results.csv", "--sputtered", "sputtered.csv"});
+    EXPECT_EQ(text.Status, 0) << text.Err;
+    EXPECT_EQ(text.Err, "");
+    EXPECT_EQ(Lines(text.Out).front(), "Runs: 2 (Z 18, 1000.0 eV, incidence 0.0 deg from the normal, azimuth 0.0 deg)");
+    EXPECT_EQ(Lines(text.Out)[1].rfind("Sputtering yield: ", 0), 0u);
+    const RunnerResult json = RunRunner(dir.Path(), {"analyze", "--json", "results.csv"});
+    EXPECT_EQ(json.Status, 0) << json.Err;
+    ASSERT_EQ(Lines(json.Out).size(), 1u);
+    EXPECT_EQ(json.Out.rfind("{\"runs\": 2, \"yield\": ", 0), 0u) << json.Out;
+}
+
+// Two jobs of a batch over energies, written by hand: the histograms and
+// the curves against energy as CSV, SVG and PNG, without a display.
+TEST(Runner, AnalyzeWritesHistogramsAndCurves) {
+    TempDir dir;
+    const std::string header = "run,ion_energy_eV,ion_Z,incidence_polar_deg,sputtered,projectile,projectile_depth_A\n";
+    dir.Write("low.csv", header + "1,500,18,0,1,stopped,8\n2,500,18,0,2,stopped,9\n");
+    dir.Write("high.csv", header + "1,2000,18,0,5,stopped,20\n2,2000,18,0,6,stopped,23\n");
+    const std::string atoms = "run,index,Z,layer,energy_eV,polar_deg,azimuth_deg\n";
+    dir.Write("low_s.csv", atoms + "1,5,29,1,3.5,20,45\n2,6,29,1,7,35,135\n2,9,29,2,1.5,50,225\n");
+    dir.Write("high_s.csv", atoms + "1,5,29,1,12,10,315\n");
+    const RunnerResult r = RunRunner(dir.Path(), {"analyze", "--plots", "plots", "--bins", "8", "low.csv",
+                                                  "high.csv", "--sputtered", "low_s.csv", "high_s.csv"});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_EQ(r.Err, "");
+    EXPECT_TRUE(HasLine(r.Out, "Beams:")) << r.Out;
+    for (const char* name : {"energy", "polar", "azimuth", "layer", "depth"}) {
+        for (const char* ext : {".csv", ".svg", ".png"})
+            EXPECT_TRUE(std::filesystem::is_regular_file(dir.Path() / "plots" / (std::string(name) + ext)))
+                << name << ext;
+    }
+    for (const char* name : {"yield_vs_energy", "reflection_vs_energy", "depth_vs_energy"}) {
+        EXPECT_GT(std::filesystem::file_size(dir.Path() / "plots" / (std::string(name) + ".png")), 1000u);
+        EXPECT_NE(ReadFileBytes(dir.File(std::string("plots/") + name + ".svg")).find("<svg"), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "plots" / "yield_vs_angle.png"));
+    const std::string beams = ReadFileBytes(dir.File("plots/beams.csv"));
+    EXPECT_EQ(Lines(beams).size(), 3u);
+    EXPECT_EQ(Lines(ReadFileBytes(dir.File("plots/layer.csv"))),
+              (std::vector<std::string>{"layer_low,layer_high,count", "0.5,1.5,3", "1.5,2.5,1"}));
+}
+
+TEST(Runner, AnalyzeNamesTheTableItCannotRead) {
+    TempDir dir;
+    dir.Write("bad.csv", "run,sputtered\n1,2\n");
+    const RunnerResult r = RunRunner(dir.Path(), {"analyze", "missing.csv", "bad.csv"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "analyze: missing.csv: cannot be read\nanalyze: bad.csv: no column projectile\n"
+                     "analyze: no run in the result tables\n");
+    EXPECT_EQ(r.Out, "Runs: 0\n");
 }
 
 }  // namespace

@@ -75,6 +75,7 @@ TEST(EnergySums, PotentialAndLatticeEnergiesEqualTheirSumsOverAllPairs) {
         {"self-bombardment, target forces ignored", self, true},
         {"target forces ignored", close, true},
         {"binary with image charges", image, false, true},
+        {"larger crystal", Crystal(8)},
     };
     for (const Case& c : cases) {
         KernelCrystal crystal(c.Spec);
@@ -107,6 +108,16 @@ TEST(EnergySums, PotentialAndLatticeEnergiesEqualTheirSumsOverAllPairs) {
         EXPECT_NEAR(LatticeEnergy(crystal.Energy(), crystal.EnergyWork), lattice,
                     1e-13 * std::fabs(lattice))
             << c.Name;
+        // On threads, the very sums of one thread.
+        const double potential = PotentialEnergy(crystal.Energy(), terms, crystal.EnergyWork);
+        const double cells = LatticeEnergy(crystal.Energy(), crystal.EnergyWork);
+        for (const int threads : {2, 3, 8}) {
+            WorkerPool pool(threads);
+            EXPECT_EQ(PotentialEnergy(crystal.Energy(), terms, crystal.EnergyWork, &pool), potential)
+                << c.Name << ", " << threads << " threads";
+            EXPECT_EQ(LatticeEnergy(crystal.Energy(), crystal.EnergyWork, &pool), cells)
+                << c.Name << ", " << threads << " threads";
+        }
     }
 }
 

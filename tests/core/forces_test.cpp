@@ -6,6 +6,7 @@
 #include <array>
 #include <cfenv>
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "core/partner_lists.h"
 #include "core/spline_fit.h"
 #include "core/units.h"
+#include "core/worker_pool.h"
 #include "tests/support/kernel_crystal.h"
 
 namespace vantrel {
@@ -257,7 +259,7 @@ TEST(Forces, DoTheWorkThatChangesTheEnergyAcrossTheJoins) {
 // The forces, sums and factors the three passes must give, written out pair
 // by pair with the look-up's general functions, in list order.
 struct ReferenceForces {
-    std::vector<double> FX, FY, FZ, Density, Factor;
+    std::vector<double> FX, FY, FZ, Density, Factor, DistSq;
 };
 
 ReferenceForces ComputeReference(const KernelCrystal& c) {
@@ -265,7 +267,7 @@ ReferenceForces ComputeReference(const KernelCrystal& c) {
     const PartnerLists& lists = c.Lists;
     const std::int32_t n = p.AtomCount;
     const std::vector<double> zero(n + 1, 0.0);
-    ReferenceForces out{zero, zero, zero, zero, zero};
+    ReferenceForces out{zero, zero, zero, zero, zero, std::vector<double>(lists.Index.size())};
     PotentialView v = c.View();
     v.EmbeddingFactor = out.Factor.data();
     const double rc2 = c.Model.CutoffRadius * c.Model.CutoffRadius;
@@ -294,6 +296,7 @@ ReferenceForces ComputeReference(const KernelCrystal& c) {
         for (std::uint32_t k = lists.Start[i]; k < lists.Start[i + 1]; ++k) {
             const std::int32_t j = lists.Index[k];
             const double d2 = d2Of(i, j);
+            out.DistSq[k] = d2;
             if (d2 > rc2) continue;
             const ForceVector f = PairForce(v, i, j, std::sqrt(d2), p.X[i] - p.X[j], p.Y[i] - p.Y[j],
                                             p.Z[i] - p.Z[j]);
@@ -307,7 +310,9 @@ ReferenceForces ComputeReference(const KernelCrystal& c) {
     return out;
 }
 
-void ExpectSameForces(const ParticleTable& p, const ReferenceForces& expected, const char* what) {
+void ExpectSameForces(const ParticleTable& p, const PartnerLists& lists,
+                      const ReferenceForces& expected, const std::string& what) {
+    ASSERT_EQ(lists.DistSq, expected.DistSq) << what;
     for (std::int32_t i = 0; i <= p.AtomCount; ++i) {
         ASSERT_EQ(p.FX[i], expected.FX[i]) << what << ", particle " << i;
         ASSERT_EQ(p.FY[i], expected.FY[i]) << what << ", particle " << i;
@@ -317,6 +322,8 @@ void ExpectSameForces(const ParticleTable& p, const ReferenceForces& expected, c
     }
 }
 
+// On any number of threads too: every sum receives the same shares in the
+// same order.
 TEST(Forces, EqualThePairFunctionsSummedInListOrder) {
     struct Case {
         const char* Name;
@@ -335,33 +342,42 @@ TEST(Forces, EqualThePairFunctionsSummedInListOrder) {
     taperedSelfBombard.Model.SmoothDensityJoin = true;
     // Lists no wider than the cut-off: every listed pair acts, more than the
     // force evaluation first makes room for, so its gathered pairs grow.
+    KernelCrystalSpec noDensity = CopperCrystal(3);
+    noDensity.Model.DensityStrength = {0, 0, 0};
     const Case cases[] = {{"elemental", close, true, 1.0},
                           {"elemental, cell index", close, false, 1.0},
                           {"lists as wide as the cut-off", CopperCrystal(3), false, 0.0},
                           {"binary", BinaryCrystal(2), true, 1.0},
                           {"binary self-bombardment", selfBombard, false, 1.0},
+                          {"larger binary crystal", BinaryCrystal(4), false, 1.0},
+                          {"no density term", noDensity, false, 1.0},
                           {"tapered binary self-bombardment", taperedSelfBombard, false, 1.0}};
     for (const Case& c : cases) {
-        KernelCrystal crystal(c.Spec);
-        ASSERT_TRUE(crystal.Ok) << c.Name;
-        Shake(crystal, 0.3, 11);
-        ParticleTable& p = crystal.Particles;
-        // Two atoms closer than r_lo.
-        p.X[5] = p.X[4] + 0.9 * A;
-        p.Y[5] = p.Y[4];
-        p.Z[5] = p.Z[4];
-        crystal.BuildLists(c.BruteForce, c.ListMargin);
-        const std::size_t room = crystal.Scratch.InsideIndex.size();
-        const ReferenceForces expected = ComputeReference(crystal);
-        crystal.EvaluateForces();
-        ExpectSameForces(p, expected, c.Name);
-        ClearForcesAndDensity(p);
-        const ForceStatus status =
-            EvaluateStepForces(p, crystal.Lists, crystal.Scratch, crystal.Forces(), nullptr);
-        ExpectSameForces(p, expected, c.Name);
-        EXPECT_FALSE(status.DensityFault || status.ForceFault) << c.Name;
-        if (c.ListMargin == 0.0) {
-            EXPECT_GT(crystal.Scratch.InsideStart.back(), room) << c.Name;
+        for (const int threads : {1, 2, 3, 8}) {
+            const std::string what = std::string(c.Name) + ", " + std::to_string(threads) + " threads";
+            KernelCrystal crystal(c.Spec);
+            ASSERT_TRUE(crystal.Ok) << what;
+            WorkerPool pool(threads);
+            crystal.Workers = &pool;
+            Shake(crystal, 0.3, 11);
+            ParticleTable& p = crystal.Particles;
+            // Two atoms closer than r_lo.
+            p.X[5] = p.X[4] + 0.9 * A;
+            p.Y[5] = p.Y[4];
+            p.Z[5] = p.Z[4];
+            crystal.BuildLists(c.BruteForce, c.ListMargin);
+            const std::size_t room = crystal.Scratch.InsideIndex.size();
+            const ReferenceForces expected = ComputeReference(crystal);
+            crystal.EvaluateForces();
+            ExpectSameForces(p, crystal.Lists, expected, what);
+            ClearForcesAndDensity(p);
+            const ForceStatus status =
+                EvaluateStepForces(p, crystal.Lists, crystal.Scratch, crystal.Forces(), nullptr);
+            ExpectSameForces(p, crystal.Lists, expected, what);
+            EXPECT_FALSE(status.DensityFault || status.ForceFault) << what;
+            if (c.ListMargin == 0.0 && threads == 1) {
+                EXPECT_GT(crystal.Scratch.GatheredPairs, room) << what;
+            }
         }
     }
 }
@@ -626,6 +642,71 @@ TEST(ForceFaults, FaultsRaisedBeforeThePassesStayAndTheirOwnAreCleared) {
         EvaluateStepForces(p, crystal.Lists, crystal.Scratch, crystal.Forces(), nullptr);
     EXPECT_TRUE(status.ForceFault);
     EXPECT_EQ(std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW), 0);
+}
+
+// A fault on any thread ends the same pass at the same pair, and leaves the
+// caller's flags, as the serial passes do.
+TEST(ForceFaults, ThreadedPassesFaultAsTheSerialOnes) {
+    struct Case {
+        const char* Name;
+        std::int32_t Spoiled;  // particle moved onto particle 6, or given a NaN
+        bool NotANumber;
+        bool DensityFault, ForceFault;
+    };
+    const Case cases[] = {{"coordinate that is not a number", 40, true, true, true},
+                          {"coincident atoms", 90, false, false, true},
+                          {"no fault", 0, false, false, false}};
+    struct Outcome {
+        int InitialFlags = 0, StepFlags = 0;
+        ForceStatus Status;
+        std::vector<double> Values;  // forces, densities, factors, distances
+    };
+    const auto run = [](const Case& c, int threads) {
+        KernelCrystal crystal(CopperCrystal(3));
+        EXPECT_TRUE(crystal.Ok);
+        WorkerPool pool(threads);
+        crystal.Workers = &pool;
+        Shake(crystal, 0.2, 3);
+        ParticleTable& p = crystal.Particles;
+        if (c.Spoiled > 0 && !c.NotANumber)
+            p.X[c.Spoiled] = p.X[6], p.Y[c.Spoiled] = p.Y[6], p.Z[c.Spoiled] = p.Z[6];
+        crystal.BuildLists();
+        if (c.NotANumber) p.Y[c.Spoiled] = std::nan("");
+        constexpr int Faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+        Outcome out;
+        std::feclearexcept(FE_ALL_EXCEPT);
+        crystal.EvaluateForces();
+        out.InitialFlags = std::fetestexcept(Faults);
+        std::feclearexcept(FE_ALL_EXCEPT);
+        ClearForcesAndDensity(p);
+        out.Status = EvaluateStepForces(p, crystal.Lists, crystal.Scratch, crystal.Forces(), nullptr);
+        out.StepFlags = std::fetestexcept(Faults);
+        for (const std::vector<double>* v :
+             {&p.FX, &p.FY, &p.FZ, &p.Density, &p.EmbeddingFactor, &crystal.Lists.DistSq})
+            out.Values.insert(out.Values.end(), v->begin(), v->end());
+        return out;
+    };
+    const auto bits = [](const std::vector<double>& v) {
+        std::vector<std::uint64_t> b(v.size());
+        std::memcpy(b.data(), v.data(), v.size() * sizeof(double));
+        return b;
+    };
+    for (const Case& c : cases) {
+        const Outcome serial = run(c, 1);
+        EXPECT_EQ(serial.Status.DensityFault, c.DensityFault) << c.Name;
+        EXPECT_EQ(serial.Status.ForceFault, c.ForceFault) << c.Name;
+        EXPECT_EQ(serial.InitialFlags != 0, c.DensityFault || c.ForceFault) << c.Name;
+        EXPECT_EQ(serial.StepFlags, 0) << c.Name;
+        for (const int threads : {2, 3, 8}) {
+            const Outcome threaded = run(c, threads);
+            EXPECT_EQ(threaded.Status.DensityFault, c.DensityFault) << c.Name << ", " << threads;
+            EXPECT_EQ(threaded.Status.ForceFault, c.ForceFault) << c.Name << ", " << threads;
+            EXPECT_EQ(threaded.InitialFlags, serial.InitialFlags) << c.Name << ", " << threads;
+            EXPECT_EQ(threaded.StepFlags, 0) << c.Name << ", " << threads;
+            EXPECT_TRUE(bits(threaded.Values) == bits(serial.Values)) << c.Name << ", " << threads;
+        }
+    }
+    std::feclearexcept(FE_ALL_EXCEPT);
 }
 
 // The initial evaluation reports nothing: its faults are left raised for

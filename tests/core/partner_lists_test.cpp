@@ -48,9 +48,10 @@ struct ListWorld {
         }
     }
 
-    ListSearchResult Build(bool bruteForce, bool projectileOnly = false) {
-        return bruteForce ? BuildListsBruteForce(Particles, RadiusSq, projectileOnly, Lists)
-                          : BuildListsCellIndex(Particles, RadiusSq, CellEdge, Grid, Lists);
+    ListSearchResult Build(bool bruteForce, bool projectileOnly = false, ListThreads threads = {}) {
+        return bruteForce
+                   ? BuildListsBruteForce(Particles, RadiusSq, projectileOnly, Lists, threads)
+                   : BuildListsCellIndex(Particles, RadiusSq, CellEdge, Grid, Lists, threads);
     }
 
     std::vector<std::vector<std::int32_t>> Found() const {
@@ -396,6 +397,47 @@ TEST(PartnerSearch, BruteForceForTheProjectileOnlyListsItsPartnersAlone) {
     for (std::int32_t i = 1; i <= world.Particles.AtomCount; ++i)
         EXPECT_EQ(world.Lists.Count(i), 0u) << i;
     EXPECT_EQ(world.Lists.Start.back(), 6u);
+}
+
+// ---------------------------------------------------------------------------
+// Threads: the lists of the serial search, laid out as it lays them, the
+// same longest list and the same overflow, whatever the thread count.
+
+TEST(PartnerSearch, ThreadsLeaveTheListsOfTheSerialSearch) {
+    struct Case {
+        const char* Name;
+        std::vector<Point> Points;
+        std::int32_t MaxPartners;
+        bool BruteForce, ProjectileOnly;
+    };
+    const std::vector<Point> random = RandomPoints(6, 2000, 4 * A);
+    const std::vector<Point> crystal =
+        CrystalPoints(CrystalLattice::Fcc, CrystalSurface::S100, {6, 6, 4}, 3.61);
+    const Case cases[] = {{"cell index", random, 500, false, false},
+                          {"brute force", random, 500, true, false},
+                          {"brute force, projectile only", crystal, 500, true, true},
+                          {"cell index, overflowing lists", crystal, 40, false, false},
+                          {"brute force, overflowing lists", crystal, 40, true, false}};
+    for (const Case& c : cases) {
+        ListWorld serial(c.Points, c.MaxPartners, 8 * A);
+        const ListSearchResult expected = serial.Build(c.BruteForce, c.ProjectileOnly);
+        EXPECT_EQ(expected.Overflow, c.MaxPartners == 40) << c.Name;
+        for (const int threads : {2, 3, 8}) {
+            WorkerPool pool(threads);
+            ListSearchWork work;
+            ListWorld world(c.Points, c.MaxPartners, 8 * A);
+            // Twice: the second search reuses the first one's buffers.
+            for (int rebuild = 0; rebuild < 2; ++rebuild) {
+                const ListSearchResult found =
+                    world.Build(c.BruteForce, c.ProjectileOnly, {&pool, &work});
+                EXPECT_EQ(found.Largest, expected.Largest) << c.Name << ", " << threads;
+                EXPECT_EQ(found.Overflow, expected.Overflow) << c.Name << ", " << threads;
+                EXPECT_EQ(world.Lists.Start, serial.Lists.Start) << c.Name << ", " << threads;
+                EXPECT_EQ(world.Lists.Index, serial.Lists.Index) << c.Name << ", " << threads;
+                EXPECT_EQ(world.Lists.DistSq.size(), world.Lists.Index.size()) << c.Name;
+            }
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------

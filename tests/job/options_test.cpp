@@ -125,16 +125,21 @@ TEST(Options, CompanionFileHoldsTheOptionsBesideTheBlock) {
     EXPECT_FALSE(std::filesystem::exists(companion));  // defaults: the folder as before
 
     program.Extended.PerRunStreams = true;
+    program.Extended.StoreResults = true;
     program.Extended.SmoothDensityJoin = true;
+    program.Extended.SurfaceBinding = 3.49;
     ASSERT_TRUE(SaveOptionsFile(program));
-    EXPECT_EQ(testing::ReadFileBytes(companion), "PerRunStreams = true\nSmoothDensityJoin = true\n");
+    EXPECT_EQ(testing::ReadFileBytes(companion),
+              "PerRunStreams = true\nStoreResults = true\nSmoothDensityJoin = true\nThreads = 0\nSurfaceBinding = 3.49\n");
     ProgramContext other(ui);
     ASSERT_TRUE(LoadOptionsFile(other, program.ConfigFilePath));
     EXPECT_EQ(other.Extended, program.Extended);
+    program.Extended = ExtendedOptions{};
 
-    program.Extended = {};  // an existing companion is kept up to date
+    // An existing companion is kept up to date.
     ASSERT_TRUE(SaveOptionsFile(program));
-    EXPECT_EQ(testing::ReadFileBytes(companion), "PerRunStreams = false\nSmoothDensityJoin = false\n");
+    EXPECT_EQ(testing::ReadFileBytes(companion),
+              "PerRunStreams = false\nStoreResults = false\nSmoothDensityJoin = false\nThreads = 0\nSurfaceBinding = 0\n");
 
     dir.Write("job.options", "# comment\n\nPerRunStreams = maybe\n");
     other.Options.UseOR = true;

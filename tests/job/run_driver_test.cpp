@@ -33,7 +33,7 @@ struct JobRun {
     InputFileSet Inputs;
     OutputFileSet Outputs;
 
-    JobOutcome Run(const JobFiles& job, bool batch = true, JobLimits limits = {}) {
+    JobOutcome Run(const JobFiles& job, bool batch = true, JobSettings limits = {}) {
         Inputs = job.Write(Dir);
         Outputs = JobFiles::Outputs(Dir);
         return RunJob(Program, Inputs, Outputs, batch, limits);
@@ -86,7 +86,7 @@ TEST(RunDriver, RunOffsetSkipsImpactLinesAndNumbersRunsFromIt) {
 
 TEST(RunDriver, MaxRunsStopsTheJobEarly) {
     JobRun run;
-    EXPECT_EQ(run.Run(FiveImpacts(), true, JobLimits{2}), JobOutcome::Completed);
+    EXPECT_EQ(run.Run(FiveImpacts(), true, JobSettings{2}), JobOutcome::Completed);
     EXPECT_EQ(run.RunCountLines().size(), 2u);
 }
 

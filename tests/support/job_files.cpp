@@ -56,6 +56,8 @@ OutputFileSet JobFiles::Outputs(const TempDir& dir) {
     outputs.InitialConditions = dir.File("inivars.vsk");
     outputs.DynamicalVariables = dir.File("dynvars.vsk");
     outputs.InelasticEvents = dir.File("inelast.dat");
+    outputs.Results = dir.File("results.csv");
+    outputs.Sputtered = dir.File("sputtered.csv");
     return outputs;
 }
 

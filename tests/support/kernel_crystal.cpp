@@ -104,7 +104,7 @@ PotentialView KernelCrystal::View() const {
     return MakePotentialView(Particles, Model, Tables, BinaryTarget, SelfBombard);
 }
 
-ForceModel KernelCrystal::Forces() const { return {View(), Model.NBodyActive}; }
+ForceModel KernelCrystal::Forces() const { return {View(), Model.NBodyActive, Workers}; }
 
 EnergyView KernelCrystal::Energy() const { return {Particles, Model, BinaryTarget}; }
 
@@ -112,18 +112,19 @@ EnergyTerms KernelCrystal::Terms() const { return {SelfBombard, false, nullptr};
 
 void KernelCrystal::BuildLists(bool bruteForce, double marginAngstrom) {
     const double radius = Model.CutoffRadius + marginAngstrom * MetresPerAngstrom;
+    const ListThreads threads{Workers, &ListWork};
     if (bruteForce)
-        BuildListsBruteForce(Particles, radius * radius, false, Lists);
+        BuildListsBruteForce(Particles, radius * radius, false, Lists, threads);
     else
         BuildListsCellIndex(Particles, radius * radius,
-                            FittingCellEdge(Particles, Model.CutoffRadius), Grid, Lists);
+                            FittingCellEdge(Particles, Model.CutoffRadius), Grid, Lists, threads);
 }
 
 void KernelCrystal::EvaluateForces() { EvaluateInitialForces(Particles, Lists, Scratch, Forces()); }
 
 double KernelCrystal::PotentialEnergyNow() {
     EvaluateForces();
-    return PotentialEnergy(Energy(), Terms(), EnergyWork);
+    return PotentialEnergy(Energy(), Terms(), EnergyWork, Workers);
 }
 
 ForceStatus KernelCrystal::Step(double dt) {

@@ -11,6 +11,8 @@
 #include "core/forces.h"
 #include "core/model_parameters.h"
 #include "core/particles.h"
+#include "core/partner_lists.h"
+#include "core/worker_pool.h"
 #include "core/table_lookup.h"
 #include "io/model_file_writer.h"
 #include "tests/support/copper_models.h"
@@ -42,6 +44,10 @@ struct KernelCrystal {
     bool BinaryTarget = false;  // some atom pairs AB with atom 1
     bool SelfBombard = false;
     bool Ok = false;            // the crystal and its tables were built
+    // Threads of the searches, the force evaluation and the energy sums
+    // (none: serial).
+    WorkerPool* Workers = nullptr;
+    ListSearchWork ListWork;
 
     explicit KernelCrystal(const KernelCrystalSpec& spec);
 

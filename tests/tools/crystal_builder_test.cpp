@@ -122,6 +122,33 @@ TEST(CrystalBuilder, AlloyPutsAFirstAndBLastWithTheRequestedShare) {
     EXPECT_NE(flags(other), flags(atoms));
 }
 
+// A cooled border one cell wide: two atom rows at each side and two layers
+// at the bottom keep their flags; the rest, the top surface included, are
+// exempt from cooling.
+TEST(CrystalBuilder, CooledBorderLeavesOnlyTheSidesAndTheBottomCooled) {
+    CrystalSpec spec;
+    spec.Cells = {6, 6, 4};
+    spec.CooledBorder = 3.61;
+    std::vector<CrystalAtom> atoms;
+    std::string error;
+    ASSERT_TRUE(BuildCrystal(spec, atoms, error)) << error;
+    // Interior: 4 x 4 cells laterally, 3 of the 4 cells in depth.
+    const std::size_t interior = 4 * 4 * 3 * 4;
+    const auto exempt = std::count_if(atoms.begin(), atoms.end(),
+                                      [](const CrystalAtom& a) { return (a.Flags & NoCooling) != 0; });
+    EXPECT_EQ(static_cast<std::size_t>(exempt), interior);
+    EXPECT_TRUE(atoms[0].Flags & NoCooling);  // atom 1, top middle
+    for (const CrystalAtom& a : atoms) {
+        const bool border = std::fabs(a.X) > 8.0 || std::fabs(a.Y) > 8.0 || a.Z < -10.0;
+        EXPECT_EQ((a.Flags & NoCooling) == 0, border) << a.X << " " << a.Y << " " << a.Z;
+    }
+    CrystalCommand command;
+    ASSERT_TRUE(ParseCrystalCommand({"--cooled-border", "3.61", "-o", "x.trg"}, command, error)) << error;
+    EXPECT_EQ(command.Spec.CooledBorder, 3.61);
+    EXPECT_FALSE(ParseCrystalCommand({"--cooled-border", "-1", "-o", "x.trg"}, command, error));
+    EXPECT_EQ(error, "--cooled-border must not be negative");
+}
+
 TEST(CrystalBuilder, TargetFileReadsBackThroughTheInputPrimitives) {
     CrystalSpec spec;
     spec.Lattice = CrystalLattice::Bcc;

@@ -87,6 +87,7 @@ const CommandRow CommandRows[] = {
     {"LoadLogItem", "FileMenu", "&Load file into log", "", 160, nullptr, true, true, false, false},
     {"PrintLogItem", "FileMenu", "&Print log", "", 170, nullptr, true, true, false, false},
     {"GraphItem", "FileMenu", "&Graph window", "Ctrl+G", 180, nullptr, false, true, true, true},
+    {"ResultsItem", "FileMenu", "R&esults window", "Ctrl+E", 185, nullptr, true, true, true, true},
     {"KestrinItem", "FileMenu", "&Kestrin", "Ctrl+S", 194, nullptr, true, true, false, false},
     {"BrackleItem", "FileMenu", "&Brackle", "Ctrl+W", 195, nullptr, true, true, false, false},
     {"UndoItem", "EditMenu", "&Undo", "", 200, nullptr, false, false, false, false},  // the log is read-only

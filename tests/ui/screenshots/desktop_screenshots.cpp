@@ -7,8 +7,9 @@
 //       the splash, the Project page, the input-file dialog, the Log page
 //       during and after a run, the graph window mid-cascade and after the
 //       run (its frames gone through), the log on a black page, the menus,
-//       the about box, the expression-error window, the help viewer and a
-//       help window asked for from the options dialog (the whole screen)
+//       the Results window with the run's tables, the about box, the
+//       expression-error window, the help viewer and a help window asked
+//       for from the options dialog (the whole screen)
 //   desktop_screenshots --example-picture FILE.png
 //       only the graph picture of the example job mid-cascade: the about
 //       box's picture of a real result (scripts/example-picture.sh)
@@ -22,6 +23,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QMenu>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -117,7 +119,7 @@ constexpr float MidCascadeSeconds = 120e-15f;  // the graph window's picture in 
 constexpr float ExamplePictureSeconds = 250e-15f;  // the about box's: sputtered atoms have left
 
 int ExamplePicture(const QString& path, SymbolMode symbol, float seconds, Projection view) {
-    QApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    QApplication::setApplicationName(ApplicationTitle());
     ProgramWindows windows;
     TMainForm& form = *windows.MainForm;
     LoadExampleJob(windows, false);
@@ -145,7 +147,7 @@ int ExamplePicture(const QString& path, SymbolMode symbol, float seconds, Projec
 
 int Screenshots() {
     QDir().mkpath(folder);
-    QApplication::setApplicationName(QString::fromLatin1(ApplicationTitle));
+    QApplication::setApplicationName(ApplicationTitle());
     QApplication::setWindowIcon(ProgramIcon());
 
     TSplashWin splash;
@@ -165,6 +167,8 @@ int Screenshots() {
 
     Trigger(form, "ShowMemoryItem");
     Find<QCheckBox>(form, "EnableStepping")->setChecked(true);
+    // The example's own options write the result tables; so does this run.
+    form.Controller().Program().Extended.StoreResults = true;
     Trigger(form, "GraphButton");  // beside the main window
     bool duringSaved = false;
     bool graphSaved = false;
@@ -231,6 +235,16 @@ int Screenshots() {
     Save(form, QStringLiteral("main_log_after_top"));
     Find<QTabWidget>(form, "Pages")->setCurrentWidget(Find<QWidget>(form, "ProjectPage"));
     Save(form, QStringLiteral("main_project_after"));
+
+    Trigger(form, "ResultsItem");
+    if (auto* results = form.findChild<QMainWindow*>(QStringLiteral("ResultsWindow"))) {
+        Save(*results, QStringLiteral("results_after_run"));
+        if (auto* tabs = Find<QTabWidget>(*results, "Plots"); tabs && tabs->count() > 1) {
+            tabs->setCurrentIndex(tabs->count() - 1);
+            Save(*results, QStringLiteral("results_after_run_plot"));
+        }
+        results->hide();
+    }
 
     windows.AboutForm->show();
     Save(*windows.AboutForm, QStringLiteral("about"));

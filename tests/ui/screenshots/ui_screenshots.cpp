@@ -1,17 +1,23 @@
 // Renders every window of the desktop program into PNG files, for looking
 // at: the dialogs, the range box, the splash and about windows, the graph
 // window with a made-up cascade in each projection and symbol mode, and the
-// graph window's menus.  Usage: ui_screenshots OUTPUT_FOLDER
+// graph window's menus, and the Results window with made-up result tables.
+// Usage: ui_screenshots OUTPUT_FOLDER
 #include <cmath>
 #include <cstdint>
+#include <numbers>
+#include <string>
 #include <cstdio>
 #include <vector>
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include "io/file_sets.h"
@@ -22,6 +28,7 @@
 #include "ui/graph_window.h"
 #include "ui/integer_edit.h"
 #include "ui/options_dialog.h"
+#include "ui/results_window.h"
 #include "ui/splash_about.h"
 
 namespace {
@@ -97,6 +104,45 @@ void GrabMenu(QMenu* menu, QWidget& owner, const QString& name) {
 }
 
 }  // namespace
+
+// Made-up result tables of 60 runs of 1 keV Ar: yields around 3, energies
+// of the Thompson law (U = 3.5 eV), polar angles of a cosine law, azimuths
+// bunched along the close-packed <110> directions, most atoms from layer 1.
+void WriteResultTables(const QString& dir, QString& results, QString& sputtered) {
+    std::uint32_t seed = 11;
+    auto uniform = [&seed]() {
+        seed = seed * 134775813u + 1u;
+        return (static_cast<double>(seed) + 0.5) / 4294967296.0;
+    };
+    std::string runs =
+        "run,ion_energy_eV,ion_Z,incidence_polar_deg,incidence_azimuth_deg,sputtered,sputtered_Z29,"
+        "projectile,projectile_energy_eV,projectile_polar_deg,projectile_depth_A,surface_binding_eV\n";
+    std::string atoms = "run,index,Z,layer,origin_depth_A,energy_eV,polar_deg,azimuth_deg,height_A\n";
+    char line[256];
+    for (int run = 1; run <= 60; ++run) {
+        const int count = static_cast<int>(6 * uniform() * uniform() * 2);
+        const bool reflected = uniform() < 0.08;
+        std::snprintf(line, sizeof line, "%d,1000,18,0,0,%d,%d,%s,%.3f,%s,%s,3.456\n", run, count, count,
+                      reflected ? "reflected" : "stopped", reflected ? 60 * uniform() : 0.05,
+                      reflected ? "35" : "", reflected ? "" : std::to_string(4 + 14 * uniform()).c_str());
+        runs += line;
+        for (int k = 0; k < count; ++k) {
+            const double root = std::sqrt(uniform());
+            const double energy = 3.5 * root / (1 - root);
+            const double polar = std::acos(std::sqrt(uniform())) * 180 / std::numbers::pi;
+            const double azimuth = 45 + 90 * static_cast<int>(4 * uniform()) + 18 * (uniform() - 0.5);
+            const int layer = uniform() < 0.8 ? 1 : 2;
+            std::snprintf(line, sizeof line, "%d,%d,29,%d,%.3f,%.4f,%.3f,%.3f,9\n", run, 100 + k, layer,
+                          (layer - 1) * 1.805, energy, polar, azimuth);
+            atoms += line;
+        }
+    }
+    results = dir + QStringLiteral("/ar.results.csv");
+    sputtered = dir + QStringLiteral("/ar.sputtered.csv");
+    QFile r(results), s(sputtered);
+    if (r.open(QIODevice::WriteOnly)) r.write(runs.c_str());
+    if (s.open(QIODevice::WriteOnly)) s.write(atoms.c_str());
+}
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -213,6 +259,19 @@ int main(int argc, char** argv) {
         GrabMenu(graph.findChild<QMenu*>(QStringLiteral("OptionsMenu")), graph, QStringLiteral("graph_menu_options"));
         GrabMenu(graph.findChild<QMenu*>(QStringLiteral("PerspectiveMenu")), graph, QStringLiteral("graph_menu_perspective"));
         GrabMenu(graph.findChild<QMenu*>(QStringLiteral("SymbolsMenu")), graph, QStringLiteral("graph_menu_symbols"));
+    }
+    {
+        QTemporaryDir dir;
+        QString results, sputtered;
+        WriteResultTables(dir.path(), results, sputtered);
+        TResultsWindow window;
+        window.ShowTables(results, sputtered);
+        window.show();
+        auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("Plots"));
+        for (int k = 0; tabs && k < tabs->count(); ++k) {
+            tabs->setCurrentIndex(k);
+            Save(window, QStringLiteral("results_%1").arg(tabs->tabText(k).toLower()));
+        }
     }
     return 0;
 }

@@ -1,0 +1,126 @@
+#include "core/worker_pool.h"
+
+namespace vantrel {
+
+namespace {
+
+// Rounds of waiting before a thread sleeps: some tens of microseconds.
+// With more threads than cores a spinning thread only keeps a working one
+// from its core, so then they sleep at once.
+constexpr int SpinRounds = 4000;
+
+int SpinRoundsFor(int threads) {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 || static_cast<unsigned>(threads) <= cores ? SpinRounds : 0;
+}
+
+inline void Pause() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+// The claim word: batch number (24 bits), task count (20 bits), next task
+// (20 bits).
+constexpr int CountShift = 20;
+constexpr int BatchShift = 40;
+constexpr std::uint64_t FieldMask = (std::uint64_t{1} << CountShift) - 1;
+constexpr std::uint64_t BatchMask = (std::uint64_t{1} << 24) - 1;
+constexpr std::size_t MaxBatchTasks = FieldMask;
+
+std::uint64_t ClaimWord(std::uint64_t batch, std::uint64_t count, std::uint64_t next) {
+    return (batch << BatchShift) | (count << CountShift) | next;
+}
+
+}  // namespace
+
+WorkerPool::WorkerPool(int threads)
+    : threads_(threads > 1 ? threads : 1), spinRounds_(SpinRoundsFor(threads_)) {
+    workers_.reserve(static_cast<std::size_t>(threads_ - 1));
+    for (int t = 1; t < threads_; ++t) workers_.emplace_back([this, t] { WorkerLoop(t); });
+}
+
+WorkerPool::~WorkerPool() {
+    stop_.store(true, std::memory_order_relaxed);
+    generation_.fetch_add(1, std::memory_order_release);
+    generation_.notify_all();
+    for (std::thread& w : workers_) w.join();
+}
+
+void WorkerPool::RunTasks(std::uint64_t batch, int thread, bool worker) {
+    std::uint64_t word = claims_.load(std::memory_order_acquire);
+    bool joined = false;
+    for (;;) {
+        if ((word >> BatchShift) != batch) return;
+        const std::uint64_t count = (word >> CountShift) & FieldMask;
+        const std::uint64_t next = word & FieldMask;
+        if (next >= count) return;
+        if (!claims_.compare_exchange_weak(word, word + 1, std::memory_order_acq_rel,
+                                           std::memory_order_acquire))
+            continue;
+        if (worker) {
+            // The caller's environment; each task's flags counted alone.
+            if (!joined) std::fesetenv(&environment_);
+            joined = true;
+            std::feclearexcept(FE_ALL_EXCEPT);
+        }
+        entry_(context_, static_cast<std::size_t>(next), thread);
+        if (worker) {
+            const int raised = std::fetestexcept(FE_ALL_EXCEPT);
+            if (raised) raised_.fetch_or(raised, std::memory_order_relaxed);
+        }
+        if (done_.fetch_add(1, std::memory_order_acq_rel) + 1 == count) done_.notify_one();
+        word = claims_.load(std::memory_order_acquire);
+    }
+}
+
+void WorkerPool::WorkerLoop(int thread) {
+    std::uint32_t seen = 0;
+    for (;;) {
+        std::uint32_t now = generation_.load(std::memory_order_acquire);
+        for (int round = 0; now == seen; ++round) {
+            if (round < spinRounds_)
+                Pause();
+            else
+                generation_.wait(seen, std::memory_order_acquire);
+            now = generation_.load(std::memory_order_acquire);
+        }
+        seen = now;
+        if (stop_.load(std::memory_order_relaxed)) return;
+        RunTasks(now & BatchMask, thread, true);
+    }
+}
+
+void WorkerPool::RunErased(std::size_t count, Entry entry, void* context) {
+    if (count == 0) return;
+    if (workers_.empty() || count > MaxBatchTasks) {
+        for (std::size_t t = 0; t < count; ++t) entry(context, t, 0);
+        return;
+    }
+    entry_ = entry;
+    context_ = context;
+    std::fegetenv(&environment_);
+    done_.store(0, std::memory_order_relaxed);
+    raised_.store(0, std::memory_order_relaxed);
+    const std::uint32_t batch = generation_.load(std::memory_order_relaxed) + 1;
+    claims_.store(ClaimWord(batch & BatchMask, count, 0), std::memory_order_release);
+    generation_.store(batch, std::memory_order_release);
+    generation_.notify_all();
+
+    // The caller's own flags simply accumulate.
+    RunTasks(batch & BatchMask, 0, false);
+
+    std::uint32_t done = done_.load(std::memory_order_acquire);
+    for (int round = 0; done != count; ++round) {
+        if (round < spinRounds_)
+            Pause();
+        else
+            done_.wait(done, std::memory_order_acquire);
+        done = done_.load(std::memory_order_acquire);
+    }
+    const int raised = raised_.load(std::memory_order_relaxed);
+    const int missing = raised & ~std::fetestexcept(raised);
+    if (missing) std::feraiseexcept(missing);
+}
+
+}  // namespace vantrel
