@@ -81,10 +81,14 @@ double PairPotentialEnergy(const CollisionModel& model, std::int32_t i, std::int
     if (r < m.SplineLowRadius)
         return ScreenedCoulombEnergy(zi, zj, r, v.TargetFunction, TargetBranchRecord(v, i, j));
     const PairType t = TablePairType(v, i, j);
-    if (r <= m.SplineHighRadius) return SplineValue(m.SplineCoefficients[t], r);
     // The embedding energies -sqrt(rho) of both particles, to first order in
     // the pair's density: the slope the force tables carry.
     const double q = v.EmbeddingFactor[i] + v.EmbeddingFactor[j];
+    if (r <= m.SplineHighRadius) {
+        const double spline = SplineValue(m.SplineCoefficients[t], r);
+        // With the continuous density join the tapered density acts here too.
+        return m.SmoothDensityJoin ? spline - q * ExactDensity(m, t, r) : spline;
+    }
     return Switching(SwitchingRangeOf(m), r) * PairPotential(PairParametersOf(m, t), r) -
            q * ExactDensity(m, t, r);
 }

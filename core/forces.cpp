@@ -33,7 +33,7 @@ struct ForceArrays {
     PackedForce* PackedForces = nullptr;
     ForceScratch* Scratch = nullptr;  // with the pairs within r_c of rows First..n
     double CutoffSq = 0;  // r_c^2
-    double HighSq = 0;    // r_hi^2
+    double HighSq = 0;    // DensityRadius^2: r_hi^2, r_lo^2 with the continuous density join
     bool NBody = false;
     std::int32_t First = 1;  // first particle of the density sums: 0 with self-bombardment
 };
@@ -59,7 +59,7 @@ ForceArrays ArraysOf(ParticleTable& p, PartnerLists& lists, ForceScratch& scratc
     a.PackedForces = scratch.Forces.data();
     a.Scratch = &scratch;
     a.CutoffSq = v.CutoffRadius * v.CutoffRadius;
-    a.HighSq = v.HighRadius * v.HighRadius;
+    a.HighSq = v.DensityRadius * v.DensityRadius;
     a.NBody = model.NBodyActive;
     a.First = v.SelfBombard ? 0 : 1;
     return a;
@@ -282,7 +282,7 @@ void TargetForceRows(const ForceArrays& a, const PotentialView& v, std::int32_t 
     const std::int32_t* insideIndex = a.Scratch->InsideIndex.data();
     const double* insideDistance = a.Scratch->InsideDistance.data();
     const double low = v.LowRadius;
-    const double high = v.HighRadius;
+    const double high = v.DensityRadius;
     const float* pairAA = v.PairForce[AA];
     const float* densityForceAA = v.DensityForce[AA];
 
@@ -791,7 +791,7 @@ struct TargetForceTables {
 };
 
 inline TargetForceTables TargetForceTablesOf(const PotentialView& v) {
-    return {v.LowRadius, v.HighRadius, v.PairForce[AA], v.DensityForce[AA], &v};
+    return {v.LowRadius, v.DensityRadius, v.PairForce[AA], v.DensityForce[AA], &v};
 }
 
 // The force factor of a gathered target pair, as TargetForceRows computes it.

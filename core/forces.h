@@ -6,7 +6,8 @@
 //
 // phi the pair potential (the joining spline below r_hi, the screened-Coulomb
 // repulsion below r_lo) and f the density function (acting only for
-// r_hi < r <= r_c).  Its gradient gives the force on i from each partner j
+// r_hi < r <= r_c; from r_lo, tapered, with the continuous density join of
+// core/potential_forms.h, whose taper slope the tables fold into f').  Its gradient gives the force on i from each partner j
 //
 //   F_i = sum_j  [ -phi'(r)/r + (q_i + q_j) f'(r)/r ] (r_i - r_j),   q = 1 / (2 sqrt(rho)),
 //

@@ -50,6 +50,10 @@ struct ModelParameters {
     double MsdBulkA = 0, MsdSurfaceNormalA = 0, MsdSurfaceInPlaneA = 0;  // A^2
     double MsdBulkB = 0, MsdSurfaceNormalB = 0, MsdSurfaceInPlaneB = 0;  // A^2
     std::array<std::array<double, 4>, 4> SplineCoefficients{};  // [PairType][c0..c3], SI
+    // The density tapered to 0 across the joining region instead of ending
+    // at r_hi (core/potential_forms.h): potential types 10 and 11 of the
+    // model file, or the job's SmoothDensityJoin option.
+    bool SmoothDensityJoin = false;
 
     // Derived.
     bool NBodyActive = false;

@@ -114,6 +114,10 @@ struct ExtendedOptions {
     // or 0 for one per core on crystals large enough to gain from them (and
     // one below that size).  Results do not depend on it.
     std::int32_t Threads = 0;
+    // Taper the N-body density to 0 across the joining region (r_hi down to
+    // r_lo) so that it and its slope are continuous there (ModelParameters::
+    // SmoothDensityJoin; a model file can ask for it as well).
+    bool SmoothDensityJoin = false;
 
     friend bool operator==(const ExtendedOptions&, const ExtendedOptions&) = default;
 };

@@ -78,6 +78,25 @@ double SwitchingSlope(const SwitchingRange& range, double r) {
     return -3.0 * u * u * std::exp(u3 / g) / (g * g) / width;
 }
 
+DensityJoin DensityJoinOf(const ModelParameters& model) {
+    return {model.SmoothDensityJoin, model.SplineLowRadius, model.SplineHighRadius};
+}
+
+double DensityTaper(const DensityJoin& join, double r) {
+    if (!join.Smooth || r >= join.High) return 1.0;
+    if (r <= join.Low) return 0.0;
+    const double x = (r - join.Low) / (join.High - join.Low);
+    return x * x * x * (10.0 + x * (-15.0 + 6.0 * x));
+}
+
+double DensityTaperSlope(const DensityJoin& join, double r) {
+    if (!join.Smooth || r <= join.Low || r >= join.High) return 0.0;
+    const double width = join.High - join.Low;
+    const double x = (r - join.Low) / width;
+    const double y = x * (1.0 - x);
+    return 30.0 * y * y / width;
+}
+
 double SplineValue(const SplineCoefficients& c, double r) {
     return c[0] + r * (c[1] + r * (c[2] + r * c[3]));
 }

@@ -5,6 +5,9 @@
 //
 //   Density       S f(r)                            r_hi < r <= r_c, else 0
 //   DensityForce  (S f'(r) + S' f(r)) / r           r_hi < r <= r_c, else 0
+//                 with the continuous density join also T f(r) and
+//                 (T f'(r) + T' f(r)) / r for r_lo < r <= r_hi (T the taper
+//                 of core/potential_forms.h)
 //   PairForce     -(S phi'(r) + S' phi(r)) / r      r > r_hi (no cut-off test:
 //                                                   callers never look beyond r_c)
 //                 -(c1 + 2 c2 r + 3 c3 r^2) / r     r <= r_hi, the joining spline
@@ -53,10 +56,19 @@ struct TableValues {
 
 // What the three tables of one pair category hold at r.
 TableValues TableValuesAt(const ModelParameters& model, const PairParameters& p,
-                          const SwitchingRange& range, const SplineCoefficients& spline, double r) {
+                          const SwitchingRange& range, const DensityJoin& join,
+                          const SplineCoefficients& spline, double r) {
     TableValues v;
     if (r <= model.SplineHighRadius) {
         v.PairForce = -SplineSlope(spline, r) / r;
+        if (join.Smooth && r > join.Low) {
+            // S = 1 below r_hi: the taper alone multiplies f.
+            const double f = DensityFunction(p, r);
+            const double taper = DensityTaper(join, r);
+            v.Density = taper * f;
+            v.DensityForce =
+                (taper * DensityFunctionSlope(p, r) + DensityTaperSlope(join, r) * f) / r;
+        }
         return v;
     }
     const double s = Switching(range, r);
@@ -72,7 +84,7 @@ TableValues TableValuesAt(const ModelParameters& model, const PairParameters& p,
 
 TableValues TableValuesAt(const ModelParameters& model, PairType t, double r) {
     return TableValuesAt(model, PairParametersOf(model, t), SwitchingRangeOf(model),
-                         model.SplineCoefficients[t], r);
+                         DensityJoinOf(model), model.SplineCoefficients[t], r);
 }
 
 }  // namespace
@@ -91,6 +103,7 @@ double ExactPairForce(const ModelParameters& model, PairType t, double r) {
 
 void BuildPotentialTables(const ModelParameters& model, PotentialTables& tables) {
     const SwitchingRange range = SwitchingRangeOf(model);
+    const DensityJoin join = DensityJoinOf(model);
     for (int t = AA; t <= AB; ++t) {
         const PairParameters p = PairParametersOf(model, static_cast<PairType>(t));
         const SplineCoefficients& spline = model.SplineCoefficients[t];
@@ -104,7 +117,7 @@ void BuildPotentialTables(const ModelParameters& model, PotentialTables& tables)
         for (int k = TableFirstIndex; k <= TableLastIndex; ++k) {
             const double r = k * TableStep;
             const int position = k - TableFirstIndex;
-            const TableValues v = TableValuesAt(model, p, range, spline, r);
+            const TableValues v = TableValuesAt(model, p, range, join, spline, r);
             density[position] = TableEntry(v.Density * DensityTableScale);
             densityForce[position] = TableEntry(v.DensityForce);
             pairForce[position] = TableEntry(v.PairForce);
@@ -123,6 +136,9 @@ TableRadiiStatus CheckTableRadii(const ModelParameters& m) {
     if (!(m.SplineLowRadius >= TableLowLimit && m.SplineLowRadius <= m.SplineHighRadius &&
           m.SplineHighRadius < m.CutoffRadius))
         return TableRadiiStatus::SplineRadiiOutOfOrder;
+    // A taper across an empty region would be the very step it removes.
+    if (m.SmoothDensityJoin && !(m.SplineLowRadius < m.SplineHighRadius))
+        return TableRadiiStatus::DensityJoinEmpty;
     return TableRadiiStatus::Usable;
 }
 
@@ -131,8 +147,9 @@ TablePrecision CheckTablePrecision(const ModelParameters& m, const PotentialTabl
     const float* pairForce = tables.PairForce[AA].data();
     TablePrecision result;
 
-    // N-body part: rho'/r from r_hi to just below r_c.
-    for (double r = m.SplineHighRadius + PrecisionStartOffset;; r += PrecisionStep) {
+    // N-body part: rho'/r from r_hi (r_lo with the continuous density join,
+    // where the taper's slope joins it) to just below r_c.
+    for (double r = DensityStartRadius(m) + PrecisionStartOffset;; r += PrecisionStep) {
         const double error = std::fabs(TableLookup(densityForce, r) - ExactDensityForce(m, AA, r)) *
                              r * PrecisionScale;
         if (!(error <= PrecisionLimit)) {  // a NaN fails too

@@ -14,7 +14,8 @@ void BuildPotentialTables(const ModelParameters& model, PotentialTables& tables)
 
 // The exact values the tables hold at r: density rho (J^2; the table holds it
 // times DensityTableScale), density-force term (rho'/r with the
-// switching function folded in, zero outside r_hi < r <= r_c) and the pair
+// switching function folded in, zero outside r_hi < r <= r_c, or outside
+// r_lo < r <= r_c with the continuous density join) and the pair
 // force -phi'/r (the spline's below r_hi).
 double ExactDensity(const ModelParameters& model, PairType t, double r);
 double ExactDensityForce(const ModelParameters& model, PairType t, double r);
@@ -24,15 +25,17 @@ enum class TableRadiiStatus {
     Usable,
     OutsideTableLimits,     // r_c above 20 A or r_hi below 1 A
     SplineRadiiOutOfOrder,  // not 1 A <= r_lo <= r_hi < r_c
+    DensityJoinEmpty,       // continuous density join with r_lo = r_hi
 };
 
 // Radii the tables can serve: the look-ups read them from r_lo to r_c.
 TableRadiiStatus CheckTableRadii(const ModelParameters& model);
 
 // The AA tables against the exact forms at points 1e-11 m apart, with an
-// error limit of 0.001 eV/A: the density-force term from just above r_hi to
-// just below r_c, the pair force (spline) from just above r_lo to just below
-// r_hi.  Each range stops at its first failing point.
+// error limit of 0.001 eV/A: the density-force term from just above r_hi
+// (r_lo with the continuous density join) to just below r_c, the pair force
+// (spline) from just above r_lo to just below r_hi.  Each range stops at its
+// first failing point.
 struct TablePrecision {
     bool DensityForcePrecise = true;
     bool SplinePrecise = true;

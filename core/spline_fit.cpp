@@ -1,5 +1,7 @@
 #include "core/spline_fit.h"
 
+#include <cmath>
+
 namespace vantrel {
 
 JoiningSpline FitJoiningSpline(const JoiningSplineRequest& q) {
@@ -44,6 +46,37 @@ JoiningSpline FitJoiningSpline(const JoiningSplineRequest& q) {
         }
     }
     result.Decreasing = result.LargestSlope < 0.0;
+    return result;
+}
+
+TaperedDimer CheckTaperedDimer(const JoiningSplineRequest& q, const SplineCoefficients& c) {
+    TaperedDimer result;
+    if (!(q.LowRadius < q.HighRadius)) return result;
+    const DensityJoin join{true, q.LowRadius, q.HighRadius};
+    constexpr int Points = 2000;
+    // A rise and fall of less than this (J) is rounding, not a bump.
+    const double noise = 1e-9 * std::fabs(SplineValue(c, q.LowRadius));
+    bool first = true;
+    bool rising = false;
+    double previous = 0;
+    result.SingleMinimum = true;
+    for (int k = 0; k <= Points; ++k) {
+        const double r = q.LowRadius + (q.HighRadius - q.LowRadius) * k / Points;
+        const double f = DensityFunction(q.Pair, r);
+        const double e = SplineValue(c, r) - 2.0 * std::sqrt(DensityTaper(join, r) * f);
+        const double nbody = PairPotential(q.Pair, r) - 2.0 * std::sqrt(f);
+        if (first || e < result.Lowest) result.Lowest = e, result.LowestRadius = r;
+        if (first || nbody < result.NBodyLowest) result.NBodyLowest = nbody;
+        if (!first) {
+            if (e > previous + noise) rising = true;
+            else if (rising && e < previous - noise) result.SingleMinimum = false;
+        }
+        previous = e;
+        first = false;
+    }
+    // A thousandth of the N-body minimum's depth for the sampling.
+    result.Acceptable = result.SingleMinimum &&
+                        result.Lowest >= result.NBodyLowest - 1e-3 * std::fabs(result.NBodyLowest);
     return result;
 }
 

@@ -38,6 +38,24 @@ struct JoiningSpline {
 // the coefficients are zero).
 JoiningSpline FitJoiningSpline(const JoiningSplineRequest& request);
 
+// Two atoms alone across the joining region of a model with the continuous
+// density join (core/potential_forms.h): E(r) = p(r) - 2 sqrt(T(r) f(r)),
+// p the cubic, each atom's embedding energy -sqrt(rho).  The square root is
+// steepest at the smallest density, so two atoms alone are where the taper
+// could most easily dig a well of its own into the repulsion.  The N-body
+// pair alone, phi - 2 sqrt(f), has its minimum near r_hi for the metals'
+// potentials, so E may fall to about that minimum, but not lower, and must
+// fall to one minimum only (no bump behind it).  Pair.DensityStrength must
+// be set (SI).  Sampled at 2001 points from r_lo to r_hi.
+struct TaperedDimer {
+    bool Acceptable = false;      // SingleMinimum and not below the N-body minimum
+    bool SingleMinimum = false;   // falls to its lowest point, rises after it
+    double Lowest = 0;            // J, E at its lowest
+    double LowestRadius = 0;      // m
+    double NBodyLowest = 0;       // J, phi - 2 sqrt(f) at its lowest over the region
+};
+TaperedDimer CheckTaperedDimer(const JoiningSplineRequest& request, const SplineCoefficients& c);
+
 // The request for target pair category t of a model whose per-pair values,
 // radii and target screening code and factor are set (SI): the screening
 // function and length are those the force evaluation uses below r_lo (the

@@ -4,7 +4,8 @@
 // What a pair at distance r feels (r in metres, Delta = r_i - r_j):
 //
 //   r > r_c            nothing;
-//   r_lo <= r <= r_c   the tables: f = -phi'/r, plus, above r_hi only, the
+//   r_lo <= r <= r_c   the tables: f = -phi'/r, plus, above r_hi only (above
+//                      r_lo with the continuous density join), the
 //                      N-body term (q_i + q_j) rho'/r, q = 0.5/sqrt(rho) the
 //                      embedding factor each particle holds in
 //                      EmbeddingFactor from the force pass on (embedding
@@ -49,6 +50,7 @@
 #include "core/screening.h"
 #include "core/model_parameters.h"
 #include "core/particles.h"
+#include "core/potential_forms.h"
 
 namespace vantrel {
 
@@ -62,7 +64,9 @@ struct PotentialView {
     std::array<const float*, 4> DensityForce{};
     std::array<const float*, 4> PairForce{};
     double LowRadius = 0;     // r_lo (m): below it the screened-Coulomb force
-    double HighRadius = 0;    // r_hi (m): above it the N-body density term
+    // Above it a pair adds density and feels the N-body density term: r_hi,
+    // or r_lo with the continuous density join (DensityStartRadius).
+    double DensityRadius = 0;  // m
     double CutoffRadius = 0;  // r_c (m)
     bool BinaryTarget = false;
     bool SelfBombard = false;
@@ -87,7 +91,7 @@ inline PotentialView MakePotentialView(const ParticleTable& p, const ModelParame
         v.PairForce[t] = tables.PairForce[t].data();
     }
     v.LowRadius = m.SplineLowRadius;
-    v.HighRadius = m.SplineHighRadius;
+    v.DensityRadius = DensityStartRadius(m);
     v.CutoffRadius = m.CutoffRadius;
     v.BinaryTarget = binaryTarget;
     v.SelfBombard = selfBombard;
@@ -144,19 +148,20 @@ inline double DensityLookup(const float* table, double r) {
     return TableLookup(table, r) * DensityTableUnscale;
 }
 
-// Density each particle of the pair adds to the other's sum (r_hi < r <= r_c).
+// Density each particle of the pair adds to the other's sum
+// (DensityRadius < r <= r_c).
 inline double DensityContribution(const PotentialView& v, std::int32_t i, std::int32_t j,
                                   double r) {
     return DensityLookup(v.Density[TablePairType(v, i, j)], r);
 }
 
 // Table part of the force factor of a target pair, r_lo <= r <= r_c: the
-// pair term -phi'/r and, strictly above r_hi, (q_i + q_j) rho'/r.
+// pair term -phi'/r and, strictly above DensityRadius, (q_i + q_j) rho'/r.
 inline double PairForceFactor(const PotentialView& v, std::int32_t i, std::int32_t j, double r) {
     const PairType t = TablePairType(v, i, j);
     const TablePoint p = TablePointOf(r);
     double f = Interpolate(v.PairForce[t], p);
-    if (r > v.HighRadius)
+    if (r > v.DensityRadius)
         f += (v.EmbeddingFactor[i] + v.EmbeddingFactor[j]) * Interpolate(v.DensityForce[t], p);
     return f;
 }

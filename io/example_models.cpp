@@ -88,6 +88,14 @@ std::vector<ExampleModel> ExampleModels() {
     cu.MsdB = cu.MsdA;
     models.push_back(Make("cu_sutton_chen.mdl", 29, cu));
 
+    // The same copper with the continuous density join: the density tapers
+    // to 0 from r(hi) down to r(lo); the splines are the same fit.
+    ModelFileDescription cuSmooth = cu;
+    cuSmooth.SmoothDensityJoin = true;
+    cuSmooth.FreeLines[2] = "Splines: universal screened Coulomb below r(lo), phi above r(hi); "
+                            "density tapered to 0 from r(hi) down to r(lo) (type 10)";
+    models.push_back(Make("cu_sutton_chen_smooth.mdl", 29, cuSmooth));
+
     // Nickel: a = 3.52 A; shells 8 and 9 at 7.04 and 7.47 A.
     ModelFileDescription ni = SuttonChen("Ni", 1.5707e-2, 3.52, 9.0, 6.0, 39.432);
     ni.SplineLowRadius = 1.4;

@@ -6,7 +6,8 @@
 //    2    real      -                 ProjectileScreeningFactor (multiplies the length)
 //    3    integer   -                 TargetScreeningCode
 //    4    real      -                 TargetScreeningFactor
-//    5    integer   -                 PotentialType (0 Sutton-Chen, otherwise Tight-Binding)
+//    5    integer   -                 PotentialType (0 Sutton-Chen, 1 Tight-Binding; 10 and
+//                                     11 the same with the continuous density join)
 //    6    3 reals   eV                PairEnergy (eps or A)                  x 1.602192e-19 -> J
 //    7    3 reals   A                 PairLength (a or r0)                   x 1e-10 -> m
 //    8    3 reals   -                 RepulsiveExponent (n or p)
@@ -34,14 +35,22 @@
 // Any failed read (missing file aside) gives the one message "Format error
 // in <name>." once the whole file has been read.  A file that ends before
 // its last value is refused too ("Model file ends early: <name>."), and so
-// is a potential type other than 0 and 1 ("Unknown potential type in
+// is a potential type other than 0, 1, 10 and 11 ("Unknown potential type in
 // <name>: <type> (0 Sutton-Chen, 1 Tight-Binding)."): read as zeros or as
 // Tight-Binding they would make a job that runs and means nothing.  With
 // switching on, the radii must satisfy r_c > r_sw > r_hi as soon as line 17
 // is read (a misread or missing radius is the error above instead); the
-// reader stops there.  The
-// checks that need the tables or the target (radii against the tables,
-// screening factors, precision, masses) belong to the model set-up.
+// reader stops there.  The checks that need the tables or the target (radii
+// against the tables, screening factors, precision, masses) belong to the
+// model set-up.
+//
+// Types 10 and 11 are Sutton-Chen and Tight-Binding with the continuous
+// density join (core/potential_forms.h): the tens digit asks for it.  Line
+// 5 is the one value that readers since the unknown-type check refuse
+// outright, so a file that needs the join is never run without it by an
+// older program: that one shows "Unknown potential type in <name>: 10" and
+// the job stops before anything is built.  (Builds from before that check
+// took any non-zero type as Tight-Binding and would misread such a file.)
 #include "io/model_file.h"
 
 #include <string>
@@ -115,6 +124,10 @@ ModelFileRead ParseModelFile(std::string_view name) {
     m.TargetScreeningCode = lines.Integer("TargetScreeningCode");
     m.TargetScreeningFactor = lines.Real("TargetScreeningFactor");
     m.PotentialType = lines.Integer("PotentialType");
+    if (m.PotentialType == SmoothJoinTypeOffset || m.PotentialType == SmoothJoinTypeOffset + 1) {
+        m.PotentialType -= SmoothJoinTypeOffset;
+        m.SmoothDensityJoin = true;
+    }
     m.PairEnergy = lines.Triple(JoulesPerEvInput, "PairEnergy");
     m.PairLength = lines.Triple(MetresPerAngstrom, "PairLength");
     m.RepulsiveExponent = lines.Triple(1.0, "RepulsiveExponent");

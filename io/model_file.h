@@ -34,6 +34,10 @@ struct ModelFileRead {
     ReaderMessages Messages;
 };
 
+// Potential types 10 and 11 (this plus 0 or 1) ask for the continuous
+// density join; the record then holds type 0 or 1 and SmoothDensityJoin.
+inline constexpr std::int32_t SmoothJoinTypeOffset = 10;
+
 ModelFileRead ParseModelFile(std::string_view name);
 
 }  // namespace vantrel

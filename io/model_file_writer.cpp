@@ -3,6 +3,8 @@
 #include <charconv>
 #include <string_view>
 
+#include "io/model_file.h"
+
 namespace vantrel {
 
 namespace {
@@ -82,7 +84,13 @@ std::string ModelFileText(const ModelFileDescription& m) {
     AddLine(text, RealText(m.ProjectileScreeningFactor), label(2));
     AddLine(text, integer(m.TargetScreeningCode), label(3));
     AddLine(text, RealText(m.TargetScreeningFactor), label(4));
-    AddLine(text, integer(m.PotentialType), label(5));
+    if (m.SmoothDensityJoin)
+        AddLine(text, integer(m.PotentialType + SmoothJoinTypeOffset),
+                m.Labels[5].empty() ? "potential: 10 Sutton-Chen, 11 Tight-Binding, density "
+                                      "tapered from r(hi) to r(lo)"
+                                    : m.Labels[5]);
+    else
+        AddLine(text, integer(m.PotentialType), label(5));
     AddLine(text, Triple(m.PairEnergy), label(6));
     AddLine(text, Triple(m.PairLength), label(7));
     AddLine(text, Triple(m.RepulsiveExponent), label(8));
@@ -122,6 +130,7 @@ ModelParameters ModelParametersOf(const ModelFileDescription& d) {
     m.TargetScreeningCode = d.TargetScreeningCode;
     m.TargetScreeningFactor = d.TargetScreeningFactor;
     m.PotentialType = d.PotentialType;
+    m.SmoothDensityJoin = d.SmoothDensityJoin;
     m.PairEnergy = Scaled(d.PairEnergy, JoulesPerEvInput);
     m.PairLength = Scaled(d.PairLength, MetresPerAngstrom);
     m.RepulsiveExponent = Scaled(d.RepulsiveExponent, 1.0);

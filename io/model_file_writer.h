@@ -21,6 +21,8 @@ struct ModelFileDescription {
     std::int32_t TargetScreeningCode = 0;
     double TargetScreeningFactor = 1.0;
     std::int32_t PotentialType = 0;
+    // Written as potential type 10 or 11: the continuous density join.
+    bool SmoothDensityJoin = false;
     PairTriple PairEnergy{};        // eV
     PairTriple PairLength{};        // A
     PairTriple RepulsiveExponent{};

@@ -49,6 +49,12 @@ void ShowModelReport(UserInterface& ui, const SimulationOptions& options,
                 "   - Using switching function for r > " +
                     FormatRealDecimals(3, m.SwitchRadius * AngstromPerMetre) + " A",
                 ColourBlack);
+    if (m.SmoothDensityJoin)
+        LogLine(ui,
+                "   - Density tapered to 0 from " +
+                    FormatRealDecimals(3, m.SplineHighRadius * AngstromPerMetre) + " A down to " +
+                    FormatRealDecimals(3, m.SplineLowRadius * AngstromPerMetre) + " A",
+                ColourBlack);
 }
 
 // Logs the code errors of the screening lengths; true when both were computed.
@@ -102,6 +108,9 @@ bool TableRadiiUsable(SimulationState& s) {
             ShowError(
                 s.Ui(),
                 "Spline radii must satisfy: 1 A <= r(lo spline) <= r(hi spline) < r(cut-off)");
+            return false;
+        case TableRadiiStatus::DensityJoinEmpty:
+            ShowError(s.Ui(), "Continuous density join needs r(lo spline) < r(hi spline)");
             return false;
         case TableRadiiStatus::Usable: break;
     }
@@ -162,6 +171,7 @@ bool ReadModelFile(SimulationState& s, std::string_view name) {
         return false;
     }
     ModelParameters& m = s.Model = read.Model;
+    m.SmoothDensityJoin = m.SmoothDensityJoin || s.Program.Extended.SmoothDensityJoin;
     switch (read.Status) {
         case ModelFileStatus::SwitchingRadiusBad:
             ShowReaderMessages(ui, read.Messages);

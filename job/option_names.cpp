@@ -61,6 +61,7 @@ struct ExtendedBooleanField {
 constexpr ExtendedBooleanField ExtendedBooleanFields[] = {
     {"PerRunStreams", &ExtendedOptions::PerRunStreams},
     {"StoreResults", &ExtendedOptions::StoreResults},
+    {"SmoothDensityJoin", &ExtendedOptions::SmoothDensityJoin},
 };
 
 struct ExtendedIntegerField {

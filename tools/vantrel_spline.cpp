@@ -5,12 +5,21 @@
 //   vantrel-spline --potential sc|tb --energy EV --length A --repulsive N
 //                  --density-exponent M [--weight D] --za Z [--zb Z]
 //                  [--screening 0|1|2] [--factor F] --low A --high A
+//                  [--density-join step|smooth --strength C]
 //
 // Energies in eV, lengths in A, as in the model file; --energy is the pair
 // prefactor of this program's forms (Sutton-Chen eps; Tight-Binding 2A when
 // A is the per-atom form's).  Prints c0 c1 c2 c3 (SI) ready for lines 30-32
 // of a model file.  Exit status: 0 fitted and monotonic, 1 fitted but the
 // cubic rises somewhere between the joins, 2 bad arguments or file error.
+//
+// --density-join smooth: the model will taper the density to 0 from r(hi)
+// down to r(lo) (potential type 10 or 11).  The cubic is the same fit (the
+// taper leaves the pair term and both joins alone), but inside the region
+// the energy now holds the tapered embedding energy as well; the tool checks
+// the worst case for a well of the taper's own, two atoms alone (E = p(r) -
+// 2 sqrt(T f), the square root steepest at the smallest density), with the
+// density strength C of line 11 (Sutton-Chen c; Tight-Binding xi in eV).
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -35,6 +44,7 @@ constexpr const char* UsageText =
     "       vantrel-spline --potential sc|tb --energy EV --length A --repulsive N\n"
     "                      --density-exponent M [--weight D] --za Z [--zb Z]\n"
     "                      [--screening 0|1|2] [--factor F] --low A --high A\n"
+    "                      [--density-join step|smooth --strength C]\n"
     "       vantrel-spline --help | --version\n";
 
 int Usage() {
@@ -108,6 +118,13 @@ int FitOne(const std::map<std::string, std::string>& args) {
         std::fprintf(stderr, "screening must be 0, 1 or 2\n");
         return 2;
     }
+    const auto join = args.find("--density-join");
+    const bool smooth = join != args.end() && join->second == "smooth";
+    if (join != args.end() && !smooth && join->second != "step") return Usage();
+    if (smooth) {
+        if (!Real(args, "--strength", q.Pair.DensityStrength, true)) return Usage();
+        if (q.Pair.PotentialType != 0) q.Pair.DensityStrength *= JoulesPerEvInput;
+    }
     const JoiningSpline spline = FitJoiningSpline(q);
     const SplineCoefficients& c = spline.Coefficients;
     std::printf("%.17g %.17g %.17g %.17g\n", c[0], c[1], c[2], c[3]);
@@ -117,6 +134,20 @@ int FitOne(const std::map<std::string, std::string>& args) {
                     spline.LargestSlope * EvPerAngstromPerJoulePerMetre,
                     spline.LargestSlopeRadius * AngstromPerMetre);
         return 1;
+    }
+    if (smooth) {
+        const TaperedDimer dimer = CheckTaperedDimer(q, c);
+        std::printf("Density join: potential type %d; two atoms alone reach %.4f eV at r = %.4f A "
+                    "(the N-body pair alone %.4f eV)\n",
+                    q.Pair.PotentialType + 10, dimer.Lowest * EvPerJoule,
+                    dimer.LowestRadius * AngstromPerMetre, dimer.NBodyLowest * EvPerJoule);
+        if (!dimer.Acceptable) {
+            std::printf("Warning: with the tapered density two atoms find a well of the taper's "
+                        "own in the joining region (%s).  Choose other joining radii.\n",
+                        dimer.SingleMinimum ? "deeper than the N-body pair's"
+                                            : "the energy rises and falls again");
+            return 1;
+        }
     }
     return 0;
 }

@@ -116,10 +116,12 @@ TOptionsDlg::TOptionsDlg(ProgramContext& program, QWidget* parent) : QDialog(par
     NoYVibrationOption = CheckBox("No y-vibrations (ICISS expt)", true, misc);
     IgnoreTargetForcesOption = CheckBox("Ignore inter-target forces", true, misc);
     SelfBombardOption = CheckBox("Self-bombardment expt", true, misc);
+    SmoothDensityJoinOption = CheckBox("Continuous density join", true, misc);
     {
         auto* layout = new QVBoxLayout(misc);
         for (QCheckBox* box : {ElementalTargetOption, StoreInitialOption, StoreInelasticOption, FixedTimestepOption,
-                               HotTargetOption, NoYVibrationOption, IgnoreTargetForcesOption, SelfBombardOption})
+                               HotTargetOption, NoYVibrationOption, IgnoreTargetForcesOption, SelfBombardOption,
+                               SmoothDensityJoinOption})
             layout->addWidget(box);
         layout->addStretch(1);
     }
@@ -232,6 +234,7 @@ void TOptionsDlg::NameControls() {
         {NoYVibrationOption, "NoYVibrationOption"},
         {IgnoreTargetForcesOption, "IgnoreTargetForcesOption"},
         {SelfBombardOption, "SelfBombardOption"},
+        {SmoothDensityJoinOption, "SmoothDensityJoinOption"},
         {LssOption, "LssOption"},
         {OrOption, "OrOption"},
         {StOption, "StOption"},
@@ -298,6 +301,7 @@ void TOptionsDlg::LoadControls() {
     LatticeSiteIndexEdit->SetValue(o.LatticeSiteIndex);
     LogBufferEdit->SetValue(o.LogBufferLines);
     PerRunStreamsOption->setChecked(program_.Extended.PerRunStreams);
+    SmoothDensityJoinOption->setChecked(program_.Extended.SmoothDensityJoin);
     // The random seed and run counter offset keep whatever text they hold.
     ApplyEnablingRule();
 }
@@ -332,6 +336,7 @@ void TOptionsDlg::OkClick() {
     // block's value rather than storing a number the dialog would refuse.
     if (const auto value = LatticeSiteIndexEdit->Value()) o.LatticeSiteIndex = *value;
     o.LogBufferLines = *LogBufferEdit->Value();
+    program_.Extended.SmoothDensityJoin = SmoothDensityJoinOption->isChecked();
 
     program_.GraphScale = o.GraphPlotType == 0 ? SpatialGraphScale : VelocityGraphScale;
     accept();

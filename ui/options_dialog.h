@@ -83,6 +83,7 @@ private:
     QCheckBox* NoYVibrationOption = nullptr;
     QCheckBox* IgnoreTargetForcesOption = nullptr;
     QCheckBox* SelfBombardOption = nullptr;
+    QCheckBox* SmoothDensityJoinOption = nullptr;  // ExtendedOptions::SmoothDensityJoin
 
     QCheckBox* LssOption = nullptr;
     QCheckBox* OrOption = nullptr;

@@ -49,6 +49,7 @@ const std::vector<std::string> DefaultListing = {
     "RandomSeed = 1",
     "PerRunStreams = false",
     "StoreResults = false",
+    "SmoothDensityJoin = false",
     "Threads = 0",
     "SurfaceBinding = 0",
 };
@@ -106,6 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SetCase{"UseImagePotential=1", "UseImagePotential = true"},
                       SetCase{"PerRunStreams=true", "PerRunStreams = true"},
                       SetCase{"StoreResults=1", "StoreResults = true"},
+                      SetCase{"SmoothDensityJoin=1", "SmoothDensityJoin = true"},
                       SetCase{"SurfaceBinding=3.49", "SurfaceBinding = 3.49"},
                       SetCase{"Threads=64", "Threads = 64"}),
     [](const ::testing::TestParamInfo<SetCase>& info) {

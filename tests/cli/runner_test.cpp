@@ -150,7 +150,7 @@ TEST(Runner, OptionsListsEveryKindOfFieldAsSet) {
               "UseLSS = false\nUseOR = false\nUseST = true\nUseCooling = false\n"
               "IgnoreTargetForces = false\nSelfBombard = false\nUseImagePotential = false\n"
               "GraphScale = 0.01\nRunOffset = 300\nRandomSeed = -42\nPerRunStreams = false\n"
-              "StoreResults = false\nThreads = 0\nSurfaceBinding = 0\n");
+              "StoreResults = false\nSmoothDensityJoin = false\nThreads = 0\nSurfaceBinding = 0\n");
 }
 
 // ----------------------------------------------------------------- jobs

@@ -150,6 +150,12 @@ TEST(Forces, AreMinusTheGradientOfTheReportedEnergy) {
     KernelCrystalSpec tightBindingCluster = CopperAtoms(cluster);
     tightBindingCluster.Model = testing::TightBindingCopperModel();
     tightBindingCluster.Height = 100;
+    // Two of its pairs (1.81 and 2.00 A) lie where the density tapers.
+    KernelCrystalSpec taperedCluster = CopperAtoms(cluster);
+    taperedCluster.Model.SmoothDensityJoin = true;
+    taperedCluster.Height = 100;
+    KernelCrystalSpec taperedTightBinding = tightBindingCluster;
+    taperedTightBinding.Model.SmoothDensityJoin = true;
     const std::vector<std::int32_t> all5 = {1, 2, 3, 4, 5};
     const Case cases[] = {
         {"perturbed crystal", CopperCrystal(3), 0.15, 7, {}, 0.3},
@@ -161,6 +167,8 @@ TEST(Forces, AreMinusTheGradientOfTheReportedEnergy) {
         {"projectile", pair(6.0, 3.0), 0, 0, {0}, 0.5},
         {"unswitched cluster", unswitched, 0, 0, all5, 0.5},
         {"Tight-Binding cluster", tightBindingCluster, 0, 0, all5, 0.5},
+        {"tapered density cluster", taperedCluster, 0, 0, all5, 0.5},
+        {"tapered Tight-Binding cluster", taperedTightBinding, 0, 0, all5, 0.5},
     };
     constexpr double Step = 0.008 * A;
     for (const Case& c : cases) {
@@ -198,6 +206,53 @@ TEST(Forces, AreMinusTheGradientOfTheReportedEnergy) {
     }
 }
 
+// The work the forces do on an atom pulled from 1.3 A (screened repulsion)
+// to 2.3 A (N-body potential) away from its neighbour, through r_lo and r_hi,
+// against the change of the reported energy.  Two more atoms, farther than
+// r_hi from both, give each a density of its own.  The plain model's density
+// starts with a step at r_hi that no force pays for; the tapered one's work
+// matches to the integration error (Simpson over 0.0005 A, some 1e-5 eV).
+TEST(Forces, DoTheWorkThatChangesTheEnergyAcrossTheJoins) {
+    struct Case {
+        const char* Name;
+        bool Smooth;
+        bool TightBinding;
+    };
+    const Case cases[] = {
+        {"plain Sutton-Chen", false, false},
+        {"tapered Sutton-Chen", true, false},
+        {"plain Tight-Binding", false, true},
+        {"tapered Tight-Binding", true, true},
+    };
+    constexpr double From = 1.3, To = 2.3;  // A
+    constexpr int Intervals = 2000;
+    for (const Case& c : cases) {
+        KernelCrystalSpec spec =
+            CopperAtoms({{0, 0, 0}, {From, 0, 0}, {0, 2.4, 0.8}, {1.0, -2.3, -1.0}});
+        if (c.TightBinding) spec.Model = testing::TightBindingCopperModel();
+        spec.Model.SmoothDensityJoin = c.Smooth;
+        spec.Height = 100;
+        KernelCrystal crystal(spec);
+        ASSERT_TRUE(crystal.Ok) << c.Name;
+        crystal.BuildLists(false, 2.0);
+        ParticleTable& p = crystal.Particles;
+        const double start = crystal.PotentialEnergyNow();
+        const double h = (To - From) / Intervals * A;
+        double work = 0;
+        for (int k = 0; k <= Intervals; ++k) {
+            p.X[2] = From * A + k * h;
+            crystal.EvaluateForces();
+            work += (k == 0 || k == Intervals ? 1 : k % 2 ? 4 : 2) * p.FX[2];
+        }
+        work *= h / 3;
+        const double mismatch = (work + crystal.PotentialEnergyNow() - start) * EvPerJoule;
+        if (c.Smooth)
+            EXPECT_NEAR(mismatch, 0.0, 1e-3) << c.Name;
+        else
+            EXPECT_GT(std::fabs(mismatch), 0.1) << c.Name << ": the step at r_hi";
+    }
+}
+
 // ---------------------------------------------------------------------------
 // The fast passes against the pair functions, bit for bit.
 
@@ -216,7 +271,7 @@ ReferenceForces ComputeReference(const KernelCrystal& c) {
     PotentialView v = c.View();
     v.EmbeddingFactor = out.Factor.data();
     const double rc2 = c.Model.CutoffRadius * c.Model.CutoffRadius;
-    const double rhi2 = c.Model.SplineHighRadius * c.Model.SplineHighRadius;
+    const double rhi2 = v.DensityRadius * v.DensityRadius;  // r_lo^2 with the tapered density
     const std::int32_t first = c.SelfBombard ? 0 : 1;
     const auto d2Of = [&](std::int32_t i, std::int32_t j) {
         const double dy = p.Y[i] - p.Y[j], dx = p.X[i] - p.X[j], dz = p.Z[i] - p.Z[j];
@@ -283,6 +338,8 @@ TEST(Forces, EqualThePairFunctionsSummedInListOrder) {
     selfBombard.ProjectileMassAmu = 63.546;
     selfBombard.DeltaX = 0.3, selfBombard.DeltaY = 0.2, selfBombard.Height = 1.9;
     selfBombard.SelfBombard = true;
+    KernelCrystalSpec taperedSelfBombard = selfBombard;
+    taperedSelfBombard.Model.SmoothDensityJoin = true;
     // Lists no wider than the cut-off: every listed pair acts, more than the
     // force evaluation first makes room for, so its gathered pairs grow.
     KernelCrystalSpec noDensity = CopperCrystal(3);
@@ -293,7 +350,8 @@ TEST(Forces, EqualThePairFunctionsSummedInListOrder) {
                           {"binary", BinaryCrystal(2), true, 1.0},
                           {"binary self-bombardment", selfBombard, false, 1.0},
                           {"larger binary crystal", BinaryCrystal(4), false, 1.0},
-                          {"no density term", noDensity, false, 1.0}};
+                          {"no density term", noDensity, false, 1.0},
+                          {"tapered binary self-bombardment", taperedSelfBombard, false, 1.0}};
     for (const Case& c : cases) {
         for (const int threads : {1, 2, 3, 8}) {
             const std::string what = std::string(c.Name) + ", " + std::to_string(threads) + " threads";

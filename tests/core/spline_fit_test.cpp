@@ -90,6 +90,31 @@ TEST(SplineFit, MonotonicJoinIsRecognised) {
     }
 }
 
+// Two copper atoms alone with the tapered density: E = p - 2 sqrt(T f).
+// Joined at 1.4 and 2.1 A, E falls to the N-body pair's own minimum near
+// r_hi (-3.34 eV at 2.08 A).  Joined at 1.0 and 2.4 A the taper digs a
+// well of -34 eV at 1.71 A; at 1.0 and 2.0 A the cubic's bump (its slope
+// turns positive near 1.8 A) stays behind a well of the taper's.
+TEST(SplineFit, TaperedDimerCheckFindsTheWellsATaperDigs) {
+    const struct {
+        double Low, High;
+        bool Acceptable, SingleMinimum;
+        double Lowest, LowestAt;  // eV, A
+    } cases[] = {
+        {1.4, 2.1, true, true, -3.338, 2.08},
+        {1.0, 2.4, false, true, -34.03, 1.71},
+        {1.0, 2.0, false, false, -10.97, 1.625},
+    };
+    for (const auto& c : cases) {
+        const JoiningSplineRequest q = CopperRequest(c.Low, c.High);
+        const TaperedDimer d = CheckTaperedDimer(q, FitJoiningSpline(q).Coefficients);
+        EXPECT_EQ(d.Acceptable, c.Acceptable) << c.Low << "-" << c.High;
+        EXPECT_EQ(d.SingleMinimum, c.SingleMinimum) << c.Low << "-" << c.High;
+        EXPECT_NEAR(d.Lowest * EvPerJoule, c.Lowest, 0.01) << c.Low << "-" << c.High;
+        EXPECT_NEAR(d.LowestRadius * 1e10, c.LowestAt, 0.02) << c.Low << "-" << c.High;
+    }
+}
+
 TEST(SplineFit, EmptyJoinIntervalFitsNothing) {
     const JoiningSpline s = FitJoiningSpline(CopperRequest(2.1, 2.1));
     EXPECT_FALSE(s.Decreasing);

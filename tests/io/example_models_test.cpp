@@ -22,7 +22,7 @@ std::string ExamplePath(const std::string& name) {
 
 TEST(ExampleModels, FilesAreThoseTheGeneratorWrites) {
     const std::vector<ExampleModel> models = ExampleModels();
-    ASSERT_EQ(models.size(), 4u);
+    ASSERT_EQ(models.size(), 5u);
     for (const ExampleModel& e : models) {
         EXPECT_EQ(testing::ReadFileBytes(ExamplePath(e.FileName)), ModelFileText(e.Description))
             << e.FileName << ": regenerate with vantrel-spline --examples examples/models";

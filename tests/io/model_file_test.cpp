@@ -84,25 +84,36 @@ TEST(ModelFile, EveryLineIsReadAndConverted) {
     EXPECT_EQ(m.SplineCoefficients[AB], (SplineCoefficients{5e-16, -6e-6, 7e3, -8e12}));
 }
 
+// Types 10 and 11 (written for SmoothDensityJoin) are 0 and 1 with the join.
 TEST(ModelFile, DensityStrengthIsTakenInEvForTightBindingAndSetsTheNBodyPart) {
     struct Case {
         int Type;
+        bool Smooth;
         PairTriple Strength;
         double StoredAA;
         bool NBody;
     };
     const Case cases[] = {
-        {0, {0, 0, 0}, 0.0, false},
-        {0, {0, 0, 1e-3}, 0.0, true},
-        {1, {1.224, 1.224, 1.224}, 1.224 * 1.602192e-19, true},
+        {0, false, {0, 0, 0}, 0.0, false},
+        {0, false, {0, 0, 1e-3}, 0.0, true},
+        {1, false, {1.224, 1.224, 1.224}, 1.224 * 1.602192e-19, true},
+        {0, true, {39.432, 39.432, 39.432}, 39.432, true},
+        {1, true, {1.224, 1.224, 1.224}, 1.224 * 1.602192e-19, true},
     };
     TempDir dir;
     for (const Case& c : cases) {
         ModelFileDescription d = c.Type == 0 ? CopperModel() : testing::TightBindingCopperModel();
         d.PotentialType = c.Type;
+        d.SmoothDensityJoin = c.Smooth;
         d.DensityStrength = c.Strength;
-        const ModelFileRead read = Parse(dir, ModelFileText(d));
+        const std::string text = ModelFileText(d);
+        std::string line5 = text;
+        for (int k = 0; k < 4; ++k) line5 = line5.substr(line5.find("\r\n") + 2);
+        EXPECT_EQ(line5.substr(0, line5.find(' ')), std::to_string(c.Type + (c.Smooth ? 10 : 0)));
+        const ModelFileRead read = Parse(dir, text);
         ASSERT_EQ(read.Status, ModelFileStatus::Read) << c.Type;
+        EXPECT_EQ(read.Model.PotentialType, c.Type);
+        EXPECT_EQ(read.Model.SmoothDensityJoin, c.Smooth) << c.Type;
         EXPECT_DOUBLE_EQ(read.Model.DensityStrength[AA], c.StoredAA) << c.Type;
         EXPECT_EQ(read.Model.NBodyActive, c.NBody) << c.Type;
     }
@@ -190,7 +201,7 @@ TEST(ModelFile, FileThatEndsEarlyIsRefusedNamingTheFirstMissingLine) {
 
 TEST(ModelFile, PotentialTypeOtherThanZeroOrOneIsRefused) {
     TempDir dir;
-    for (int type : {2, 7, -1}) {
+    for (int type : {2, 7, -1, 12}) {
         ModelFileDescription d = CopperModel();
         d.PotentialType = type;
         const std::string name = dir.Write("model.mdl", ModelFileText(d));

@@ -236,6 +236,12 @@ TEST(ModelFile, FailedChecksShowTheirMessages) {
         {"TB r_c 21 A", radii(1, 1.4, 2.1, 21.0), {LimitsMessage}, {}},
         {"TB r_hi 0.99 A", radii(1, 1.4, 0.99, 6.2), {LimitsMessage}, {}},
         {"TB r_lo 0.5 A", radii(1, 0.5, 2.1, 6.2), {RadiiMessage}, {}},
+        {"density join with r_lo = r_hi",
+         [&radii](ModelFileDescription& d) {
+             radii(0, 2.1, 2.1, 7.6)(d);
+             d.SmoothDensityJoin = true;
+         },
+         {"Continuous density join needs r(lo spline) < r(hi spline)"}, {}},
         // A density whose slope single precision cannot hold to 0.001 eV/A,
         // a spline too steep for it, or both.
         {"dense", [](ModelFileDescription& d) { d.DensityStrength = {1e14, 1e14, 1e14}; },

@@ -126,10 +126,11 @@ TEST(Options, CompanionFileHoldsTheOptionsBesideTheBlock) {
 
     program.Extended.PerRunStreams = true;
     program.Extended.StoreResults = true;
+    program.Extended.SmoothDensityJoin = true;
     program.Extended.SurfaceBinding = 3.49;
     ASSERT_TRUE(SaveOptionsFile(program));
     EXPECT_EQ(testing::ReadFileBytes(companion),
-              "PerRunStreams = true\nStoreResults = true\nThreads = 0\nSurfaceBinding = 3.49\n");
+              "PerRunStreams = true\nStoreResults = true\nSmoothDensityJoin = true\nThreads = 0\nSurfaceBinding = 3.49\n");
     ProgramContext other(ui);
     ASSERT_TRUE(LoadOptionsFile(other, program.ConfigFilePath));
     EXPECT_EQ(other.Extended, program.Extended);
@@ -138,7 +139,7 @@ TEST(Options, CompanionFileHoldsTheOptionsBesideTheBlock) {
     // An existing companion is kept up to date.
     ASSERT_TRUE(SaveOptionsFile(program));
     EXPECT_EQ(testing::ReadFileBytes(companion),
-              "PerRunStreams = false\nStoreResults = false\nThreads = 0\nSurfaceBinding = 0\n");
+              "PerRunStreams = false\nStoreResults = false\nSmoothDensityJoin = false\nThreads = 0\nSurfaceBinding = 0\n");
 
     dir.Write("job.options", "# comment\n\nPerRunStreams = maybe\n");
     other.Options.UseOR = true;

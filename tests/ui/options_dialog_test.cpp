@@ -142,18 +142,33 @@ TEST(TOptionsDlg, EachCheckBoxEditsItsOwnField) {
     }
 }
 
-TEST(TOptionsDlg, PerRunStreamsBoxEditsTheOptionBesideTheBlock) {
-    for (const bool on : {false, true}) {
-        OptionsFixture f;
-        f.program.Extended.PerRunStreams = on;
-        f.Open();
-        QCheckBox* box = f.Box("Random streams per run");
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->isChecked(), on);
-        box->click();
-        f.Ok();
-        EXPECT_EQ(f.program.Extended.PerRunStreams, !on);
-        EXPECT_EQ(EncodeOptions(f.program.Options), EncodeOptions(SimulationOptions{}));
+// The check boxes of the options beside the block: shown from them, stored
+// to them on OK only, the block untouched.
+TEST(TOptionsDlg, BoxesOfTheOptionsBesideTheBlockEditThem) {
+    const struct {
+        const char* Label;
+        bool ExtendedOptions::*Field;
+    } boxes[] = {{"Random streams per run", &ExtendedOptions::PerRunStreams},
+                 {"Continuous density join", &ExtendedOptions::SmoothDensityJoin}};
+    for (const auto& b : boxes) {
+        for (const bool ok : {true, false}) {
+            OptionsFixture f;
+            f.Open();
+            QCheckBox* box = f.Box(b.Label);
+            ASSERT_NE(box, nullptr) << b.Label;
+            EXPECT_FALSE(box->isChecked()) << b.Label;
+            box->click();
+            if (ok)
+                f.Ok();
+            else
+                f.C<QPushButton>("CancelButton")->click();
+            EXPECT_EQ(f.program.Extended.*b.Field, ok) << b.Label;
+            EXPECT_EQ(EncodeOptions(f.program.Options), EncodeOptions(SimulationOptions{}));
+            if (ok) {
+                f.Open();
+                EXPECT_TRUE(f.Box(b.Label)->isChecked()) << b.Label;
+            }
+        }
     }
 }
 
