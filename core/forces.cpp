@@ -660,12 +660,12 @@ void GatherChunk(const ForceArrays& a, const PotentialView& v, std::int32_t r0, 
             insideEnd[i] = a.Start[i];
             continue;
         }
-        // A row without outgoing pairs is gathered by its block, right
-        // before its sums, while its pairs are still in the cache.
-        if (out[i + 1] == out[i]) continue;
         const std::int32_t blockEnd = b.BlockStart[block + 1];
-        const std::uint32_t inside = GatherRow<true>(a, i, blockEnd);
+        const bool hasOut = out[i + 1] > out[i];
+        const std::uint32_t inside = hasOut ? GatherRow<true>(a, i, blockEnd)
+                                            : GatherRow<false>(a, i, blockEnd);
         insideEnd[i] = inside;
+        if (!hasOut) continue;
         std::uint32_t slot = out[i];
         for (std::uint32_t m = a.Start[i]; m < inside; ++m) {
             const std::int32_t j = insideIndex[m];
@@ -750,14 +750,11 @@ void DensityBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
         packed[i].DensityOrFactor = rhoi;
     };
     std::size_t gathered = 0;
-    std::uint32_t* gatheredEnd = b.InsideEnd.data();
     for (std::int32_t i = std::max(lo, a.First); i < hi; ++i) {
-        if (out[i] == out[i + 1]) {
-            gatheredEnd[i] = GatherRow<false>(a, i, hi);
+        if (out[i] == out[i + 1])
             row.template operator()<false>(i);
-        } else {
+        else
             row.template operator()<true>(i);
-        }
         gathered += insideEnd[i] - start[i];
     }
     b.BlockGathered[c] = gathered;
