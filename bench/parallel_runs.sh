@@ -42,6 +42,9 @@ done > "$work/ar_cu100.imp"
 # run JOBS NAME: prints "wall_seconds parent_merge_cpu_seconds"
 run() {
     local jobs=$1 name=$2 start end pid cpu=0 cpu0=-1 stat
+    # A fresh start every round: an earlier round's files would be kept as
+    # name~ and the log would say so, under each run's own name.
+    rm -f "$work/$name".*
     start=$(date +%s.%N)
     "$cli" run --answer yes --quiet "${config[@]}" --set PerRunStreams=1 --set RandomSeed=4711 \
         --jobs "$jobs" --threads 1 --dynamic "$work/$name.vsk" --log "$work/$name.log" \
