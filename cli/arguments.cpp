@@ -48,6 +48,38 @@ bool IsFileFlag(std::string_view flag) {
     return false;
 }
 
+// One word after the command: an operand (any word after "--", "-", and
+// every word that does not start with '-'), "--" itself, a request for
+// help, or a flag split at its first '=' into its name and value.
+struct CommandWord {
+    enum { Operand, EndOfFlags, Help, Option } Kind = Operand;
+    std::string Flag;
+    std::string Value;
+    bool HasValue = false;
+};
+
+CommandWord ReadWord(const std::string& arg, bool& flagsEnded) {
+    CommandWord w;
+    if (flagsEnded || arg.size() < 2 || arg[0] != '-') return w;
+    if (arg == "--") {
+        flagsEnded = true;
+        w.Kind = CommandWord::EndOfFlags;
+        return w;
+    }
+    if (arg == "--help" || arg == "-h") {
+        w.Kind = CommandWord::Help;
+        return w;
+    }
+    w.Kind = CommandWord::Option;
+    w.Flag = arg;
+    if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
+        w.Flag = arg.substr(0, equals);
+        w.Value = arg.substr(equals + 1);
+        w.HasValue = true;
+    }
+    return w;
+}
+
 // A whole number from `least`.
 bool ParseCount(std::string_view text, std::int32_t least, std::int32_t& value) {
     const char* last = text.data() + text.size();
@@ -67,26 +99,19 @@ bool ParseJoinArguments(const std::vector<std::string>& args, CliArguments& pars
     bool flagsEnded = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (flagsEnded || arg.size() < 2 || arg[0] != '-') {
+        CommandWord word = ReadWord(arg, flagsEnded);
+        if (word.Kind == CommandWord::Operand) {
             j.Slices.push_back(arg);
             continue;
         }
-        if (arg == "--") {
-            flagsEnded = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
+        if (word.Kind == CommandWord::EndOfFlags) continue;
+        if (word.Kind == CommandWord::Help) {
             parsed.Kind = Command::Help;
             return true;
         }
-        std::string flag = arg;
-        std::string value;
-        bool hasValue = false;
-        if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
-            flag = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-            hasValue = true;
-        }
+        const std::string& flag = word.Flag;
+        std::string& value = word.Value;
+        const bool hasValue = word.HasValue;
         std::string* target = flag == "--log" ? &j.Log : nullptr;
         for (std::size_t t = 0; t < PerRunFiles.size(); ++t)
             if (flag == PerRunFiles[t].JoinFlag) target = &j.Files[t];
@@ -135,25 +160,19 @@ bool ParseAnalyzeArguments(const std::vector<std::string>& args, CliArguments& p
     bool flagsEnded = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (flagsEnded || arg.size() < 2 || arg[0] != '-') {
+        CommandWord word = ReadWord(arg, flagsEnded);
+        if (word.Kind == CommandWord::Operand) {
             (sputtered ? parsed.SputteredTables : parsed.ResultTables).push_back(arg);
             continue;
         }
-        if (arg == "--") {
-            flagsEnded = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
+        if (word.Kind == CommandWord::EndOfFlags) continue;
+        if (word.Kind == CommandWord::Help) {
             parsed.Kind = Command::Help;
             return true;
         }
-        std::string flag = arg, value;
-        bool hasValue = false;
-        if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
-            flag = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-            hasValue = true;
-        }
+        const std::string& flag = word.Flag;
+        std::string& value = word.Value;
+        const bool hasValue = word.HasValue;
         if (flag == "--json") {
             if (hasValue) {
                 error = "--json takes no value";
@@ -205,26 +224,19 @@ bool ParseExportArguments(const std::vector<std::string>& args, CliArguments& pa
     bool flagsEnded = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (flagsEnded || arg.size() < 2 || arg[0] != '-') {
+        CommandWord word = ReadWord(arg, flagsEnded);
+        if (word.Kind == CommandWord::Operand) {
             e.Records.push_back(arg);
             continue;
         }
-        if (arg == "--") {
-            flagsEnded = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
+        if (word.Kind == CommandWord::EndOfFlags) continue;
+        if (word.Kind == CommandWord::Help) {
             parsed.Kind = Command::Help;
             return true;
         }
-        std::string flag = arg;
-        std::string value;
-        bool hasValue = false;
-        if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
-            flag = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-            hasValue = true;
-        }
+        const std::string& flag = word.Flag;
+        std::string& value = word.Value;
+        const bool hasValue = word.HasValue;
         if (flag == "--per-run" || flag == "--per-frame" || flag == "--si") {
             if (hasValue) {
                 error = flag + " takes no value";
@@ -410,26 +422,19 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
     bool flagsEnded = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (flagsEnded || arg.size() < 2 || arg[0] != '-') {
+        CommandWord word = ReadWord(arg, flagsEnded);
+        if (word.Kind == CommandWord::Operand) {
             positional.push_back(arg);
             continue;
         }
-        if (arg == "--") {
-            flagsEnded = true;
-            continue;
-        }
-        if (arg == "--help" || arg == "-h") {
+        if (word.Kind == CommandWord::EndOfFlags) continue;
+        if (word.Kind == CommandWord::Help) {
             parsed.Kind = Command::Help;
             return true;
         }
-        std::string flag = arg;
-        std::string value;
-        bool hasValue = false;
-        if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
-            flag = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
-            hasValue = true;
-        }
+        const std::string& flag = word.Flag;
+        std::string& value = word.Value;
+        const bool hasValue = word.HasValue;
 
         if (flag == "--quiet" || flag == "--progress") {
             if (hasValue) {
