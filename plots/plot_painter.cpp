@@ -102,8 +102,8 @@ void PaintPlot(QPainter& painter, const QRectF& rect, const PlotSpec& spec) {
     }
     if (ys.High <= ys.Low) ys.High = ys.Low + 1;
     ys.High += 0.08 * (ys.High - ys.Low);
-    const double xStep = NiceStep(xs.High - xs.Low, 6);
-    const double yStep = NiceStep(ys.High - ys.Low, 5);
+    const double xStep = std::max(NiceStep(xs.High - xs.Low, 6), spec.WholeX ? 1.0 : 0.0);
+    const double yStep = std::max(NiceStep(ys.High - ys.Low, 5), spec.Histogram ? 1.0 : 0.0);
     if (!spec.Histogram) {
         xs.Low = std::floor(xs.Low / xStep) * xStep;
         xs.High = std::ceil(xs.High / xStep) * xStep;

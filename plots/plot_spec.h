@@ -26,6 +26,9 @@ struct PlotSpec {
     double BinHigh = 1;
     PlotSeries Bars;
     PlotSeries Fit;
+    // Ticks only at whole numbers along x (layers); a histogram's counts
+    // are whole numbers along y in any case.
+    bool WholeX = false;
     // Curves: each series a line through its points with error bars.
     std::vector<PlotSeries> Curves;
     // A line of text under the title (a fit's result, a count).

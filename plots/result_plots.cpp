@@ -119,10 +119,10 @@ std::vector<NamedPlot> ResultPlots(const ResultsAnalysis& a) {
                          HistogramPlot(a.Azimuth, "Azimuth of sputtered atoms",
                                        "azimuth from +x (deg)", std::to_string(a.Atoms) + " atoms"),
                          HistogramCsv(a.Azimuth, "azimuth_deg")});
-        plots.push_back({"layer",
-                         HistogramPlot(a.Layer, "Layer of origin of sputtered atoms",
-                                       "layer (1 = top)", std::to_string(a.Atoms) + " atoms"),
-                         HistogramCsv(a.Layer, "layer")});
+        PlotSpec layer = HistogramPlot(a.Layer, "Layer of origin of sputtered atoms",
+                                       "layer (1 = top)", std::to_string(a.Atoms) + " atoms");
+        layer.WholeX = true;
+        plots.push_back({"layer", layer, HistogramCsv(a.Layer, "layer")});
     }
     if (a.All.Depth.Count > 0)
         plots.push_back({"depth",
