@@ -54,7 +54,8 @@ struct KernelCrystal {
     PotentialView View() const;
     ForceModel Forces() const;
     EnergyView Energy() const;
-    // Terms of the potential energy: the projectile as the spec says, no image.
+    // Terms of the potential energy: the projectile a target atom only in
+    // self-bombardment, no image potential.
     EnergyTerms Terms() const;
 
     // Lists within r_c + margin, by either search (the cell edge grown until
