@@ -49,36 +49,66 @@ bool IsFileFlag(std::string_view flag) {
 }
 
 // One word after the command: an operand (any word after "--", "-", and
-// every word that does not start with '-'), "--" itself, a request for
-// help, or a flag split at its first '=' into its name and value.
+// every word that does not start with '-'), a request for help, or a flag
+// split at its first '=' into its name and value.
 struct CommandWord {
-    enum { Operand, EndOfFlags, Help, Option } Kind = Operand;
+    enum { Operand, Help, Option } Kind = Operand;
+    std::string Text;  // the word as given
     std::string Flag;
     std::string Value;
     bool HasValue = false;
 };
 
-CommandWord ReadWord(const std::string& arg, bool& flagsEnded) {
-    CommandWord w;
-    if (flagsEnded || arg.size() < 2 || arg[0] != '-') return w;
-    if (arg == "--") {
-        flagsEnded = true;
-        w.Kind = CommandWord::EndOfFlags;
-        return w;
+// Reads the words after the command one at a time; "--" ends the flags and
+// is no word itself.
+class CommandWords {
+public:
+    explicit CommandWords(const std::vector<std::string>& args) : args_(args) {}
+
+    // The next word; false after the last.
+    bool Next(CommandWord& w) {
+        for (;;) {
+            if (++at_ >= args_.size()) return false;
+            const std::string& arg = args_[at_];
+            w = CommandWord{};
+            w.Text = arg;
+            if (flagsEnded_ || arg.size() < 2 || arg[0] != '-') return true;
+            if (arg == "--") {
+                flagsEnded_ = true;
+                continue;
+            }
+            if (arg == "--help" || arg == "-h") {
+                w.Kind = CommandWord::Help;
+                return true;
+            }
+            w.Kind = CommandWord::Option;
+            w.Flag = arg;
+            if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
+                w.Flag = arg.substr(0, equals);
+                w.Value = arg.substr(equals + 1);
+                w.HasValue = true;
+            }
+            return true;
+        }
     }
-    if (arg == "--help" || arg == "-h") {
-        w.Kind = CommandWord::Help;
-        return w;
+
+    // A flag's value: given after '=', or else the next word.  False, with
+    // the error, when the words have ended.
+    bool TakeValue(CommandWord& w, std::string& error) {
+        if (w.HasValue) return true;
+        if (at_ + 1 >= args_.size()) {
+            error = w.Flag + " needs a value";
+            return false;
+        }
+        w.Value = args_[++at_];
+        return true;
     }
-    w.Kind = CommandWord::Option;
-    w.Flag = arg;
-    if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
-        w.Flag = arg.substr(0, equals);
-        w.Value = arg.substr(equals + 1);
-        w.HasValue = true;
-    }
-    return w;
-}
+
+private:
+    const std::vector<std::string>& args_;
+    std::size_t at_ = 0;
+    bool flagsEnded_ = false;
+};
 
 // A whole number from `least`.
 bool ParseCount(std::string_view text, std::int32_t least, std::int32_t& value) {
@@ -96,22 +126,18 @@ bool ParseJoinArguments(const std::vector<std::string>& args, CliArguments& pars
                         std::string& error) {
     JoinArguments& j = parsed.Join;
     j.Files.assign(PerRunFiles.size(), std::string());
-    bool flagsEnded = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        CommandWord word = ReadWord(arg, flagsEnded);
+    CommandWords words(args);
+    for (CommandWord word; words.Next(word);) {
         if (word.Kind == CommandWord::Operand) {
-            j.Slices.push_back(arg);
+            j.Slices.push_back(word.Text);
             continue;
         }
-        if (word.Kind == CommandWord::EndOfFlags) continue;
         if (word.Kind == CommandWord::Help) {
             parsed.Kind = Command::Help;
             return true;
         }
         const std::string& flag = word.Flag;
         std::string& value = word.Value;
-        const bool hasValue = word.HasValue;
         std::string* target = flag == "--log" ? &j.Log : nullptr;
         for (std::size_t t = 0; t < PerRunFiles.size(); ++t)
             if (flag == PerRunFiles[t].JoinFlag) target = &j.Files[t];
@@ -120,13 +146,7 @@ bool ParseJoinArguments(const std::vector<std::string>& args, CliArguments& pars
                                       : "unknown flag: '" + flag + "'";
             return false;
         }
-        if (!hasValue) {
-            if (i + 1 >= args.size()) {
-                error = flag + " needs a value";
-                return false;
-            }
-            value = args[++i];
-        }
+        if (!words.TakeValue(word, error)) return false;
         if (value.empty()) {
             error = flag + " needs a file name";
             return false;
@@ -157,15 +177,12 @@ bool ParsePositiveReal(std::string_view text, double& value) {
 bool ParseAnalyzeArguments(const std::vector<std::string>& args, CliArguments& parsed,
                            std::string& error) {
     bool sputtered = false;
-    bool flagsEnded = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        CommandWord word = ReadWord(arg, flagsEnded);
+    CommandWords words(args);
+    for (CommandWord word; words.Next(word);) {
         if (word.Kind == CommandWord::Operand) {
-            (sputtered ? parsed.SputteredTables : parsed.ResultTables).push_back(arg);
+            (sputtered ? parsed.SputteredTables : parsed.ResultTables).push_back(word.Text);
             continue;
         }
-        if (word.Kind == CommandWord::EndOfFlags) continue;
         if (word.Kind == CommandWord::Help) {
             parsed.Kind = Command::Help;
             return true;
@@ -191,13 +208,7 @@ bool ParseAnalyzeArguments(const std::vector<std::string>& args, CliArguments& p
                     "--sputtered)";
             return false;
         }
-        if (!hasValue) {
-            if (i + 1 >= args.size()) {
-                error = flag + " needs a value";
-                return false;
-            }
-            value = args[++i];
-        }
+        if (!words.TakeValue(word, error)) return false;
         if (flag == "--plots") {
             if (value.empty()) {
                 error = "--plots needs a folder";
@@ -221,15 +232,12 @@ bool ParseExportArguments(const std::vector<std::string>& args, CliArguments& pa
                           std::string& error) {
     ExportArguments& e = parsed.Export;
     bool formatGiven = false;
-    bool flagsEnded = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        CommandWord word = ReadWord(arg, flagsEnded);
+    CommandWords words(args);
+    for (CommandWord word; words.Next(word);) {
         if (word.Kind == CommandWord::Operand) {
-            e.Records.push_back(arg);
+            e.Records.push_back(word.Text);
             continue;
         }
-        if (word.Kind == CommandWord::EndOfFlags) continue;
         if (word.Kind == CommandWord::Help) {
             parsed.Kind = Command::Help;
             return true;
@@ -261,13 +269,7 @@ bool ParseExportArguments(const std::vector<std::string>& args, CliArguments& pa
                                       : "unknown flag: '" + flag + "'";
             return false;
         }
-        if (!hasValue) {
-            if (i + 1 >= args.size()) {
-                error = flag + " needs a value";
-                return false;
-            }
-            value = args[++i];
-        }
+        if (!words.TakeValue(word, error)) return false;
         if (flag == "--format") {
             if (value == "extxyz")
                 e.Format = ExportFormat::ExtendedXyz;
@@ -419,15 +421,12 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
     }
 
     std::vector<std::string> positional;
-    bool flagsEnded = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        CommandWord word = ReadWord(arg, flagsEnded);
+    CommandWords words(args);
+    for (CommandWord word; words.Next(word);) {
         if (word.Kind == CommandWord::Operand) {
-            positional.push_back(arg);
+            positional.push_back(word.Text);
             continue;
         }
-        if (word.Kind == CommandWord::EndOfFlags) continue;
         if (word.Kind == CommandWord::Help) {
             parsed.Kind = Command::Help;
             return true;
@@ -460,13 +459,7 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
             error = flag + " is not an option of 'batch' (the batch file names every file)";
             return false;
         }
-        if (!hasValue) {
-            if (i + 1 >= args.size()) {
-                error = flag + " needs a value";
-                return false;
-            }
-            value = args[++i];
-        }
+        if (!words.TakeValue(word, error)) return false;
 
         if (flag == "--config") {
             if (value.empty()) {
