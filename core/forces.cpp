@@ -80,6 +80,18 @@ void ProjectileDistances(const ForceArrays& a) {
         a.DistSq[k] = DistanceSq(a, x0, y0, z0, a.Index[k]);
 }
 
+// The target rows' distances, for the pair-by-pair force pass.  The density
+// pass computes them with the same arithmetic but keeps only the pairs within
+// r_c: storing every listed pair's distance each step cost the large crystal
+// some 8 bytes of memory traffic per pair for a fault path seldom taken.
+void TargetDistances(const ForceArrays& a) {
+    for (std::int32_t i = a.First; i <= a.Count; ++i) {
+        const double xi = a.X[i], yi = a.Y[i], zi = a.Z[i];
+        for (std::uint32_t k = a.Start[i]; k < a.Start[i + 1]; ++k)
+            a.DistSq[k] = DistanceSq(a, xi, yi, zi, a.Index[k]);
+    }
+}
+
 // The packed copies of positions and density sums, and back.
 void PackParticles(const ForceArrays& a) {
     PackedParticle* packed = a.Packed;
@@ -134,7 +146,6 @@ void DensityRows(const ForceArrays& a, const PotentialView& v) {
     const std::uint32_t* flags = a.Flags;
     const std::uint32_t* start = a.Start;
     const std::int32_t* index = a.Index;
-    double* dist = a.DistSq;
     ForceScratch& scratch = *a.Scratch;
     std::uint32_t* insideStart = scratch.InsideStart.data();
     std::int32_t* insideIndex = scratch.InsideIndex.data();
@@ -164,7 +175,6 @@ void DensityRows(const ForceArrays& a, const PotentialView& v) {
             const double dx = xi - pj.X;
             const double dz = zi - pj.Z;
             const double d2 = dy * dy + dx * dx + dz * dz;
-            dist[k] = d2;
             insideIndex[inside] = j;
             insideDistance[inside] = d2;
             // The force pass's own test: it skips a pair only when d2 > r_c^2,
@@ -608,7 +618,6 @@ template <bool WithOut>
 inline std::uint32_t GatherRow(const ForceArrays& a, std::int32_t i, std::int32_t blockEnd) {
     const PackedParticle* packed = a.Packed;
     const std::int32_t* index = a.Index;
-    double* dist = a.DistSq;
     ForceScratch& scratch = *a.Scratch;
     ForceBlocks& b = scratch.Blocks;
     std::int32_t* insideIndex = scratch.InsideIndex.data();
@@ -626,7 +635,6 @@ inline std::uint32_t GatherRow(const ForceArrays& a, std::int32_t i, std::int32_
         const double dx = xi - pj.X;
         const double dz = zi - pj.Z;
         const double d2 = dy * dy + dx * dx + dz * dz;
-        dist[k] = d2;
         insideIndex[inside] = j;
         insideDistance[inside] = d2;
         const bool in = !(d2 > cutoffSq);
@@ -1066,7 +1074,10 @@ ForceStatus EvaluateStepForces(ParticleTable& p, PartnerLists& lists, ForceScrat
     std::feclearexcept(FE_ALL_EXCEPT);
     ForcePass(a, v, pool);
     if (image) ImageForcePass(a, *image);
-    if (std::fetestexcept(FaultFlags)) status.ForceFault = ForcePassGuarded(a, v, image);
+    if (std::fetestexcept(FaultFlags)) {
+        TargetDistances(a);
+        status.ForceFault = ForcePassGuarded(a, v, image);
+    }
 
     std::fesetexceptflag(&before, FE_ALL_EXCEPT);
     return status;

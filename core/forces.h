@@ -14,15 +14,15 @@
 // which the look-up tables deliver as one factor per pair (core/table_lookup.h).
 // So one evaluation is three passes:
 //
-//   1. density pass: the squared distance of every listed pair (stored in the
-//      list's DistSq) and, inside the N-body range, the density each particle
-//      of the pair adds to the other's sum; on the way it gathers the pairs
-//      within r_c, in list order and with their distance r (ForceScratch);
+//   1. density pass: the squared distance of every listed pair and, inside
+//      the N-body range, the density each particle of the pair adds to the
+//      other's sum; on the way it gathers the pairs within r_c, in list order
+//      and with their distance r (ForceScratch);
 //   2. embedding transform: Density[i] keeps the sum rho_i, EmbeddingFactor[i]
 //      gets q_i = 0.5 / sqrt(rho_i);
 //   3. force pass: each gathered pair once, its force added to i and taken
 //      from j (Newton's third law).  The projectile's row, when it is no
-//      target atom, reads the list and DistSq directly.
+//      target atom, reads the list and its distances in DistSq directly.
 //
 // Without self-bombardment the projectile (particle 0) takes no part in the
 // densities and feels only the screened-Coulomb repulsion of its partners.
@@ -30,9 +30,10 @@
 // Floating-point faults.  The step version guards the density pass and the
 // force pass (with the image force) separately: a fault ends that pass at
 // the pair that raised it, keeps the sums made so far and is reported in the
-// result; the step goes on.  The squared distances are still stored for
-// every pair after a density fault, so the force pass never works on the
-// previous step's distances.  Faults raised inside the guarded passes are
+// result; the step goes on.  The pair-by-pair passes store every pair's
+// squared distance in DistSq first (after a density fault for every pair,
+// whatever the sums met), so they never work on the previous step's
+// distances.  Faults raised inside the guarded passes are
 // cleared afterwards; any raised before them are left for the caller to see.
 // The initial version is not guarded: its faults stay raised for the caller.
 //
