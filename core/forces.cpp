@@ -537,7 +537,6 @@ void PrepareBlocks(const ForceArrays& a, std::uint64_t generation, WorkerPool& p
     const std::int32_t first = a.First;
     const auto blocks = static_cast<std::size_t>(threads);
     CutRows(start, rows, threads, b.BlockStart);
-    CutRows(start, rows, threads * ChunksPerThread, b.ChunkStart);
 
     // Outgoing entries: counted row by row, then summed into offsets.
     b.OutStart.resize(static_cast<std::size_t>(rows) + 1);
@@ -647,9 +646,13 @@ inline std::uint32_t GatherRow(const ForceArrays& a, std::int32_t i, std::int32_
     return inside;
 }
 
-// Rows r0..r1 - 1: distances and gathering; for the outgoing pairs also the
-// root and the density share (or NoShare), kept in row order.  The
-// projectile row, when it is no target atom, is left to the force pass.
+// The rows among r0..r1 - 1 that have outgoing pairs: distances and
+// gathering, and for the outgoing pairs also the root and the density share
+// (or NoShare), kept in row order.  The other rows are gathered by their
+// block, just before their sums, while the gathered pairs are still in the
+// cache (gathering every row here and reading the pairs back there measured
+// some 10 % slower on 200,000 atoms).  The projectile row, when it is no
+// target atom, is left to the force pass.
 template <bool NBody, bool Binary>
 void GatherChunk(const ForceArrays& a, const PotentialView& v, std::int32_t r0, std::int32_t r1) {
     ForceBlocks& b = a.Scratch->Blocks;
@@ -670,12 +673,10 @@ void GatherChunk(const ForceArrays& a, const PotentialView& v, std::int32_t r0, 
             insideEnd[i] = a.Start[i];
             continue;
         }
+        if (out[i + 1] == out[i]) continue;
         const std::int32_t blockEnd = b.BlockStart[block + 1];
-        const bool hasOut = out[i + 1] > out[i];
-        const std::uint32_t inside = hasOut ? GatherRow<true>(a, i, blockEnd)
-                                            : GatherRow<false>(a, i, blockEnd);
+        const std::uint32_t inside = GatherRow<true>(a, i, blockEnd);
         insideEnd[i] = inside;
-        if (!hasOut) continue;
         std::uint32_t slot = out[i];
         for (std::uint32_t m = a.Start[i]; m < inside; ++m) {
             const std::int32_t j = insideIndex[m];
@@ -708,7 +709,7 @@ void DensityBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
     const std::uint32_t* in = b.InStart.data();
     const std::uint32_t* inEntry = b.InEntry.data();
     const std::uint32_t* entrySlot = b.EntrySlot.data();
-    const std::uint32_t* insideEnd = b.InsideEnd.data();
+    std::uint32_t* insideEnd = b.InsideEnd.data();
     const std::int32_t* insideIndex = scratch.InsideIndex.data();
     double* insideDistance = scratch.InsideDistance.data();
     const PairValue* value = b.Value.data();
@@ -735,8 +736,10 @@ void DensityBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
     }
 
     // One row as DensityRows's second loop; with outgoing pairs (WithOut)
-    // their kept shares are taken instead.  Most rows have none.
+    // their kept shares are taken instead.  Most rows have none, and are
+    // gathered here first.
     const auto row = [&]<bool WithOut>(std::int32_t i) {
+        if (!WithOut) insideEnd[i] = GatherRow<false>(a, i, hi);
         double rhoi = packed[i].DensityOrFactor;
         std::uint32_t slot = out[i];
         for (std::uint32_t m = start[i], end = insideEnd[i]; m < end; ++m) {
@@ -778,8 +781,8 @@ void DensityPassThreaded(const ForceArrays& a, const PotentialView& v, WorkerPoo
         for (std::int32_t i = lo; i < hi; ++i)
             a.Packed[i] = {a.X[i], a.Y[i], a.Z[i], a.Density[i]};
     });
-    pool.Run(b.ChunkStart.size() - 1, [&](std::size_t c, int) {
-        GatherChunk<NBody, Binary>(a, v, b.ChunkStart[c], b.ChunkStart[c + 1]);
+    pool.Run(b.OutChunkStart.size() - 1, [&](std::size_t c, int) {
+        GatherChunk<NBody, Binary>(a, v, b.OutChunkStart[c], b.OutChunkStart[c + 1]);
     });
     pool.Run(b.BlockStart.size() - 1,
              [&](std::size_t c, int) { DensityBlock<NBody, Binary>(a, v, c); });
