@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <cfenv>
 #include <cmath>
 
@@ -463,15 +464,19 @@ inline bool IsShare(double c) { return std::bit_cast<std::uint64_t>(c) != NoShar
 // claimed in turn, so that a slow thread does not hold up the others.
 constexpr int ChunksPerThread = 4;
 
-// Cuts rows 0..rows - 1 into parts of about equal weight, the weight of rows
-// [0, r) being prefix[r] + r (pairs, and one for the row itself).
-void CutRows(const std::uint32_t* prefix, std::int32_t rows, int parts,
-             std::vector<std::int32_t>& cut) {
+// Cuts rows 0..rows - 1 into parts, part k taking about share(k) of the
+// whole weight, the weight of rows [0, r) being prefix[r] + r (pairs, and
+// one for the row itself).
+template <typename Share>
+void CutRowsByShare(const std::uint32_t* prefix, std::int32_t rows, int parts, Share&& share,
+                    std::vector<std::int32_t>& cut) {
     cut.assign(static_cast<std::size_t>(parts) + 1, 0);
     const std::uint64_t total = std::uint64_t{prefix[rows]} + static_cast<std::uint64_t>(rows);
     std::int32_t r = 0;
+    double before = 0.0;
     for (int k = 1; k < parts; ++k) {
-        const std::uint64_t target = total * static_cast<std::uint64_t>(k) / static_cast<std::uint64_t>(parts);
+        before += share(k - 1);
+        const auto target = static_cast<std::uint64_t>(static_cast<double>(total) * before);
         std::int32_t lo = r, hi = rows;
         while (lo < hi) {
             const std::int32_t mid = lo + (hi - lo) / 2;
@@ -484,6 +489,49 @@ void CutRows(const std::uint32_t* prefix, std::int32_t rows, int parts,
         cut[static_cast<std::size_t>(k)] = r;
     }
     cut[static_cast<std::size_t>(parts)] = rows;
+}
+
+// Cuts rows into parts of about equal weight.
+void CutRows(const std::uint32_t* prefix, std::int32_t rows, int parts,
+             std::vector<std::int32_t>& cut) {
+    CutRowsByShare(prefix, rows, parts, [parts](int) { return 1.0 / parts; }, cut);
+}
+
+// The blocks' shares of the rows' weight for the next cut.  Equal weights
+// are not equal work: the rows that have outgoing pairs are gathered in the
+// shared first pass, the partner's block adds the kept shares, and the
+// crystal's edges hold fewer pairs per row.  So each block's time since the
+// last cut is measured, and the next cut gives each block a share in
+// proportion to the speed it showed (weight per second), blended half and
+// half with the share it had, so that one disturbed interval moves the cut
+// only a little.  The cut never changes a result: every sum gets the same
+// shares in the same order whatever the blocks.
+void RebalanceShares(ForceBlocks& b, int threads) {
+    const auto blocks = static_cast<std::size_t>(threads);
+    if (b.Share.size() != blocks || b.Threads != threads) {
+        b.Share.assign(blocks, 1.0 / threads);
+        b.Seconds.assign(blocks, 0.0);
+        return;
+    }
+    double speedSum = 0.0;
+    for (std::size_t c = 0; c < blocks; ++c)
+        if (!(b.Seconds[c] > 0.0)) return;  // nothing measured yet: keep the cut
+    std::vector<double>& speed = b.Seconds;  // reused: weight share per second
+    for (std::size_t c = 0; c < blocks; ++c) {
+        speed[c] = b.Share[c] / b.Seconds[c];
+        speedSum += speed[c];
+    }
+    // Kept within half and one and a half of the equal share, so that a
+    // thread that lost its core for a while cannot starve its block.
+    const double equal = 1.0 / threads;
+    double sum = 0.0;
+    for (std::size_t c = 0; c < blocks; ++c) {
+        const double blended = 0.5 * b.Share[c] + 0.5 * speed[c] / speedSum;
+        b.Share[c] = std::clamp(blended, 0.5 * equal, 1.5 * equal);
+        sum += b.Share[c];
+    }
+    for (double& share : b.Share) share /= sum;
+    std::fill(b.Seconds.begin(), b.Seconds.end(), 0.0);
 }
 
 // The block that holds row i.
@@ -536,7 +584,9 @@ void PrepareBlocks(const ForceArrays& a, std::uint64_t generation, WorkerPool& p
     const std::int32_t* index = a.Index;
     const std::int32_t first = a.First;
     const auto blocks = static_cast<std::size_t>(threads);
-    CutRows(start, rows, threads, b.BlockStart);
+    RebalanceShares(b, threads);
+    CutRowsByShare(start, rows, threads, [&b](int k) { return b.Share[static_cast<std::size_t>(k)]; },
+                   b.BlockStart);
 
     // Outgoing entries: counted row by row, then summed into offsets.
     b.OutStart.resize(static_cast<std::size_t>(rows) + 1);
@@ -595,6 +645,22 @@ void PrepareBlocks(const ForceArrays& a, std::uint64_t generation, WorkerPool& p
     b.FirstRow = first;
     b.Threads = threads;
 }
+
+// Adds the time of one block's task to the block's count.
+class BlockTimer {
+public:
+    BlockTimer(ForceBlocks& b, std::size_t c)
+        : seconds_(b.Seconds[c]), start_(std::chrono::steady_clock::now()) {}
+    ~BlockTimer() {
+        seconds_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    }
+    BlockTimer(const BlockTimer&) = delete;
+    BlockTimer& operator=(const BlockTimer&) = delete;
+
+private:
+    double& seconds_;
+    std::chrono::steady_clock::time_point start_;
+};
 
 // Runs task(lo, hi) over the particles 0..n in equal chunks.
 template <typename Task>
@@ -785,7 +851,10 @@ void DensityPassThreaded(const ForceArrays& a, const PotentialView& v, WorkerPoo
         GatherChunk<NBody, Binary>(a, v, b.OutChunkStart[c], b.OutChunkStart[c + 1]);
     });
     pool.Run(b.BlockStart.size() - 1,
-             [&](std::size_t c, int) { DensityBlock<NBody, Binary>(a, v, c); });
+             [&](std::size_t c, int) {
+                 const BlockTimer timer(b, c);
+                 DensityBlock<NBody, Binary>(a, v, c);
+             });
     std::size_t gathered = 0;
     for (const std::size_t g : b.BlockGathered) gathered += g;
     a.Scratch->GatheredPairs = gathered;
@@ -981,7 +1050,10 @@ void ForcePassThreaded(const ForceArrays& a, const PotentialView& v, WorkerPool&
     pool.Run(b.OutChunkStart.size() - 1, [&](std::size_t c, int) {
         OutgoingForceChunk<Binary>(a, v, b.OutChunkStart[c], b.OutChunkStart[c + 1]);
     });
-    pool.Run(b.BlockStart.size() - 1, [&](std::size_t c, int) { ForceBlock<Binary>(a, v, c); });
+    pool.Run(b.BlockStart.size() - 1, [&](std::size_t c, int) {
+        const BlockTimer timer(b, c);
+        ForceBlock<Binary>(a, v, c);
+    });
 }
 
 // The density pass and, threaded, the embedding transform with it; false

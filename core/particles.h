@@ -148,6 +148,8 @@ struct ForceBlocks {
     std::int32_t FirstRow = -1;
     int Threads = 0;
     std::vector<std::int32_t> BlockStart;   // blocks + 1 row boundaries, 0 .. AtomCount + 1
+    std::vector<double> Share;              // each block's share of the weight at the cut
+    std::vector<double> Seconds;            // each block's time since the cut
     std::vector<std::int32_t> OutChunkStart;  // row chunks of the passes over outgoing pairs
     std::vector<std::uint32_t> OutStart;    // AtomCount + 2: outgoing entries of row i
     std::vector<std::uint32_t> InStart;     // AtomCount + 2: incoming entries of particle p
