@@ -135,7 +135,8 @@ struct PairValue {
 // those, without a test per pair and without taking the root again.
 //
 // Threaded, the rows are cut into contiguous blocks and each row's gathered
-// pairs start where its list starts (Start[i]) and end at InsideEnd[i].  A
+// pairs lie in [InsideBegin[i], InsideEnd[i]), within the room of its
+// block's lists.  A
 // pair whose partner lies in a later block (and every pair of the projectile
 // row when the projectile is no target atom) is "outgoing": its density share
 // and its force are computed first and kept by entry, so that the partner's
@@ -157,7 +158,8 @@ struct ForceBlocks {
     std::vector<std::uint32_t> Cursor;      // AtomCount + 1: filling InEntry
     std::vector<std::uint32_t> EntrySlot;   // per entry, this step: its value's slot, or none
     std::vector<PairValue> Value;           // per slot: the density share (X), then the force
-    std::vector<std::uint32_t> InsideEnd;   // AtomCount + 1
+    std::vector<std::uint32_t> InsideBegin; // AtomCount + 1: row i's gathered pairs begin
+    std::vector<std::uint32_t> InsideEnd;   // AtomCount + 1: and end
     std::vector<std::size_t> BlockGathered; // gathered pairs of each block, this step
 };
 
