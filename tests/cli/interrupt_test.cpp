@@ -91,13 +91,7 @@ TEST(Interrupt, PressSeenOnlyAtTheEndOfARunStillEndsTheJobThere) {
               "interrupt: the job ends after this run (Ctrl-C again stops at once)\n");
 }
 
-TEST(Interrupt, NoPressRunsEveryImpactLine) {
-    const Outcome o = RunWithPress(ThreeRuns(), 1000000);
-    EXPECT_EQ(o.Status, ExitCompleted);
-    EXPECT_EQ(Count(o.Out, "  Run count: "), 3);
-    EXPECT_EQ(o.Err, "question: Proceed with simulation now? -> yes\n");
-    EXPECT_GE(o.Polls, 6);  // at least a rebuild and an end per run
-}
+// Without a press every impact line runs: Runner.GoodJobExitsZeroWithTheLogOnStandardOutput.
 
 }  // namespace
 }  // namespace vantrel::cli
