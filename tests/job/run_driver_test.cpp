@@ -260,6 +260,7 @@ TEST(RunDriver, MissingFilesEndTheJobWithTheirMessages) {
         EXPECT_EQ(RunJob(run.Program, run.Inputs, JobFiles::Outputs(run.Dir), true),
                   JobOutcome::Failed);
         EXPECT_TRUE(run.Ui.HasLogLine("  File not found: " + run.Inputs.Impact, ColourRed));
+        EXPECT_EQ(run.Count("  File not found: " + run.Inputs.Impact), 1);
         EXPECT_TRUE(run.RunCountLines().empty());
         EXPECT_EQ(run.Program.Plot.X, nullptr);
     }
