@@ -14,6 +14,8 @@ struct UsageCase {
     std::string Error;
 };
 
+// A missing command, projectile or batch file: RunnerUsage (runner_test.cpp)
+// checks those messages through the program itself.
 class UsageErrors : public ::testing::TestWithParam<UsageCase> {};
 
 TEST_P(UsageErrors, NameTheFaultInOneLine) {
@@ -26,14 +28,10 @@ TEST_P(UsageErrors, NameTheFaultInOneLine) {
 INSTANTIATE_TEST_SUITE_P(
     Arguments, UsageErrors,
     ::testing::Values(
-        UsageCase{"NoCommand", {}, "no command given (run, batch, options, analyze, export or join)"},
         UsageCase{"UnknownCommand", {"go", "a.prj"},
                   "unknown command: 'go' (run, batch, options, analyze, export or join)"},
         UsageCase{"UnknownFlag", {"run", "--fast", "a.prj"}, "unknown flag: '--fast'"},
         UsageCase{"UnknownShortFlag", {"run", "-x", "a.prj"}, "unknown flag: '-x'"},
-        UsageCase{"MissingProjectile", {"run", "--answer", "yes"},
-                  "missing projectile file (PROJECTILE.prj)"},
-        UsageCase{"MissingBatchFile", {"batch"}, "missing batch definition file (FILE.bdf)"},
         UsageCase{"TwoProjectiles", {"run", "a.prj", "b.prj"}, "unexpected argument: 'b.prj'"},
         UsageCase{"FlagWithoutValue", {"run", "a.prj", "--target"}, "--target needs a value"},
         UsageCase{"EmptyFileName", {"run", "--model=", "a.prj"}, "--model needs a file name"},

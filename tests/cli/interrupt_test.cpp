@@ -8,6 +8,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "tests/cli/cli_test_support.h"
+#include "tests/support/file_texts.h"
 #include "tests/support/job_files.h"
 #include "tests/support/temp_dir.h"
 
@@ -16,6 +17,7 @@ namespace {
 
 using vantrel::testing::CapturedStream;
 using vantrel::testing::JobFiles;
+using vantrel::testing::Occurrences;
 using vantrel::testing::TempDir;
 
 struct Outcome {
@@ -46,13 +48,6 @@ Outcome RunWithPress(const JobFiles& job, int pressedFromPoll) {
     return outcome;
 }
 
-int Count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
 JobFiles ThreeRuns() {
     JobFiles job;
     job.Impacts = {"0 0 3", "0.2 0.1 3", "0.4 0.2 3"};
@@ -66,9 +61,9 @@ TEST(Interrupt, PressSeenAtARebuildIsAConfirmedAbortAtTheNext) {
     job.UpdateInterval = 5;
     const Outcome o = RunWithPress(job, 2);  // the step-5 rebuild of run 1
     EXPECT_EQ(o.Status, ExitInterrupted);
-    EXPECT_EQ(Count(o.Out, "  Run count: "), 1);
-    EXPECT_EQ(Count(o.Out, "  Aborting simulation after next cycle...\n"), 1);
-    EXPECT_EQ(Count(o.Out, "  No. of timesteps executed = 10\n"), 1);  // ended at step 10
+    EXPECT_EQ(Occurrences(o.Out, "  Run count: "), 1);
+    EXPECT_EQ(Occurrences(o.Out, "  Aborting simulation after next cycle...\n"), 1);
+    EXPECT_EQ(Occurrences(o.Out, "  No. of timesteps executed = 10\n"), 1);  // ended at step 10
     EXPECT_EQ(o.Err,
               "question: Proceed with simulation now? -> yes\n"
               "interrupt: the job ends after this run (Ctrl-C again stops at once)\n"
@@ -83,21 +78,15 @@ TEST(Interrupt, PressSeenOnlyAtTheEndOfARunStillEndsTheJobThere) {
     job.UpdateInterval = 100000;
     const Outcome o = RunWithPress(job, 2);
     EXPECT_EQ(o.Status, ExitInterrupted);
-    EXPECT_EQ(Count(o.Out, "  Run count: "), 1);
-    EXPECT_EQ(Count(o.Out, "                 * TERMINATED *\n"), 1);
-    EXPECT_EQ(Count(o.Out, "Aborting"), 0);
+    EXPECT_EQ(Occurrences(o.Out, "  Run count: "), 1);
+    EXPECT_EQ(Occurrences(o.Out, "                 * TERMINATED *\n"), 1);
+    EXPECT_EQ(Occurrences(o.Out, "Aborting"), 0);
     EXPECT_EQ(o.Err,
               "question: Proceed with simulation now? -> yes\n"
               "interrupt: the job ends after this run (Ctrl-C again stops at once)\n");
 }
 
-TEST(Interrupt, NoPressRunsEveryImpactLine) {
-    const Outcome o = RunWithPress(ThreeRuns(), 1000000);
-    EXPECT_EQ(o.Status, ExitCompleted);
-    EXPECT_EQ(Count(o.Out, "  Run count: "), 3);
-    EXPECT_EQ(o.Err, "question: Proceed with simulation now? -> yes\n");
-    EXPECT_GE(o.Polls, 6);  // at least a rebuild and an end per run
-}
+// Without a press every impact line runs: Runner.GoodJobExitsZeroWithTheLogOnStandardOutput.
 
 }  // namespace
 }  // namespace vantrel::cli

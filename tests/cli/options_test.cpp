@@ -248,16 +248,7 @@ TEST(OptionsCommand, ShortConfigFileIsAUsageErrorWithTheReadMessage) {
     EXPECT_EQ(run.Out, "");
     EXPECT_EQ(run.Err, "error: Error reading options from " + path + ".\n" + UsageText());
 }
-
-TEST(OptionsCommand, UnknownNameIsAUsageErrorAndPrintsNoListing) {
-    TempDir dir;
-    OptionsRun run = RunOptions(dir, {"options", "--set", "UseLss=1"});
-    EXPECT_EQ(run.Status, ExitUsage);
-    EXPECT_EQ(run.Out, "");
-    EXPECT_EQ(run.Err, std::string("vantrel-cli: unknown option name: 'UseLss' (did you mean "
-                                   "UseLSS?)\n") +
-                           UsageText());
-}
+// An unknown name or a bad value: RunnerUsage in runner_test.cpp.
 
 }  // namespace
 }  // namespace vantrel::cli

@@ -16,32 +16,23 @@
 
 #include "output/particle_sample.h"
 #include "tests/cli/runner_process.h"
+#include "tests/support/file_texts.h"
 #include "tests/support/job_files.h"
 #include "tests/support/temp_dir.h"
 
 namespace vantrel {
 namespace {
 
+using testing::Occurrences;
 using testing::ReadFileBytes;
 using testing::RunnerResult;
 using testing::RunRunner;
 using testing::JobFiles;
 using testing::TempDir;
 
-int Count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
-std::vector<std::int32_t> RecordRuns(const std::string& bytes) {
+std::vector<std::int32_t> RecordRuns(const std::string& path) {
     std::vector<std::int32_t> runs;
-    for (std::size_t at = 0; at + SampleRecordSize <= bytes.size(); at += SampleRecordSize) {
-        SampleRecord raw;
-        std::memcpy(raw.data(), bytes.data() + at, SampleRecordSize);
-        runs.push_back(DecodeSample(raw).RunNumber);
-    }
+    for (const ParticleSample& r : testing::ReadRecords(path)) runs.push_back(r.RunNumber);
     return runs;
 }
 
@@ -101,16 +92,16 @@ TEST(ParallelRuns, AnySplitWritesTheFilesOfOneProcess) {
     EXPECT_EQ(joined.Out, "join: runs 1 to 6 from 3 slices\n");
 
     const std::string log = ReadFileBytes(jobs[0].File("job.log"));
-    EXPECT_EQ(Count(log, "  Run count: "), 6);
-    EXPECT_EQ(Count(log, "(Cumulative: "), 6);
-    EXPECT_EQ(Count(log, "  Target :"), 1);
-    EXPECT_EQ(Count(log, "  Cumulative error in system energy: "), 1);
-    const std::vector<std::int32_t> runs = RecordRuns(ReadFileBytes(jobs[0].File("dynvars.vsk")));
+    EXPECT_EQ(Occurrences(log, "  Run count: "), 6);
+    EXPECT_EQ(Occurrences(log, "(Cumulative: "), 6);
+    EXPECT_EQ(Occurrences(log, "  Target :"), 1);
+    EXPECT_EQ(Occurrences(log, "  Cumulative error in system energy: "), 1);
+    const std::vector<std::int32_t> runs = RecordRuns(jobs[0].File("dynvars.vsk"));
     ASSERT_FALSE(runs.empty());
     EXPECT_TRUE(std::is_sorted(runs.begin(), runs.end()));
     EXPECT_EQ(runs.back(), 6);
-    EXPECT_EQ(RecordRuns(ReadFileBytes(jobs[0].File("inivars.vsk"))).front(), 6);
-    ASSERT_GT(Count(ReadFileBytes(jobs[0].File("inelast.dat")), "\n"), 36);
+    EXPECT_EQ(RecordRuns(jobs[0].File("inivars.vsk")).front(), 6);
+    ASSERT_GT(Occurrences(ReadFileBytes(jobs[0].File("inelast.dat")), "\n"), 36);
 
     for (const char* file : {"job.log", "dynvars.vsk", "inelast.dat", "inivars.vsk"}) {
         const std::string one = ReadFileBytes(jobs[0].File(file));
@@ -149,11 +140,11 @@ TEST(ParallelRuns, CtrlCEndsTheRunOfEveryWorkerAndWritesThemAll) {
               "interrupt: the job ends after this run (Ctrl-C again stops at once)\n"
               "question: Do you really wish to abort the simulation? -> yes (Ctrl-C)\n");
     // Both runs under way, each ended at a rebuild with its whole report.
-    EXPECT_EQ(Count(r.Out, "  Run count: "), 2);
-    EXPECT_EQ(Count(r.Out, "  Aborting simulation after next cycle...\n"), 2);
-    EXPECT_EQ(Count(r.Out, "                 * TERMINATED *\n"), 2);
-    EXPECT_EQ(Count(r.Out, "  Cumulative error in system energy: "), 1);
-    const std::vector<std::int32_t> runs = RecordRuns(ReadFileBytes(dir.File("dynvars.vsk")));
+    EXPECT_EQ(Occurrences(r.Out, "  Run count: "), 2);
+    EXPECT_EQ(Occurrences(r.Out, "  Aborting simulation after next cycle...\n"), 2);
+    EXPECT_EQ(Occurrences(r.Out, "                 * TERMINATED *\n"), 2);
+    EXPECT_EQ(Occurrences(r.Out, "  Cumulative error in system energy: "), 1);
+    const std::vector<std::int32_t> runs = RecordRuns(dir.File("dynvars.vsk"));
     EXPECT_EQ(ReadFileBytes(dir.File("dynvars.vsk")).size(), runs.size() * SampleRecordSize);
     EXPECT_EQ(std::count(runs.begin(), runs.end(), 1) * 2, static_cast<long>(runs.size()));
     EXPECT_EQ(runs.back(), 2);
@@ -183,13 +174,13 @@ TEST(ParallelRuns, AKilledWorkersRunIsLostAndTheOthersAreWritten) {
     ASSERT_NE(at, std::string::npos) << r.Err;
     const std::string lost = r.Err.substr(at + 37, 1);
     EXPECT_NE(r.Err.find(" was killed by signal 9"), std::string::npos) << r.Err;
-    EXPECT_EQ(Count(r.Out, "  Run " + lost + " lost: its worker process was killed by signal 9"), 1)
+    EXPECT_EQ(Occurrences(r.Out, "  Run " + lost + " lost: its worker process was killed by signal 9"), 1)
         << r.Out;
     const std::string other = lost == "1" ? "2" : "1";
-    EXPECT_EQ(Count(r.Out, "  Run count: " + other + "\n"), 1);
-    EXPECT_EQ(Count(r.Out, "  Run count: 3\n"), 0);
-    EXPECT_EQ(Count(r.Out, "                 * TERMINATED *\n"), 1);
-    const std::vector<std::int32_t> runs = RecordRuns(ReadFileBytes(dir.File("dynvars.vsk")));
+    EXPECT_EQ(Occurrences(r.Out, "  Run count: " + other + "\n"), 1);
+    EXPECT_EQ(Occurrences(r.Out, "  Run count: 3\n"), 0);
+    EXPECT_EQ(Occurrences(r.Out, "                 * TERMINATED *\n"), 1);
+    const std::vector<std::int32_t> runs = RecordRuns(dir.File("dynvars.vsk"));
     ASSERT_FALSE(runs.empty());
     EXPECT_EQ(ReadFileBytes(dir.File("dynvars.vsk")).size(), runs.size() * SampleRecordSize);
     EXPECT_TRUE(std::all_of(runs.begin(), runs.end(),

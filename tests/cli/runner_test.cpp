@@ -1,8 +1,6 @@
 // The built vantrel-cli as a process: exit statuses, where the log and the
 // messages go, the files a job finds and writes, batches and Ctrl-C.
 #include <algorithm>
-#include <array>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,6 +12,7 @@
 #include "job/run_driver.h"
 #include "output/particle_sample.h"
 #include "tests/cli/runner_process.h"
+#include "tests/support/file_texts.h"
 #include "tests/support/job_files.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
@@ -21,27 +20,13 @@
 namespace vantrel {
 namespace {
 
+using testing::Lines;
 using testing::ReadFileBytes;
 using testing::RunnerResult;
 using testing::RunRunner;
 using testing::RunRunnerInterrupted;
 using testing::JobFiles;
 using testing::TempDir;
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
 
 int CountLines(const std::string& text, const std::string& line) {
     const std::vector<std::string> lines = Lines(text);
@@ -57,17 +42,6 @@ std::vector<std::string> RunCountLines(const std::string& log) {
     for (const std::string& line : Lines(log))
         if (line.rfind("  Run count: ", 0) == 0) found.push_back(line);
     return found;
-}
-
-std::vector<ParticleSample> Records(const std::string& path) {
-    const std::string bytes = ReadFileBytes(path);
-    std::vector<ParticleSample> records;
-    for (std::size_t at = 0; at + 40 <= bytes.size(); at += 40) {
-        std::array<std::uint8_t, 40> raw;
-        std::memcpy(raw.data(), bytes.data() + at, 40);
-        records.push_back(DecodeSample(raw));
-    }
-    return records;
 }
 
 // Atoms of JobFiles's default crystal, plus the projectile.
@@ -165,7 +139,7 @@ TEST(Runner, GoodJobExitsZeroWithTheLogOnStandardOutput) {
     EXPECT_TRUE(HasLine(r.Out, "  ==> Ready to run calculations in earnest."));
     EXPECT_EQ(r.Err, "question: Proceed with simulation now? -> yes\n");
     // Default output names in the current folder.
-    EXPECT_EQ(Records(dir.File("dynvars.vsk")).size(), 2 * SmallJobParticles);
+    EXPECT_EQ(testing::ReadRecords(dir.File("dynvars.vsk")).size(), 2 * SmallJobParticles);
     EXPECT_FALSE(std::filesystem::exists(dir.File("inivars.vsk")));
 }
 
@@ -201,8 +175,7 @@ TEST(Runner, QuietLeavesStandardOutputEmptyButKeepsTheLogFile) {
 TEST(Runner, ProgressLinesOnStandardErrorOnlyWhenAsked) {
     TempDir dir;
     QuickJob(2).Write(dir);
-    const RunnerResult plain = RunRunner(dir.Path(), {"run", "--answer", "yes", "job.prj"});
-    EXPECT_EQ(plain.Err.find("Timesteps: "), std::string::npos);
+    // Without --progress standard error holds the question alone (the good job above).
     const RunnerResult progress =
         RunRunner(dir.Path(), {"run", "--answer", "yes", "--progress", "job.prj"});
     EXPECT_EQ(progress.Status, 0);
@@ -222,27 +195,29 @@ TEST(Runner, FailingJobExitsOneWithTheReadersMessage) {
     EXPECT_TRUE(RunCountLines(r.Out).empty());
 }
 
-TEST(Runner, WithoutATerminalTheSummaryIsDeclinedAndTheLogSaysWhy) {
-    TempDir dir;
-    QuickJob(1).Write(dir);
-    const RunnerResult r = RunRunner(dir.Path(), {"run", "job.prj"});
-    EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err,
-              "question: Proceed with simulation now? -> no (no terminal to ask)\n");
-    const std::vector<std::string> lines = Lines(r.Out);
-    ASSERT_GE(lines.size(), 2u);
-    EXPECT_EQ(lines[lines.size() - 2],
-              "  Answered No for want of a terminal: Proceed with simulation now?");
-    EXPECT_EQ(lines.back(), "  ...Simulation aborted");
-}
-
-TEST(Runner, AnswerNoDeclinesTheSummary) {
-    TempDir dir;
-    QuickJob(1).Write(dir);
-    const RunnerResult r = RunRunner(dir.Path(), {"run", "--answer", "no", "job.prj"});
-    EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err, "question: Proceed with simulation now? -> no\n");
-    EXPECT_EQ(Lines(r.Out).back(), "  ...Simulation aborted");
+TEST(Runner, DeclinedSummaryExitsOneAndTheLogSaysWhy) {
+    const struct {
+        std::vector<std::string> Args;
+        std::string Err;
+        std::vector<std::string> Tail;
+    } cases[] = {
+        {{"run", "job.prj"},
+         "question: Proceed with simulation now? -> no (no terminal to ask)\n",
+         {"  Answered No for want of a terminal: Proceed with simulation now?", "  ...Simulation aborted"}},
+        {{"run", "--answer", "no", "job.prj"}, "question: Proceed with simulation now? -> no\n",
+         {"  ...Simulation aborted"}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        QuickJob(1).Write(dir);
+        const RunnerResult r = RunRunner(dir.Path(), c.Args);
+        EXPECT_EQ(r.Status, 1);
+        EXPECT_EQ(r.Err, c.Err);
+        const std::vector<std::string> lines = Lines(r.Out);
+        ASSERT_GE(lines.size(), c.Tail.size());
+        EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(c.Tail.size()), lines.end()),
+                  c.Tail);
+    }
 }
 
 TEST(Runner, CompanionFilesAreTheProjectilesNameWithOtherExtensions) {
@@ -262,7 +237,7 @@ TEST(Runner, CompanionFilesAreTheProjectilesNameWithOtherExtensions) {
         dir.Path(), {"run", "--answer", "yes", "--model", "job.mdl", "--dynamic", "d.vsk",
                      "sub/cu.prj"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(Records(dir.File("d.vsk")).size(), SmallJobParticles);
+    EXPECT_EQ(testing::ReadRecords(dir.File("d.vsk")).size(), SmallJobParticles);
 }
 
 TEST(Runner, InelasticFileIsRequiredOnlyWhenAModelIsOn) {
@@ -274,31 +249,19 @@ TEST(Runner, InelasticFileIsRequiredOnlyWhenAModelIsOn) {
     EXPECT_EQ(r.Err, "error: File not found: job.inl.\n");
 }
 
-TEST(Runner, SetReachesTheJob) {
-    TempDir dir;
-    QuickJob(3).Write(dir);
-    const RunnerResult r = RunRunner(dir.Path(), {"run", "--answer", "yes", "--set",
-                                                  "RunOffset=1", "--set", "Verbose=false",
-                                                  "--set", "StoreInitial=1", "job.prj"});
-    EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(RunCountLines(r.Out),
-              (std::vector<std::string>{"  Run count: 2", "  Run count: 3"}));
-    EXPECT_FALSE(HasLine(r.Out, "                 * TERMINATED *"));  // Verbose off
-    const std::vector<ParticleSample> initial = Records(dir.File("inivars.vsk"));
-    ASSERT_EQ(initial.size(), SmallJobParticles);
-    EXPECT_EQ(initial.front().RunNumber, 3);
-}
-
-TEST(Runner, MaxRunsEndsTheJobAfterThatManyRuns) {
+TEST(Runner, SetAndMaxRunsReachTheJob) {
     TempDir dir;
     QuickJob(5).Write(dir);
-    const RunnerResult r = RunRunner(
-        dir.Path(), {"run", "--answer", "yes", "--set", "RunOffset=2", "--max-runs", "2",
-                     "job.prj"});
+    const RunnerResult r = RunRunner(dir.Path(), {"run", "--answer", "yes", "--set", "RunOffset=2", "--set",
+                                                  "Verbose=false", "--set", "StoreInitial=1", "--max-runs", "2",
+                                                  "job.prj"});
     EXPECT_EQ(r.Status, 0) << r.Err;
-    EXPECT_EQ(RunCountLines(r.Out),
-              (std::vector<std::string>{"  Run count: 3", "  Run count: 4"}));
-    const std::vector<ParticleSample> records = Records(dir.File("dynvars.vsk"));
+    EXPECT_EQ(RunCountLines(r.Out), (std::vector<std::string>{"  Run count: 3", "  Run count: 4"}));
+    EXPECT_FALSE(HasLine(r.Out, "                 * TERMINATED *"));  // Verbose off
+    const std::vector<ParticleSample> initial = testing::ReadRecords(dir.File("inivars.vsk"));
+    ASSERT_EQ(initial.size(), SmallJobParticles);
+    EXPECT_EQ(initial.front().RunNumber, 4);
+    const std::vector<ParticleSample> records = testing::ReadRecords(dir.File("dynvars.vsk"));
     ASSERT_EQ(records.size(), 2 * SmallJobParticles);
     EXPECT_EQ(records.front().RunNumber, 3);
     EXPECT_EQ(records.back().RunNumber, 4);
@@ -321,8 +284,8 @@ TEST(Runner, BatchOfTwoRunsBothItemsWithoutAskingToProceed) {
               "batch: Vantrel 1.0 (batch item #1 first item)\n"
               "batch: Vantrel 1.0 (batch item #2 second item)\n");
     EXPECT_EQ(CountLines(r.Out, "  ==> Ready to run calculations in earnest."), 2);
-    EXPECT_EQ(Records(dir.File("a-dyn.vsk")).size(), SmallJobParticles);
-    EXPECT_EQ(Records(dir.File("b-dyn.vsk")).size(), SmallJobParticles);
+    EXPECT_EQ(testing::ReadRecords(dir.File("a-dyn.vsk")).size(), SmallJobParticles);
+    EXPECT_EQ(testing::ReadRecords(dir.File("b-dyn.vsk")).size(), SmallJobParticles);
 }
 
 TEST(Runner, BatchStopsAtAThirdItemNamingAMissingFile) {
@@ -337,8 +300,8 @@ TEST(Runner, BatchStopsAtAThirdItemNamingAMissingFile) {
               "batch: Vantrel 1.0 (batch item #1 one)\n"
               "batch: Vantrel 1.0 (batch item #2 two)\n"
               "error: One or more input files specified for the batch job was not found.\n");
-    EXPECT_EQ(Records(dir.File("a-dyn.vsk")).size(), SmallJobParticles);
-    EXPECT_EQ(Records(dir.File("b-dyn.vsk")).size(), SmallJobParticles);
+    EXPECT_EQ(testing::ReadRecords(dir.File("a-dyn.vsk")).size(), SmallJobParticles);
+    EXPECT_EQ(testing::ReadRecords(dir.File("b-dyn.vsk")).size(), SmallJobParticles);
     EXPECT_FALSE(std::filesystem::exists(dir.File("c-dyn.vsk")));
 }
 
@@ -387,7 +350,7 @@ TEST(Runner, CtrlCEndsTheJobAfterTheCurrentRunsReport) {
               "interrupt: the job ends after this run (Ctrl-C again stops at once)\n"
               "question: Do you really wish to abort the simulation? -> yes (Ctrl-C)\n");
     // The run's final sample, whole records, the file closed and complete.
-    const std::vector<ParticleSample> records = Records(dir.File("dynvars.vsk"));
+    const std::vector<ParticleSample> records = testing::ReadRecords(dir.File("dynvars.vsk"));
     EXPECT_EQ(ReadFileBytes(dir.File("dynvars.vsk")).size(), SmallJobParticles * 40);
     ASSERT_EQ(records.size(), SmallJobParticles);
     EXPECT_EQ(records.front().Index, 0);
@@ -412,7 +375,7 @@ TEST(Runner, CtrlCInABatchStartsNoFurtherItem) {
               "question: Do you really wish to abort the simulation? -> yes (Ctrl-C)\n"
               "question: Abort remaining batch jobs? -> yes (Ctrl-C)\n");
     EXPECT_FALSE(std::filesystem::exists(dir.File("b-dyn.vsk")));
-    EXPECT_EQ(Records(dir.File("a-dyn.vsk")).size(), SmallJobParticles);
+    EXPECT_EQ(testing::ReadRecords(dir.File("a-dyn.vsk")).size(), SmallJobParticles);
 }
 
 TEST(Runner, SecondCtrlCStopsAtOnceWithWholeRecords) {

@@ -53,12 +53,6 @@ TEST(NumberText, CompactExponentExamples) {
     EXPECT_EQ(CompactExponent("3.0E"), "3.0E0");
 }
 
-TEST(NumberText, IntegerText) {
-    EXPECT_EQ(IntegerText(0), "0");
-    EXPECT_EQ(IntegerText(-2147483647 - 1), "-2147483648");
-    EXPECT_EQ(IntegerText(501), "501");
-}
-
 TEST(NumberText, IsExistingPlainFileRejectsWildcardsDirectoriesAndMissingFiles) {
     testing::TempDir dir;
     const std::string file = dir.Write("a.prj", "1");
@@ -68,12 +62,6 @@ TEST(NumberText, IsExistingPlainFileRejectsWildcardsDirectoriesAndMissingFiles) 
     EXPECT_FALSE(IsExistingPlainFile(dir.File("missing.prj")));
     EXPECT_FALSE(IsExistingPlainFile(dir.Path().string()));
     EXPECT_FALSE(IsExistingPlainFile(""));
-}
-
-TEST(NumberText, ProgramDirFileEndsInNameAfterSeparator) {
-    const std::string path = ProgramDirFile("vantrel.hlp");
-    ASSERT_GT(path.size(), std::string("/vantrel.hlp").size());
-    EXPECT_EQ(path.substr(path.size() - 12), "/vantrel.hlp");
 }
 
 TEST(NumberText, FullCircleAngleCoversAllQuadrantsAndAxes) {

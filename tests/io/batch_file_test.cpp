@@ -72,13 +72,8 @@ TEST(BatchFile, LongLinesAreCutTo255CharactersAndTheRestSkipped) {
     EXPECT_EQ(item.Inputs.Projectile, "a.prj");  // the next line is intact
 }
 
-TEST(BatchFile, UnreadableFileFails) {
-    TempDir dir;
-    BatchDefinitionFile file(dir.Path().string());
-    BatchItem item;
-    EXPECT_FALSE(file.ReadItem(item));
-    EXPECT_TRUE(file.Failed());
-}
+// An unreadable file: BatchFixture.UnreadableFileRunsNothingAndSaysSoAfterTheLoop
+// (tests/job/batch_test.cpp) reads a folder through the same reader.
 
 }  // namespace
 }  // namespace vantrel

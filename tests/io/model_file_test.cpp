@@ -213,13 +213,7 @@ TEST(ModelFile, PotentialTypeOtherThanZeroOrOneIsRefused) {
     }
 }
 
-TEST(ModelFile, MissingFileCannotBeOpened) {
-    TempDir dir;
-    const std::string name = dir.File("absent.mdl");
-    const ModelFileRead read = ParseModelFile(name);
-    EXPECT_EQ(read.Status, ModelFileStatus::CannotOpen);
-    EXPECT_EQ(read.Messages, ReaderMessages{ErrorLine("  Cannot open " + name + " ...Aborting")});
-}
+// A missing file: ModelFile.MissingFileIsLoggedInRed (tests/job/model_file_test.cpp).
 
 }  // namespace
 }  // namespace vantrel

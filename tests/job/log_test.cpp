@@ -33,49 +33,25 @@ TEST(LogLine, StatusTextIsCutToFiftyCharacters) {
     EXPECT_EQ(ui.Texts(testing::UiCall::Status)[0], std::string(50, 's'));
 }
 
-TEST(LogModel, StartsWithOneLineOfThreeBlanks) {
-    LogModel log;
-    ASSERT_EQ(log.LineCount(), 1u);
-    EXPECT_EQ(log.Lines()[0].Text, "   ");
-}
-
-TEST(LogModel, FiveHundredLimitClearsAtTheFiveHundredAndSecondLine) {
-    LogModel log;
-    for (int k = 1; k <= 500; ++k) {
-        const LogAppendPlan plan = log.Append("line " + std::to_string(k), ColourBlack, 500);
-        EXPECT_FALSE(plan.ClearFirst) << k;
-        EXPECT_FALSE(plan.InsertAtEnd);
+// The buffer rule: the whole log is cleared before a line when it holds more
+// lines than the limit; above 500 lines the caret goes to the end first.
+// (Only the rule is used: the log pane applies it to its own lines, see
+// tests/ui/log_view_test.cpp.)
+TEST(LogModel, PlanClearsOnlyBeyondTheLimitAndInsertsAtTheEndAbove500) {
+    const struct {
+        std::size_t Held;
+        std::int32_t Limit;
+        bool Clear, AtEnd;
+    } cases[] = {
+        {500, 500, false, false}, {501, 500, true, false},  {1, 0, true, false},   {0, 0, false, false},
+        {1, -5, true, false},     {3, 500, false, false},   {3, 501, false, true}, {9000000, 9000000, false, true},
+        {9000001, 9000000, true, true},
+    };
+    for (const auto& c : cases) {
+        const LogAppendPlan plan = LogModel::Plan(c.Held, c.Limit);
+        EXPECT_EQ(plan.ClearFirst, c.Clear) << c.Held << " lines, limit " << c.Limit;
+        EXPECT_EQ(plan.InsertAtEnd, c.AtEnd) << c.Held << " lines, limit " << c.Limit;
     }
-    EXPECT_EQ(log.LineCount(), 501u);
-    const LogAppendPlan plan = log.Append("the 502nd line", ColourBlue, 500);
-    EXPECT_TRUE(plan.ClearFirst);
-    ASSERT_EQ(log.LineCount(), 1u);
-    EXPECT_EQ(log.Lines()[0].Text, "the 502nd line");
-    EXPECT_EQ(log.Lines()[0].Colour, ColourBlue);
-}
-
-TEST(LogModel, ZeroLimitShowsOnlyTheLatestLine) {
-    LogModel log;
-    for (int k = 0; k < 5; ++k) {
-        log.Append("line " + std::to_string(k), ColourBlack, 0);
-        ASSERT_EQ(log.LineCount(), 1u);
-        EXPECT_EQ(log.Lines()[0].Text, "line " + std::to_string(k));
-    }
-}
-
-TEST(LogModel, LimitsAboveFiveHundredInsertAtTheEnd) {
-    EXPECT_FALSE(LogModel::Plan(3, 500).InsertAtEnd);
-    EXPECT_TRUE(LogModel::Plan(3, 501).InsertAtEnd);
-    EXPECT_TRUE(LogModel::Plan(9000001, 9000000).ClearFirst);
-    EXPECT_FALSE(LogModel::Plan(9000000, 9000000).ClearFirst);
-}
-
-TEST(LogModel, UnlimitedLinesIgnoreTheBufferRule) {
-    LogModel log;
-    for (int k = 0; k < 10; ++k) log.AppendUnlimited("file", ColourDarkGreen);
-    EXPECT_EQ(log.LineCount(), 11u);
-    log.Append("next", ColourBlack, 5);
-    EXPECT_EQ(log.LineCount(), 1u);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "job/program.h"
 #include "output/particle_sample.h"
+#include "tests/support/file_texts.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
 
@@ -16,19 +17,6 @@ namespace {
 using testing::RecordingUserInterface;
 using testing::TempDir;
 using testing::UiCall;
-
-std::vector<std::int32_t> RecordIndices(const std::string& path) {
-    const std::string bytes = testing::ReadFileBytes(path);
-    EXPECT_EQ(bytes.size() % SampleRecordSize, 0u);
-    std::vector<std::int32_t> out;
-    for (std::size_t at = 0; at + SampleRecordSize <= bytes.size(); at += SampleRecordSize) {
-        SampleRecord r;
-        for (std::size_t k = 0; k < SampleRecordSize; ++k)
-            r[k] = static_cast<std::uint8_t>(bytes[at + k]);
-        out.push_back(DecodeSample(r).Index);
-    }
-    return out;
-}
 
 // A job of `atoms` target atoms at rest in a row along x, in its first run:
 // started, so files are created under their own names.
@@ -107,7 +95,11 @@ TEST_F(OutputJob, ConditionErrorOpensTheWindowOncePerPass) {
     const std::string window =
         "Error type: negative square root.\r[SQRT(RX) > 1.2E-5]\r        ^\r(near char. #9).";
     EXPECT_EQ(ui.Texts(UiCall::ExpressionError), (std::vector<std::string>{window, window}));
-    EXPECT_EQ(RecordIndices(s.Outputs.DynamicalVariables), (std::vector<std::int32_t>{1, 1}));
+    const std::vector<ParticleSample> records = testing::ReadRecords(s.Outputs.DynamicalVariables);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].Index, 1);
+    EXPECT_EQ(records[1].Index, 1);
+    EXPECT_EQ(testing::ReadFileBytes(s.Outputs.DynamicalVariables).size(), 2 * SampleRecordSize);
 }
 
 TEST_F(OutputJob, FailedRecordIsReportedOnceAndBeforeALaterWindowOfTheSamePass) {

@@ -21,15 +21,8 @@ struct Job {
     SimulationState state{program};
 };
 
-TEST(ProjectileFile, AcceptedFileIsStoredSilently) {
-    TempDir dir;
-    Job job;
-    ASSERT_TRUE(ReadProjectileFile(job.state, dir.Write("ar.prj", "5.0 18 39.948 33 Ar\r\n")));
-    EXPECT_EQ(job.state.Projectile.AtomicNumber, 18);
-    EXPECT_EQ(job.state.Projectile.ProjectileName, "Ar");
-    EXPECT_TRUE(job.ui.Events.empty());
-}
-
+// An accepted file is stored silently: every job of run_driver_test.cpp and the
+// golden outputs read one.
 TEST(ProjectileFile, RejectionLogsTwoRedLinesAndKeepsOnlyTheName) {
     TempDir dir;
     Job job;

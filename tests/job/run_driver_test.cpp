@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -14,6 +13,7 @@
 #include "core/number_text.h"
 #include "job/program.h"
 #include "output/particle_sample.h"
+#include "tests/support/file_texts.h"
 #include "tests/support/job_files.h"
 #include "tests/support/recording_ui.h"
 #include "tests/support/temp_dir.h"
@@ -48,17 +48,6 @@ struct JobRun {
         const auto texts = Ui.LogTexts();
         return static_cast<int>(std::count(texts.begin(), texts.end(), line));
     }
-    // Records of a binary output file.
-    std::vector<ParticleSample> Records(const std::string& path) const {
-        const std::string bytes = testing::ReadFileBytes(path);
-        std::vector<ParticleSample> records;
-        for (std::size_t at = 0; at + 40 <= bytes.size(); at += 40) {
-            std::array<std::uint8_t, 40> raw;
-            std::memcpy(raw.data(), bytes.data() + at, 40);
-            records.push_back(DecodeSample(raw));
-        }
-        return records;
-    }
 };
 
 JobFiles FiveImpacts() {
@@ -76,7 +65,7 @@ TEST(RunDriver, RunOffsetSkipsImpactLinesAndNumbersRunsFromIt) {
     EXPECT_EQ(run.Run(job), JobOutcome::Completed);
     EXPECT_EQ(run.RunCountLines(),
               (std::vector<std::string>{"  Run count: 4", "  Run count: 5"}));
-    const auto records = run.Records(run.Outputs.DynamicalVariables);
+    const auto records = testing::ReadRecords(run.Outputs.DynamicalVariables);
     const std::size_t atoms = 3 * 3 * 2 * 4 + 1;
     ASSERT_EQ(records.size(), 2 * atoms);
     EXPECT_EQ(records.front().RunNumber, 4);
@@ -213,7 +202,7 @@ TEST(RunDriver, SamplePeriodZeroSkipsTheInitialConditionsOfRunOneOnly) {
     second.Program.Options.StoreInitial = true;
     job.Impacts = {"0 0 3", "0.5 0.5 3"};
     second.Run(job);
-    const auto records = second.Records(second.Outputs.InitialConditions);
+    const auto records = testing::ReadRecords(second.Outputs.InitialConditions);
     ASSERT_EQ(records.size(), 3u * 3 * 2 * 4 + 1);
     EXPECT_EQ(records[0].RunNumber, 2);
     for (const ParticleSample& r : records) EXPECT_EQ(r.Time, 0.0f);
@@ -260,6 +249,7 @@ TEST(RunDriver, MissingFilesEndTheJobWithTheirMessages) {
         EXPECT_EQ(RunJob(run.Program, run.Inputs, JobFiles::Outputs(run.Dir), true),
                   JobOutcome::Failed);
         EXPECT_TRUE(run.Ui.HasLogLine("  File not found: " + run.Inputs.Impact, ColourRed));
+        EXPECT_EQ(run.Count("  File not found: " + run.Inputs.Impact), 1);
         EXPECT_TRUE(run.RunCountLines().empty());
         EXPECT_EQ(run.Program.Plot.X, nullptr);
     }
@@ -367,7 +357,7 @@ TEST(RunDriver, PerRunStreamsMakeASliceRepeatItsRunsOfTheWholeJob) {
                 run->Program.RunOffset = 2;
             }
             ASSERT_EQ(run->Run(job), JobOutcome::Completed);
-            for (const ParticleSample& r : run->Records(run->Outputs.DynamicalVariables))
+            for (const ParticleSample& r : testing::ReadRecords(run->Outputs.DynamicalVariables))
                 if (r.RunNumber == 3) records[k].push_back(r);
             ++k;
         }

@@ -224,16 +224,8 @@ TEST(SimulationSummary, SamplingLineFollowsTheSampleMode) {
     EXPECT_EQ(none.ui.LogTexts().at(1).substr(0, 14), "  Projectile: ");
 }
 
+// Every model on: ReaderSamples (reader_samples_test.cpp) shows the whole summary.
 TEST(SimulationSummary, InelasticAndImageLinesNameTheModelsInUse) {
-    Job all;
-    PrepareSummary(all);
-    SimulationOptions& o = all.program.Options;
-    o.UseLSS = o.UseOR = o.UseST = o.UseCooling = o.UseImagePotential = true;
-    PrintSimulationSummary(all.state, 1);
-    EXPECT_TRUE(all.ui.HasLogLine("   - Including inelastic effects: LSS, OR, ST, cooling, model(s) ",
-                                  ColourBlack));
-    EXPECT_TRUE(all.ui.HasLogLine("   - Using image potential effects", ColourBlack));
-
     Job imageOnly;
     PrepareSummary(imageOnly);
     imageOnly.program.Options.UseImagePotential = true;

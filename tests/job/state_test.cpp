@@ -65,14 +65,5 @@ TEST(SimulationState, PlotSnapshotFollowsThePlotTypeAndIsClearedOnRelease) {
     EXPECT_FALSE(state.Tables.Allocated);
 }
 
-TEST(SimulationState, RunNumberAddsTheOffsetCopy) {
-    testing::RecordingUserInterface ui;
-    ProgramContext program(ui);
-    SimulationState state(program);
-    state.RunOffsetCopy = 3;
-    state.RunCounter = 2;
-    EXPECT_EQ(state.RunNumber(), 5);
-}
-
 }  // namespace
 }  // namespace vantrel

@@ -45,25 +45,8 @@ JobFiles ClusterJob() {
     return job;
 }
 
-TEST(StepTimers, CountStepsRebuildsParticlesAndListedPairs) {
-    TimedJob run;
-    run.Program.Options.FixedTimestep = true;
-    StepTimers timers;
-    ASSERT_EQ(run.Run(ClusterJob(), &timers), JobOutcome::Completed);
-    EXPECT_EQ(timers.Steps, 20);
-    EXPECT_EQ(timers.Rebuilds, 2);
-    EXPECT_EQ(timers.ParticleSteps, 20 * 5);
-    EXPECT_EQ(timers.ListedPairs, 20 * 6);
-    EXPECT_EQ(timers.PairsWithinCutoff, 20 * 6);
-    EXPECT_GT(timers.LoopSeconds, 0.0);
-    EXPECT_GT(timers.ForceSeconds, 0.0);
-    EXPECT_GT(timers.RebuildSeconds, 0.0);
-    EXPECT_GT(timers.MotionSeconds, 0.0);
-    EXPECT_LE(timers.ForceSeconds + timers.RebuildSeconds + timers.MotionSeconds,
-              timers.LoopSeconds);
-}
-
-TEST(StepTimers, AddUpOverTheRunsOfAJob) {
+// Three runs of 20 steps each; the counts add up over the runs of the job.
+TEST(StepTimers, CountStepsRebuildsParticlesAndListedPairsOverTheRunsOfAJob) {
     TimedJob run;
     run.Program.Options.FixedTimestep = true;
     JobFiles job = ClusterJob();
@@ -72,7 +55,15 @@ TEST(StepTimers, AddUpOverTheRunsOfAJob) {
     ASSERT_EQ(run.Run(job, &timers), JobOutcome::Completed);
     EXPECT_EQ(timers.Steps, 3 * 20);
     EXPECT_EQ(timers.Rebuilds, 3 * 2);
+    EXPECT_EQ(timers.ParticleSteps, 3 * 20 * 5);
     EXPECT_EQ(timers.ListedPairs, 3 * 20 * 6);
+    EXPECT_EQ(timers.PairsWithinCutoff, 3 * 20 * 6);
+    EXPECT_GT(timers.LoopSeconds, 0.0);
+    EXPECT_GT(timers.ForceSeconds, 0.0);
+    EXPECT_GT(timers.RebuildSeconds, 0.0);
+    EXPECT_GT(timers.MotionSeconds, 0.0);
+    EXPECT_LE(timers.ForceSeconds + timers.RebuildSeconds + timers.MotionSeconds,
+              timers.LoopSeconds);
 }
 
 // A cascade with the adaptive timestep, energy reports and a final sample of

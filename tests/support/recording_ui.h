@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "job/log_model.h"
 #include "job/program.h"
 #include "job/user_interface.h"
 

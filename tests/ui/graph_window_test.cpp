@@ -100,45 +100,46 @@ QImage IconOnWhite(const QImage& icon, const QImage* under = nullptr) {
     return image;
 }
 
-TEST(TGraph, AParticleLandsOnItsPixelInEachProjection) {
-    // Particle 1 at x = 3 A, y = 7 A, z = -5 A; scale 1e11 px/m = 10 px/A.
+TEST(TGraph, AParticleLandsOnItsPixelInEachProjectionZoomAndShift) {
+    // Scale 1e11 px/m = 10 px/A; the projectile (red) is particle 0.
     const struct {
         Projection View;
+        SymbolMode Symbol;
+        bool Large, ZoomIn;
+        int ShiftX, ShiftY;
+        int Particle;
+        double X, Y, Z;  // A
         int Dx, Dy;      // from the centre column and the origin row
         bool Quarter;    // origin a quarter of the height from the top
+        int Width;
     } cases[] = {
-        {Projection::XZ, 30, 50, true},
-        {Projection::XY, 30, -70, false},
-        {Projection::YZ, 70, 50, true},
+        {Projection::XZ, SymbolMode::Circles, false, false, 0, 0, 1, 3, 7, -5, 30, 50, true, 2 * SmallCircleRadius + 1},
+        {Projection::XY, SymbolMode::Circles, false, false, 0, 0, 1, 3, 7, -5, 30, -70, false, 2 * SmallCircleRadius + 1},
+        {Projection::YZ, SymbolMode::Circles, false, false, 0, 0, 1, 3, 7, -5, 70, 50, true, 2 * SmallCircleRadius + 1},
+        // Not small and zoomed in: the circle radius (12) at 20 px per A.
+        {Projection::XZ, SymbolMode::Circles, true, true, 0, 0, 1, 1, 0, -3, 20, 60, true, 25},
+        // The vertical axis points up; shifts move the origin.
+        {Projection::XZ, SymbolMode::Points, false, false, -100, 100, 0, 0, 0, 2, -100, 100 - 20, true, 3},
     };
     for (const auto& c : cases) {
         GraphFixture f;
         f.graph.SetProjection(c.View);
-        f.graph.SetSymbol(SymbolMode::Circles);
+        f.graph.SetSymbol(c.Symbol);
+        if (c.Large) f.graph.ToggleDrawSmall();
+        if (c.ZoomIn) f.graph.ZoomIn();
+        f.graph.ShiftBy(c.ShiftX, c.ShiftY);
         Particles p(2);
-        p.Place(1, 3, 7, -5);
+        p.Place(c.Particle, c.X, c.Y, c.Z);
         f.graph.PlotUpdate(p.Snapshot());
         const QImage& image = f.graph.Picture();
         const int x = image.width() / 2 + c.Dx;
         const int y = (c.Quarter ? image.height() / 4 : image.height() / 2) + c.Dy;
-        const QRect blue = PixelsOf(image, Qt::blue);
-        EXPECT_EQ(blue.center(), QPoint(x, y)) << static_cast<int>(c.View);
-        EXPECT_EQ(blue.width(), 2 * SmallCircleRadius + 1);  // draw small: radius 4
-        EXPECT_TRUE(PixelsOf(image, Qt::red).isNull());       // the projectile is far away
+        const QRect drawn = PixelsOf(image, c.Particle == 0 ? Qt::red : Qt::blue);
+        SCOPED_TRACE(static_cast<int>(c.View));
+        EXPECT_EQ(drawn.center(), QPoint(x, y));
+        EXPECT_EQ(drawn.width(), c.Width);
+        EXPECT_TRUE(PixelsOf(image, c.Particle == 0 ? Qt::blue : Qt::red).isNull());  // the other is far away
     }
-}
-
-TEST(TGraph, VerticalAxisPointsUpAndShiftsMoveTheOrigin) {
-    GraphFixture f;
-    f.graph.SetSymbol(SymbolMode::Points);
-    f.graph.ShiftBy(-100, 100);
-    Particles p(1);
-    p.Place(0, 0, 0, 2);  // the projectile 2 A above the surface plane
-    f.graph.PlotUpdate(p.Snapshot());
-    const QImage& image = f.graph.Picture();
-    const QRect red = PixelsOf(image, Qt::red);
-    EXPECT_EQ(red.center(), QPoint(image.width() / 2 - 100, image.height() / 4 + 100 - 20));
-    EXPECT_EQ(red.width(), 3);
 }
 
 TEST(TGraph, SnapshotOf15000ParticlesDrawsIndices0To9999Only) {
@@ -169,20 +170,6 @@ TEST(TGraph, ZoomOutHalvesTheRadiusHalvesToEvenAtLeastOne) {
     f.graph.ZoomIn();
     EXPECT_EQ(f.graph.State().CircleRadius, 2);
     EXPECT_DOUBLE_EQ(f.graph.State().Scale, 1e11 / 8);
-}
-
-TEST(TGraph, ZoomedCirclesUseTheCircleRadiusWhenNotSmall) {
-    GraphFixture f;
-    f.graph.SetSymbol(SymbolMode::Circles);
-    f.graph.ToggleDrawSmall();
-    f.graph.ZoomIn();  // radius 12, 20 px per A
-    Particles p(2);
-    p.Place(1, 1, 0, -3);
-    f.graph.PlotUpdate(p.Snapshot());
-    const QImage& image = f.graph.Picture();
-    const QRect blue = PixelsOf(image, Qt::blue);
-    EXPECT_EQ(blue.center(), QPoint(image.width() / 2 + 20, image.height() / 4 + 60));
-    EXPECT_EQ(blue.width(), 25);
 }
 
 // A command or control of the window by its object name.
@@ -675,10 +662,6 @@ TEST(FrameHistory, ThinsEvenlyWithinItsBudgetAndKeepsEveryRunsLatestFrame) {
 // The depth sort.
 
 TEST(DepthShellSort, PassCountIsTheIntegerPartOfLog2) {
-    EXPECT_EQ(ShellSortPassCount(1), 0);
-    EXPECT_EQ(ShellSortPassCount(2), 1);
-    EXPECT_EQ(ShellSortPassCount(3), 1);
-    EXPECT_EQ(ShellSortPassCount(10000), 13);
     for (int n = 1; n <= 10000; ++n) {
         const int floorLog2 = static_cast<int>(std::bit_width(static_cast<unsigned>(n))) - 1;
         ASSERT_EQ(ShellSortPassCount(n), floorLog2) << n;
