@@ -81,6 +81,13 @@ void ProjectileDistances(const ForceArrays& a) {
         a.DistSq[k] = DistanceSq(a, x0, y0, z0, a.Index[k]);
 }
 
+// Room in DistSq for every listed pair, for the pair-by-pair passes; the
+// arrays' pointer follows it.
+void RoomForAllDistances(ForceArrays& a, PartnerLists& lists) {
+    lists.DistSq.resize(lists.Index.size());
+    a.DistSq = lists.DistSq.data();
+}
+
 // The target rows' distances, for the pair-by-pair force pass.  The density
 // pass computes them with the same arithmetic but keeps only the pairs within
 // r_c: storing every listed pair's distance each step cost the large crystal
@@ -1140,7 +1147,7 @@ void EvaluateInitialForces(ParticleTable& p, PartnerLists& lists, ForceScratch& 
 
 ForceStatus EvaluateStepForces(ParticleTable& p, PartnerLists& lists, ForceScratch& scratch,
                                const ForceModel& model, const InelasticParameters* image) {
-    const ForceArrays a = ArraysOf(p, lists, scratch, model);
+    ForceArrays a = ArraysOf(p, lists, scratch, model);
     const PotentialView& v = model.Potential;
     WorkerPool* pool = model.Workers;
     ForceStatus status;
@@ -1157,6 +1164,7 @@ ForceStatus EvaluateStepForces(ParticleTable& p, PartnerLists& lists, ForceScrat
     std::feclearexcept(FE_ALL_EXCEPT);
     bool transformed = DensityPass(a, v, pool);
     if (std::fetestexcept(FaultFlags)) {
+        RoomForAllDistances(a, lists);
         status.DensityFault = DensityRowsGuarded(a, v);
         PackDensities(a);
         transformed = false;
@@ -1168,6 +1176,7 @@ ForceStatus EvaluateStepForces(ParticleTable& p, PartnerLists& lists, ForceScrat
     ForcePass(a, v, pool);
     if (image) ImageForcePass(a, *image);
     if (std::fetestexcept(FaultFlags)) {
+        RoomForAllDistances(a, lists);
         TargetDistances(a);
         status.ForceFault = ForcePassGuarded(a, v, image);
     }

@@ -63,11 +63,11 @@ struct ParticleTable {
 
 // ---------------------------------------------------------------------------
 // Partner lists, stored compactly: the partners of particle i are
-// Index[Start[i]] .. Index[Start[i + 1] - 1], each j > i, and DistSq has
-// room for their squared distances in the same order: the force evaluation
-// writes the projectile's row there every time and the other rows only when
-// a fault sends it pair by pair (the fast passes keep just the pairs within
-// r_c, in their own scratch).  A rebuild fills the lists of i = 0..n in turn, so one flat
+// Index[Start[i]] .. Index[Start[i + 1] - 1], each j > i.  DistSq holds
+// squared distances in the same order: the projectile's row after every
+// force evaluation, every row only after one that a fault sent pair by pair
+// (the fast passes keep just the pairs within r_c, in their own scratch; a
+// rebuild leaves room for the projectile's row only).  A rebuild fills the lists of i = 0..n in turn, so one flat
 // array with offsets costs only the pairs that exist.  The capacity rule is
 // still MaxPartners per particle: the partner that would make MaxPartners is
 // the overflow.

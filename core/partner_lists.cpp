@@ -38,16 +38,15 @@ inline void ReserveList(std::vector<std::int32_t>& index, std::size_t limit) {
         index.reserve(std::max(index.capacity() + index.capacity() / 2, index.size() + limit));
 }
 
-// Closes the lists after a search: the end offset and the distance array
-// the force loop fills.
+// Closes the lists after a search: the end offset, and room in DistSq for
+// the projectile's row, the one row whose distances the force evaluation
+// keeps every step (the other rows get room only when a fault sends it pair
+// by pair: on 200,000 atoms room for all would be some 140 MB, filled with
+// zeros at the first rebuild).
 void CloseLists(PartnerLists& lists, std::int32_t atomCount) {
     lists.Start[static_cast<std::size_t>(atomCount) + 1] =
         static_cast<std::uint32_t>(lists.Index.size());
-    // Grow the distances by a sixteenth rather than by doubling: on a
-    // 200,000-atom target a doubled array is hundreds of MB.
-    const std::size_t pairs = lists.Index.size();
-    if (lists.DistSq.capacity() < pairs) lists.DistSq.reserve(pairs + pairs / 16);
-    lists.DistSq.resize(pairs);
+    lists.DistSq.resize(lists.Start[1]);
 }
 
 // The integer nearest to v, ties to even, as std::nearbyint gives it in the
