@@ -12,7 +12,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "job/log_model.h"
+#include "job/log_buffer_rule.h"
 #include "ui/ui_services.h"
 
 namespace vantrel {
@@ -162,7 +162,7 @@ void LogView::InsertLine(const QString& text, LogColour colour, bool caretToEnd)
 }
 
 void LogView::AppendLine(const QString& text, LogColour colour, std::int32_t logBufferLines) {
-    const LogAppendPlan plan = LogModel::Plan(static_cast<std::size_t>(LineCount()), logBufferLines);
+    const LogAppendPlan plan = PlanLogAppend(static_cast<std::size_t>(LineCount()), logBufferLines);
     if (plan.ClearFirst) ClearLog();
     InsertLine(text, colour, plan.InsertAtEnd);
 }

@@ -7,7 +7,7 @@
 // a line break, so the document ends with an empty paragraph where the
 // caret waits; that paragraph is not a line.  The buffer rule (clear the
 // whole log when it holds more lines than LogBufferLines) is the shared one
-// of LogModel::Plan, applied to the lines this view holds, including any
+// of PlanLogAppend, applied to the lines this view holds, including any
 // loaded ones.
 //
 // Every line keeps the colour it was given (Lines, saving); it is shown in

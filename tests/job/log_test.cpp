@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "job/log.h"
-#include "job/log_model.h"
+#include "job/log_buffer_rule.h"
 #include "tests/support/recording_ui.h"
 
 namespace vantrel {
@@ -37,7 +37,7 @@ TEST(LogLine, StatusTextIsCutToFiftyCharacters) {
 // lines than the limit; above 500 lines the caret goes to the end first.
 // (Only the rule is used: the log pane applies it to its own lines, see
 // tests/ui/log_view_test.cpp.)
-TEST(LogModel, PlanClearsOnlyBeyondTheLimitAndInsertsAtTheEndAbove500) {
+TEST(LogBufferRule, PlanClearsOnlyBeyondTheLimitAndInsertsAtTheEndAbove500) {
     const struct {
         std::size_t Held;
         std::int32_t Limit;
@@ -48,7 +48,7 @@ TEST(LogModel, PlanClearsOnlyBeyondTheLimitAndInsertsAtTheEndAbove500) {
         {9000001, 9000000, true, true},
     };
     for (const auto& c : cases) {
-        const LogAppendPlan plan = LogModel::Plan(c.Held, c.Limit);
+        const LogAppendPlan plan = PlanLogAppend(c.Held, c.Limit);
         EXPECT_EQ(plan.ClearFirst, c.Clear) << c.Held << " lines, limit " << c.Limit;
         EXPECT_EQ(plan.InsertAtEnd, c.AtEnd) << c.Held << " lines, limit " << c.Limit;
     }
