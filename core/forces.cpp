@@ -981,7 +981,6 @@ void ForceBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
     const PackedParticle* packed = a.Packed;
     PackedForce* forces = a.PackedForces;
     const std::uint32_t* flags = a.Flags;
-    const std::uint32_t* start = a.Start;
     const std::uint32_t* out = b.OutStart.data();
     const std::uint32_t* in = b.InStart.data();
     const std::uint32_t* inEntry = b.InEntry.data();
