@@ -8,7 +8,11 @@
 
 #include "core/inelastic.h"
 
+#include <cstdio>
 namespace vantrel {
+struct ProbeB { double t[4]={0}; long n[4]={0}; ~ProbeB(){ std::fprintf(stderr,"PROBE dblk %.3f %.3f fblk %.3f %.3f\n",t[0]/n[0],t[1]/n[1],t[2]/n[2],t[3]/n[3]);} };
+static ProbeB probeB;
+struct PB { int k; std::chrono::steady_clock::time_point s; PB(int k_):k(k_),s(std::chrono::steady_clock::now()){} ~PB(){ probeB.t[k]+=std::chrono::duration<double,std::milli>(std::chrono::steady_clock::now()-s).count(); probeB.n[k]++; } };
 
 namespace {
 
@@ -672,24 +676,15 @@ private:
     std::chrono::steady_clock::time_point start_;
 };
 
-// Runs task(lo, hi) over the particles 0..n in equal chunks.
-template <typename Task>
-void ForParticleChunks(const ForceArrays& a, WorkerPool& pool, Task&& task) {
-    const std::int64_t rows = a.Count + 1;
-    const auto chunks = static_cast<std::size_t>(pool.Threads() * ChunksPerThread);
-    pool.Run(chunks, [&](std::size_t c, int) {
-        const auto lo = static_cast<std::int32_t>(rows * static_cast<std::int64_t>(c) /
-                                                  static_cast<std::int64_t>(chunks));
-        const auto hi = static_cast<std::int32_t>(rows * static_cast<std::int64_t>(c + 1) /
-                                                  static_cast<std::int64_t>(chunks));
-        task(lo, hi);
-    });
-}
-
 // One row's distances and gathering from position begin on, as
 // DensityRows's first loop; the end of its gathered pairs out.  With
-// outgoing pairs (WithOut) each outgoing entry also gets the slot of its
-// kept value when the pair lies within r_c, or NoSlot.
+// outgoing pairs (WithOut: the pass before the blocks) each outgoing entry
+// also gets the slot of its kept value when the pair lies within r_c, or
+// NoSlot, and the positions come from X, Y, Z: the packed records are
+// written by each block for its own particles, so that they stay in the
+// cache of the core that uses them (packed by whichever thread came first,
+// half of a block's records had to be fetched from the other core's cache;
+// the values are the same).
 template <bool WithOut>
 inline std::uint32_t GatherRow(const ForceArrays& a, std::int32_t i, std::int32_t blockEnd,
                                std::uint32_t begin) {
@@ -701,16 +696,25 @@ inline std::uint32_t GatherRow(const ForceArrays& a, std::int32_t i, std::int32_
     double* insideDistance = scratch.InsideDistance.data();
     std::uint32_t* entrySlot = b.EntrySlot.data();
     const double cutoffSq = a.CutoffSq;
-    const double xi = packed[i].X, yi = packed[i].Y, zi = packed[i].Z;
+    const double xi = WithOut ? a.X[i] : packed[i].X;
+    const double yi = WithOut ? a.Y[i] : packed[i].Y;
+    const double zi = WithOut ? a.Z[i] : packed[i].Z;
     std::uint32_t inside = begin;
     std::uint32_t e = b.OutStart[static_cast<std::size_t>(i)];
     std::uint32_t slot = e;
     for (std::uint32_t k = a.Start[i], end = a.Start[i + 1]; k < end; ++k) {
         const std::int32_t j = index[k];
-        const PackedParticle& pj = packed[j];
-        const double dy = yi - pj.Y;
-        const double dx = xi - pj.X;
-        const double dz = zi - pj.Z;
+        double dy, dx, dz;
+        if constexpr (WithOut) {
+            dy = yi - a.Y[j];
+            dx = xi - a.X[j];
+            dz = zi - a.Z[j];
+        } else {
+            const PackedParticle& pj = packed[j];
+            dy = yi - pj.Y;
+            dx = xi - pj.X;
+            dz = zi - pj.Z;
+        }
         const double d2 = dy * dy + dx * dx + dz * dz;
         insideIndex[inside] = j;
         insideDistance[inside] = d2;
@@ -775,9 +779,9 @@ void GatherChunk(const ForceArrays& a, const PotentialView& v, std::int32_t r0, 
     }
 }
 
-// Block c of the density pass: the incoming shares of its particles, its
-// rows as DensityRows's second loop, the embedding transform of its
-// particles (final by then).
+// Block c of the density pass: the packed records of its particles, their
+// incoming shares, its rows as DensityRows's second loop, the embedding
+// transform of its particles (final by then).
 template <bool NBody, bool Binary>
 void DensityBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
     ForceScratch& scratch = *a.Scratch;
@@ -797,6 +801,8 @@ void DensityBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
     const double highSq = a.HighSq;
     const float* densityAA = v.Density[AA];
     const std::int32_t lo = b.BlockStart[c], hi = b.BlockStart[c + 1];
+
+    for (std::int32_t p = lo; p < hi; ++p) packed[p] = {a.X[p], a.Y[p], a.Z[p], a.Density[p]};
 
     if (NBody) {
         // The projectile row's entries carry no density.
@@ -866,16 +872,13 @@ void DensityBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
 template <bool NBody, bool Binary>
 void DensityPassThreaded(const ForceArrays& a, const PotentialView& v, WorkerPool& pool) {
     ForceBlocks& b = a.Scratch->Blocks;
-    ForParticleChunks(a, pool, [&](std::int32_t lo, std::int32_t hi) {
-        for (std::int32_t i = lo; i < hi; ++i)
-            a.Packed[i] = {a.X[i], a.Y[i], a.Z[i], a.Density[i]};
-    });
     pool.Run(b.OutChunkStart.size() - 1, [&](std::size_t c, int) {
         GatherChunk<NBody, Binary>(a, v, b.OutChunkStart[c], b.OutChunkStart[c + 1]);
     });
     pool.Run(b.BlockStart.size() - 1,
              [&](std::size_t c, int) {
                  const BlockTimer timer(b, c);
+                 PB pb((int)c);
                  DensityBlock<NBody, Binary>(a, v, c);
              });
     std::size_t gathered = 0;
@@ -1076,6 +1079,7 @@ void ForcePassThreaded(const ForceArrays& a, const PotentialView& v, WorkerPool&
     });
     pool.Run(b.BlockStart.size() - 1, [&](std::size_t c, int) {
         const BlockTimer timer(b, c);
+        PB pb(2 + (int)c);
         ForceBlock<Binary>(a, v, c);
     });
 }
