@@ -43,8 +43,41 @@ double GaussianSample(RandomGenerator& random, double variance) {
     return std::sqrt(-2.0 * std::log(w)) * sigma * sign * std::cos(2.0 * std::numbers::pi * u);
 }
 
-void AdvancePositions(ParticleTable& p, double dt) {
-    const std::int32_t n = p.AtomCount;
+namespace {
+
+// Runs pass(lo, hi) over the particles 0..n: on the pool in one contiguous
+// part per thread (each particle on its own, so the parts change nothing;
+// a thread then moves the particles its force block will read), or at once.
+template <typename Pass>
+void OverParticles(std::int32_t n, WorkerPool* pool, Pass&& pass) {
+    if (!Threaded(pool)) {
+        pass(0, n + 1);
+        return;
+    }
+    const auto parts = static_cast<std::int64_t>(pool->Threads());
+    const std::int64_t count = std::int64_t{n} + 1;
+    pool->Run(static_cast<std::size_t>(parts), [&](std::size_t k, int) {
+        const auto part = static_cast<std::int64_t>(k);
+        pass(static_cast<std::int32_t>(count * part / parts),
+             static_cast<std::int32_t>(count * (part + 1) / parts));
+    });
+}
+
+}  // namespace
+
+void AdvancePositions(ParticleTable& p, double dt, WorkerPool* pool) {
+    OverParticles(p.AtomCount, pool, [&](std::int32_t lo, std::int32_t hi) {
+        AdvancePositions(p, dt, lo, hi);
+    });
+}
+
+void AdvanceVelocities(ParticleTable& p, double dt, WorkerPool* pool) {
+    OverParticles(p.AtomCount, pool, [&](std::int32_t lo, std::int32_t hi) {
+        AdvanceVelocities(p, dt, lo, hi);
+    });
+}
+
+void AdvancePositions(ParticleTable& p, double dt, std::int32_t lo, std::int32_t hi) {
     double* x = p.X.data();
     double* y = p.Y.data();
     double* z = p.Z.data();
@@ -63,7 +96,7 @@ void AdvancePositions(ParticleTable& p, double dt) {
     // The last forces become the previous ones, the sums start empty, and
     // the particles move; each particle on its own, so one pass does all.
     const double halfDtSq = 0.5 * dt * dt;
-    for (std::int32_t i = 0; i <= n; ++i) {
+    for (std::int32_t i = lo; i < hi; ++i) {
         prevFx[i] = fx[i];
         prevFy[i] = fy[i];
         prevFz[i] = fz[i];
@@ -75,8 +108,7 @@ void AdvancePositions(ParticleTable& p, double dt) {
     }
 }
 
-void AdvanceVelocities(ParticleTable& p, double dt) {
-    const std::int32_t n = p.AtomCount;
+void AdvanceVelocities(ParticleTable& p, double dt, std::int32_t lo, std::int32_t hi) {
     double* vx = p.VX.data();
     double* vy = p.VY.data();
     double* vz = p.VZ.data();
@@ -89,7 +121,7 @@ void AdvanceVelocities(ParticleTable& p, double dt) {
     const double* mass = p.Mass.data();
 
     const double halfDt = 0.5 * dt;
-    for (std::int32_t i = 0; i <= n; ++i) {
+    for (std::int32_t i = lo; i < hi; ++i) {
         const double g = halfDt / mass[i];
         vx[i] = vx[i] + (prevFx[i] + fx[i]) * g;
         vy[i] = vy[i] + (prevFy[i] + fy[i]) * g;

@@ -17,6 +17,7 @@
 #include "core/particles.h"
 #include "core/random.h"
 #include "core/trajectory_state.h"
+#include "core/worker_pool.h"
 
 namespace vantrel {
 
@@ -44,11 +45,16 @@ void InitialiseVelocities(ParticleTable& p, const VelocitySetup& setup, RandomGe
 double GaussianSample(RandomGenerator& random, double variance);
 
 // First half of a step of length dt: the forces become the previous ones,
-// forces and density sums are cleared, and every particle moves.
-void AdvancePositions(ParticleTable& p, double dt);
+// forces and density sums are cleared, and every particle moves (on the
+// pool's threads when given one; the same values either way).
+void AdvancePositions(ParticleTable& p, double dt, WorkerPool* pool = nullptr);
 
 // Second half, after the forces of the new positions: the velocities.
-void AdvanceVelocities(ParticleTable& p, double dt);
+void AdvanceVelocities(ParticleTable& p, double dt, WorkerPool* pool = nullptr);
+
+// The same for particles lo..hi - 1.
+void AdvancePositions(ParticleTable& p, double dt, std::int32_t lo, std::int32_t hi);
+void AdvanceVelocities(ParticleTable& p, double dt, std::int32_t lo, std::int32_t hi);
 
 // The timestep rule, run every third step unless FixedTimestep is set:
 // relaxes Timestep by one third towards StepLength / (speed of the fastest

@@ -23,7 +23,7 @@ void VerletStep(SimulationState& s, TrajectoryState& trajectory) {
     StepTimers* timers = s.Program.Timers;
 
     auto phaseStart = TimerStart(timers);
-    AdvancePositions(p, dt);
+    AdvancePositions(p, dt, s.Workers.get());
     TimerAdd(timers, &StepTimers::MotionSeconds, phaseStart);
 
     phaseStart = TimerStart(timers);
@@ -32,7 +32,7 @@ void VerletStep(SimulationState& s, TrajectoryState& trajectory) {
     if (s.CoolingActive) ApplyCooling(s, trajectory.Zone);
 
     phaseStart = TimerStart(timers);
-    AdvanceVelocities(p, dt);
+    AdvanceVelocities(p, dt, s.Workers.get());
     if (timers) {
         TimerAdd(timers, &StepTimers::MotionSeconds, phaseStart);
         timers->Steps += 1;
