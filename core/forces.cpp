@@ -8,11 +8,7 @@
 
 #include "core/inelastic.h"
 
-#include <cstdio>
 namespace vantrel {
-struct ProbeB { double t[4]={0}; long n[4]={0}; ~ProbeB(){ std::fprintf(stderr,"PROBE dblk %.3f %.3f fblk %.3f %.3f\n",t[0]/n[0],t[1]/n[1],t[2]/n[2],t[3]/n[3]);} };
-static ProbeB probeB;
-struct PB { int k; std::chrono::steady_clock::time_point s; PB(int k_):k(k_),s(std::chrono::steady_clock::now()){} ~PB(){ probeB.t[k]+=std::chrono::duration<double,std::milli>(std::chrono::steady_clock::now()-s).count(); probeB.n[k]++; } };
 
 namespace {
 
@@ -878,7 +874,6 @@ void DensityPassThreaded(const ForceArrays& a, const PotentialView& v, WorkerPoo
     pool.Run(b.BlockStart.size() - 1,
              [&](std::size_t c, int) {
                  const BlockTimer timer(b, c);
-                 PB pb((int)c);
                  DensityBlock<NBody, Binary>(a, v, c);
              });
     std::size_t gathered = 0;
@@ -1079,7 +1074,6 @@ void ForcePassThreaded(const ForceArrays& a, const PotentialView& v, WorkerPool&
     });
     pool.Run(b.BlockStart.size() - 1, [&](std::size_t c, int) {
         const BlockTimer timer(b, c);
-        PB pb(2 + (int)c);
         ForceBlock<Binary>(a, v, c);
     });
 }
