@@ -440,7 +440,9 @@ bool ForcePassGuarded(const ForceArrays& a, const PotentialView& v,
 //     partner lies in a later block is "outgoing" (every pair of the
 //     projectile row is, when the projectile is no target atom);
 //   - first, rows in any order: every outgoing pair's share is computed and
-//     kept, in row order, under the pair's entry;
+//     kept twice, in row order (for the row's own sum) and in the order in
+//     which its partner takes it (among that partner's incoming entries), so
+//     that both blocks read their kept values one after the other;
 //   - then each block on its own: every particle of the block takes the kept
 //     shares of the outgoing pairs that list it, in ascending row and list
 //     order (all those rows lie before the block's), and then the block's rows
@@ -454,19 +456,21 @@ bool ForcePassGuarded(const ForceArrays& a, const PotentialView& v,
 // passes raise the same flags; the pool raises every thread's flags on the
 // caller's, where the serial fault tests read them.
 //
-// What the blocks cost: per outgoing pair an entry (4 bytes), an incoming
-// entry (4 bytes), a slot (4 bytes) and a kept value (24 bytes); with one
+// What the blocks cost: per outgoing pair its place among the partner's
+// incoming entries (4 bytes), its kept value in row order with that place
+// (24 + 4 bytes) and its kept value in incoming order (24 bytes); with one
 // block per thread few pairs cross a block's end.  The gathered pairs have
 // the room of the whole lists: a block packs its rows' pairs one after the
 // other from its first list's start, a row with outgoing pairs (gathered
 // before the blocks run) keeps its own list's place.
 
-constexpr std::uint32_t NoSlot = 0xffffffffu;
 
-// A density share that is no share (the pair is inside r_hi, or the model
-// has no density): a NaN with a payload no table look-up gives, told apart
-// by its bits, so that the test raises no flag.
+// A kept value that is none (the pair lies beyond r_c, or, for a density
+// share, inside r_hi, or the model has no density): a NaN with a payload no
+// table look-up or force gives, told apart by its bits, so that the test
+// raises no flag.
 constexpr std::uint64_t NoShareBits = 0x7ff80000deadbeefull;
+inline double NoValue() { return std::bit_cast<double>(NoShareBits); }
 inline bool IsShare(double c) { return std::bit_cast<std::uint64_t>(c) != NoShareBits; }
 
 // The passes over rows and particles run as this many chunks per thread,
@@ -617,9 +621,10 @@ void PrepareBlocks(const ForceArrays& a, std::uint64_t generation, WorkerPool& p
     for (std::int32_t i = 0; i < rows; ++i) out[i + 1] += out[i];
     const std::size_t entries = out[rows];
     CutRows(out, rows, threads * ChunksPerThread, b.OutChunkStart);
-    EnsureSize(b.EntrySlot, entries);
+    EnsureSize(b.SlotIn, entries);
     EnsureSize(b.Value, entries);
-    EnsureSize(b.InEntry, entries);
+    EnsureSize(b.EntryIn, entries);
+    EnsureSize(b.InValue, entries);
 
     // Incoming entries of each particle, counted and filled block by block.
     b.InStart.resize(static_cast<std::size_t>(rows) + 1);
@@ -633,12 +638,12 @@ void PrepareBlocks(const ForceArrays& a, std::uint64_t generation, WorkerPool& p
     in[0] = 0;
     for (std::int32_t p = 0; p < rows; ++p) in[p + 1] += in[p];
     std::uint32_t* cursor = b.Cursor.data();
-    std::uint32_t* inEntry = b.InEntry.data();
+    std::uint32_t* entryIn = b.EntryIn.data();
     pool.Run(blocks, [&](std::size_t c, int) {
         const std::int32_t lo = b.BlockStart[c], hi = b.BlockStart[c + 1];
         for (std::int32_t p = lo; p < hi; ++p) cursor[p] = in[p];
         ForEachIncoming(a, b, hi, lo, hi,
-                        [&](std::uint32_t e, std::int32_t j) { inEntry[cursor[j]++] = e; });
+                        [&](std::uint32_t e, std::int32_t j) { entryIn[e] = cursor[j]++; });
     });
 
     // Room for every listed pair (see GatherRow's callers).
@@ -674,9 +679,10 @@ private:
 
 // One row's distances and gathering from position begin on, as
 // DensityRows's first loop; the end of its gathered pairs out.  With
-// outgoing pairs (WithOut: the pass before the blocks) each outgoing entry
-// also gets the slot of its kept value when the pair lies within r_c, or
-// NoSlot, and the positions come from X, Y, Z: the packed records are
+// outgoing pairs (WithOut: the pass before the blocks) each kept value's
+// slot gets the place of its entry among the partner's incoming ones, an
+// entry beyond r_c gets no value there, and the positions come from X, Y,
+// Z: the packed records are
 // written by each block for its own particles, so that they stay in the
 // cache of the core that uses them (packed by whichever thread came first,
 // half of a block's records had to be fetched from the other core's cache;
@@ -690,7 +696,9 @@ inline std::uint32_t GatherRow(const ForceArrays& a, std::int32_t i, std::int32_
     ForceBlocks& b = scratch.Blocks;
     std::int32_t* insideIndex = scratch.InsideIndex.data();
     double* insideDistance = scratch.InsideDistance.data();
-    std::uint32_t* entrySlot = b.EntrySlot.data();
+    std::uint32_t* slotIn = b.SlotIn.data();
+    const std::uint32_t* entryIn = b.EntryIn.data();
+    PairValue* inValue = b.InValue.data();
     const double cutoffSq = a.CutoffSq;
     const double xi = WithOut ? a.X[i] : packed[i].X;
     const double yi = WithOut ? a.Y[i] : packed[i].Y;
@@ -717,8 +725,11 @@ inline std::uint32_t GatherRow(const ForceArrays& a, std::int32_t i, std::int32_
         const bool in = !(d2 > cutoffSq);
         inside += in;
         if (WithOut && j >= blockEnd) {
-            entrySlot[e++] = in ? slot : NoSlot;
-            slot += in;
+            if (in)
+                slotIn[slot++] = entryIn[e];
+            else
+                inValue[entryIn[e]].X = NoValue();
+            ++e;
         }
     }
     return inside;
@@ -741,15 +752,20 @@ void GatherChunk(const ForceArrays& a, const PotentialView& v, std::int32_t r0, 
     const std::int32_t* insideIndex = a.Scratch->InsideIndex.data();
     double* insideDistance = a.Scratch->InsideDistance.data();
     PairValue* value = b.Value.data();
+    PairValue* inValue = b.InValue.data();
+    const std::uint32_t* entryIn = b.EntryIn.data();
+    const std::uint32_t* slotIn = b.SlotIn.data();
     const double highSq = a.HighSq;
     const float* densityAA = v.Density[AA];
-    const double noShare = std::bit_cast<double>(NoShareBits);
+    const double noShare = NoValue();
 
     std::size_t block = BlockOf(b.BlockStart, r0);
     for (std::int32_t i = r0; i < r1; ++i) {
         while (i >= b.BlockStart[block + 1]) ++block;
         if (i < a.First) {
+            // The projectile row's entries carry no density.
             insideBegin[i] = insideEnd[i] = a.Start[i];
+            for (std::uint32_t e = out[i]; e < out[i + 1]; ++e) inValue[entryIn[e]].X = noShare;
             continue;
         }
         if (out[i + 1] == out[i]) continue;
@@ -770,7 +786,8 @@ void GatherChunk(const ForceArrays& a, const PotentialView& v, std::int32_t r0, 
                     Binary ? v.Density[PairTypeOfFlags(flags[i], flags[j])] : densityAA;
                 c = DensityLookup(table, r);
             }
-            value[slot++].X = c;
+            value[slot].X = c;
+            inValue[slotIn[slot++]].X = c;
         }
     }
 }
@@ -787,8 +804,7 @@ void DensityBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
     const std::uint32_t* start = a.Start;
     const std::uint32_t* out = b.OutStart.data();
     const std::uint32_t* in = b.InStart.data();
-    const std::uint32_t* inEntry = b.InEntry.data();
-    const std::uint32_t* entrySlot = b.EntrySlot.data();
+    const PairValue* inValue = b.InValue.data();
     std::uint32_t* insideBegin = b.InsideBegin.data();
     std::uint32_t* insideEnd = b.InsideEnd.data();
     const std::int32_t* insideIndex = scratch.InsideIndex.data();
@@ -801,17 +817,11 @@ void DensityBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
     for (std::int32_t p = lo; p < hi; ++p) packed[p] = {a.X[p], a.Y[p], a.Z[p], a.Density[p]};
 
     if (NBody) {
-        // The projectile row's entries carry no density.
-        const std::uint32_t firstEntry = out[a.First];
         for (std::int32_t p = lo; p < hi; ++p) {
             if (in[p] == in[p + 1]) continue;
             double rho = packed[p].DensityOrFactor;
             for (std::uint32_t n = in[p], end = in[p + 1]; n < end; ++n) {
-                const std::uint32_t e = inEntry[n];
-                if (e < firstEntry) continue;
-                const std::uint32_t slot = entrySlot[e];
-                if (slot == NoSlot) continue;
-                const double share = value[slot].X;
+                const double share = inValue[n].X;
                 if (IsShare(share)) rho += share;
             }
             packed[p].DensityOrFactor = rho;
@@ -926,8 +936,10 @@ void OutgoingForceChunk(const ForceArrays& a, const PotentialView& v, std::int32
     const std::uint32_t* insideEnd = b.InsideEnd.data();
     const std::int32_t* insideIndex = scratch.InsideIndex.data();
     const double* insideDistance = scratch.InsideDistance.data();
-    std::uint32_t* entrySlot = b.EntrySlot.data();
+    const std::uint32_t* entryIn = b.EntryIn.data();
+    const std::uint32_t* slotIn = b.SlotIn.data();
     PairValue* value = b.Value.data();
+    PairValue* inValue = b.InValue.data();
     const TargetForceTables tables = TargetForceTablesOf(v);
 
     std::size_t block = BlockOf(b.BlockStart, r0);
@@ -941,14 +953,13 @@ void OutgoingForceChunk(const ForceArrays& a, const PotentialView& v, std::int32
             for (std::uint32_t k = a.Start[i], end = a.Start[i + 1]; k < end; ++k, ++e) {
                 const double d2 = a.DistSq[k];
                 if (d2 > a.CutoffSq) {
-                    entrySlot[e] = NoSlot;
+                    inValue[entryIn[e]].X = NoValue();
                     continue;
                 }
                 const std::int32_t j = a.Index[k];
                 const ForceVector f = PairForce(v, i, j, std::sqrt(d2), xi - packed[j].X,
                                                 yi - packed[j].Y, zi - packed[j].Z);
-                value[slot] = {f.X, f.Y, f.Z};
-                entrySlot[e] = slot++;
+                inValue[entryIn[e]] = {f.X, f.Y, f.Z};
             }
             continue;
         }
@@ -964,7 +975,9 @@ void OutgoingForceChunk(const ForceArrays& a, const PotentialView& v, std::int32
             const double dz = zi - pj.Z;
             const double f =
                 TargetForceFactor<Binary>(tables, flags[i], flags[j], i, j, r, qi, pj.DensityOrFactor);
-            value[slot++] = {f * dx, f * dy, f * dz};
+            const PairValue kept{f * dx, f * dy, f * dz};
+            value[slot] = kept;
+            inValue[slotIn[slot++]] = kept;
         }
     }
 }
@@ -981,8 +994,8 @@ void ForceBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
     const std::uint32_t* flags = a.Flags;
     const std::uint32_t* out = b.OutStart.data();
     const std::uint32_t* in = b.InStart.data();
-    const std::uint32_t* inEntry = b.InEntry.data();
-    const std::uint32_t* entrySlot = b.EntrySlot.data();
+    const std::uint32_t* entryIn = b.EntryIn.data();
+    const PairValue* inValue = b.InValue.data();
     const std::uint32_t* insideBegin = b.InsideBegin.data();
     const std::uint32_t* insideEnd = b.InsideEnd.data();
     const std::int32_t* insideIndex = scratch.InsideIndex.data();
@@ -993,9 +1006,8 @@ void ForceBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
     for (std::int32_t p = lo; p < hi; ++p) {
         double fx = a.FX[p], fy = a.FY[p], fz = a.FZ[p];
         for (std::uint32_t n = in[p], end = in[p + 1]; n < end; ++n) {
-            const std::uint32_t slot = entrySlot[inEntry[n]];
-            if (slot == NoSlot) continue;
-            const PairValue& g = value[slot];
+            const PairValue& g = inValue[n];
+            if (!IsShare(g.X)) continue;
             fx -= g.X;
             fy -= g.Y;
             fz -= g.Z;
@@ -1007,11 +1019,11 @@ void ForceBlock(const ForceArrays& a, const PotentialView& v, std::size_t c) {
     for (std::int32_t i = lo; i < std::min(hi, a.First); ++i) {
         PackedForce& fi = forces[i];
         for (std::uint32_t e = out[i], end = out[i + 1]; e < end; ++e) {
-            const std::uint32_t slot = entrySlot[e];
-            if (slot == NoSlot) continue;
-            fi.X += value[slot].X;
-            fi.Y += value[slot].Y;
-            fi.Z += value[slot].Z;
+            const PairValue& g = inValue[entryIn[e]];
+            if (!IsShare(g.X)) continue;
+            fi.X += g.X;
+            fi.Y += g.Y;
+            fi.Z += g.Z;
         }
     }
 

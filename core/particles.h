@@ -154,10 +154,12 @@ struct ForceBlocks {
     std::vector<std::int32_t> OutChunkStart;  // row chunks of the passes over outgoing pairs
     std::vector<std::uint32_t> OutStart;    // AtomCount + 2: outgoing entries of row i
     std::vector<std::uint32_t> InStart;     // AtomCount + 2: incoming entries of particle p
-    std::vector<std::uint32_t> InEntry;     // outgoing entries into p, in ascending row and list order
-    std::vector<std::uint32_t> Cursor;      // AtomCount + 1: filling InEntry
-    std::vector<std::uint32_t> EntrySlot;   // per entry, this step: its value's slot, or none
-    std::vector<PairValue> Value;           // per slot: the density share (X), then the force
+    std::vector<std::uint32_t> EntryIn;     // per outgoing entry: its place among its partner's
+                                            // incoming ones (ascending row and list order)
+    std::vector<std::uint32_t> Cursor;      // AtomCount + 1: filling EntryIn
+    std::vector<std::uint32_t> SlotIn;      // per kept value, this step: its entry's EntryIn
+    std::vector<PairValue> Value;           // per slot, in row order: density share (X), then force
+    std::vector<PairValue> InValue;         // per incoming place: the same values, or none
     std::vector<std::uint32_t> InsideBegin; // AtomCount + 1: row i's gathered pairs begin
     std::vector<std::uint32_t> InsideEnd;   // AtomCount + 1: and end
     std::vector<std::size_t> BlockGathered; // gathered pairs of each block, this step
