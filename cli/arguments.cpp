@@ -92,6 +92,29 @@ public:
         }
     }
 
+    // The next flag: operands on the way go to onOperand; false after the
+    // last word or at a help word (HelpAsked), which ends the reading.
+    template <typename OnOperand>
+    bool NextFlag(CommandWord& w, OnOperand&& onOperand) {
+        while (Next(w)) {
+            if (w.Kind == CommandWord::Option) return true;
+            if (w.Kind == CommandWord::Help) {
+                helpAsked_ = true;
+                return false;
+            }
+            onOperand(w.Text);
+        }
+        return false;
+    }
+    bool HelpAsked() const { return helpAsked_; }
+
+    // False, with the error, when a flag that takes no value was given one.
+    static bool NoValue(const CommandWord& w, std::string& error) {
+        if (!w.HasValue) return true;
+        error = w.Flag + " takes no value";
+        return false;
+    }
+
     // A flag's value: given after '=', or else the next word.  False, with
     // the error, when the words have ended.
     bool TakeValue(CommandWord& w, std::string& error) {
@@ -108,7 +131,14 @@ private:
     const std::vector<std::string>& args_;
     std::size_t at_ = 0;
     bool flagsEnded_ = false;
+    bool helpAsked_ = false;
 };
+
+// The end of a parse that met a help word.
+bool HelpAsked(const CommandWords& words, CliArguments& parsed) {
+    if (words.HelpAsked()) parsed.Kind = Command::Help;
+    return words.HelpAsked();
+}
 
 // A whole number from `least`.
 bool ParseCount(std::string_view text, std::int32_t least, std::int32_t& value) {
@@ -127,15 +157,8 @@ bool ParseJoinArguments(const std::vector<std::string>& args, CliArguments& pars
     JoinArguments& j = parsed.Join;
     j.Files.assign(PerRunFiles.size(), std::string());
     CommandWords words(args);
-    for (CommandWord word; words.Next(word);) {
-        if (word.Kind == CommandWord::Operand) {
-            j.Slices.push_back(word.Text);
-            continue;
-        }
-        if (word.Kind == CommandWord::Help) {
-            parsed.Kind = Command::Help;
-            return true;
-        }
+    const auto slice = [&](const std::string& text) { j.Slices.push_back(text); };
+    for (CommandWord word; words.NextFlag(word, slice);) {
         const std::string& flag = word.Flag;
         std::string& value = word.Value;
         std::string* target = flag == "--log" ? &j.Log : nullptr;
@@ -153,6 +176,7 @@ bool ParseJoinArguments(const std::vector<std::string>& args, CliArguments& pars
         }
         *target = value;
     }
+    if (HelpAsked(words, parsed)) return true;
     if (j.Log.empty() && std::all_of(j.Files.begin(), j.Files.end(),
                                      [](const std::string& f) { return f.empty(); })) {
         error = "nothing to join: give --log, --dynamic or --events";
@@ -178,23 +202,15 @@ bool ParseAnalyzeArguments(const std::vector<std::string>& args, CliArguments& p
                            std::string& error) {
     bool sputtered = false;
     CommandWords words(args);
-    for (CommandWord word; words.Next(word);) {
-        if (word.Kind == CommandWord::Operand) {
-            (sputtered ? parsed.SputteredTables : parsed.ResultTables).push_back(word.Text);
-            continue;
-        }
-        if (word.Kind == CommandWord::Help) {
-            parsed.Kind = Command::Help;
-            return true;
-        }
+    const auto table = [&](const std::string& text) {
+        (sputtered ? parsed.SputteredTables : parsed.ResultTables).push_back(text);
+    };
+    for (CommandWord word; words.NextFlag(word, table);) {
         const std::string& flag = word.Flag;
         std::string& value = word.Value;
         const bool hasValue = word.HasValue;
         if (flag == "--json") {
-            if (hasValue) {
-                error = "--json takes no value";
-                return false;
-            }
+            if (!CommandWords::NoValue(word, error)) return false;
             parsed.Json = true;
             continue;
         }
@@ -220,6 +236,7 @@ bool ParseAnalyzeArguments(const std::vector<std::string>& args, CliArguments& p
             return false;
         }
     }
+    if (HelpAsked(words, parsed)) return true;
     if (parsed.ResultTables.empty()) {
         error = "missing result table (RESULTS.csv)";
         return false;
@@ -233,23 +250,12 @@ bool ParseExportArguments(const std::vector<std::string>& args, CliArguments& pa
     ExportArguments& e = parsed.Export;
     bool formatGiven = false;
     CommandWords words(args);
-    for (CommandWord word; words.Next(word);) {
-        if (word.Kind == CommandWord::Operand) {
-            e.Records.push_back(word.Text);
-            continue;
-        }
-        if (word.Kind == CommandWord::Help) {
-            parsed.Kind = Command::Help;
-            return true;
-        }
+    const auto records = [&](const std::string& text) { e.Records.push_back(text); };
+    for (CommandWord word; words.NextFlag(word, records);) {
         const std::string& flag = word.Flag;
         std::string& value = word.Value;
-        const bool hasValue = word.HasValue;
         if (flag == "--per-run" || flag == "--per-frame" || flag == "--si") {
-            if (hasValue) {
-                error = flag + " takes no value";
-                return false;
-            }
+            if (!CommandWords::NoValue(word, error)) return false;
             if (flag == "--si")
                 e.Units = CsvUnits::Si;
             else {
@@ -290,6 +296,7 @@ bool ParseExportArguments(const std::vector<std::string>& args, CliArguments& pa
         }
         (flag == "--target" ? e.Target : flag == "--projectile" ? e.Projectile : e.Output) = value;
     }
+    if (HelpAsked(words, parsed)) return true;
     if (!formatGiven) {
         error = "missing --format (extxyz, dump or csv)";
         return false;
@@ -422,24 +429,13 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
 
     std::vector<std::string> positional;
     CommandWords words(args);
-    for (CommandWord word; words.Next(word);) {
-        if (word.Kind == CommandWord::Operand) {
-            positional.push_back(word.Text);
-            continue;
-        }
-        if (word.Kind == CommandWord::Help) {
-            parsed.Kind = Command::Help;
-            return true;
-        }
+    const auto operand = [&](const std::string& text) { positional.push_back(text); };
+    for (CommandWord word; words.NextFlag(word, operand);) {
         const std::string& flag = word.Flag;
         std::string& value = word.Value;
-        const bool hasValue = word.HasValue;
 
         if (flag == "--quiet" || flag == "--progress") {
-            if (hasValue) {
-                error = flag + " takes no value";
-                return false;
-            }
+            if (!CommandWords::NoValue(word, error)) return false;
             if (parsed.Kind == Command::Options) {
                 error = flag + " is not an option of 'options'";
                 return false;
@@ -517,6 +513,7 @@ bool ParseArguments(const std::vector<std::string>& args, CliArguments& parsed,
             }
         }
     }
+    if (HelpAsked(words, parsed)) return true;
 
     if (parsed.Kind == Command::Options) {
         if (!positional.empty()) {
