@@ -19,6 +19,7 @@
 #include "job/log.h"
 #include "job/output_files.h"
 #include "job/partner_lists.h"
+#include "job/per_run_files.h"
 #include "job/progress.h"
 #include "job/run_figures.h"
 #include "job/worker_messages.h"
@@ -419,7 +420,7 @@ private:
                     if (relay) relay->FirstRunLinesBegin();
                     break;
                 case WorkerMessageKind::FirstRunLinesEnd:
-                    if (relay) relay->FirstRunLinesEnd(Lines(m.Text));
+                    if (relay) relay->FirstRunLinesEnd(WholeLines(m.Text));
                     break;
                 case WorkerMessageKind::MaxPartnersLine:
                     s_.MaxPartnersUsed = std::max(s_.MaxPartnersUsed, m.Number);
@@ -453,15 +454,6 @@ private:
                 case WorkerMessageKind::PassFailed: break;
             }
         }
-    }
-
-    static std::vector<std::string> Lines(const std::string& text) {
-        std::vector<std::string> lines;
-        std::size_t from = 0;
-        for (std::size_t at = text.find('\n'); at != std::string::npos;
-             from = at + 1, at = text.find('\n', from))
-            lines.push_back(text.substr(from, at - from));
-        return lines;
     }
 
     // A run's part of one stream, in pieces that end with a whole record or

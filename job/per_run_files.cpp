@@ -16,4 +16,13 @@ std::string_view TakeHeader(std::string_view& part, int headerLines, bool& jobHa
     return header;
 }
 
+std::vector<std::string> WholeLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    for (std::size_t at = text.find('\n'); at != std::string::npos;
+         from = at + 1, at = text.find('\n', from))
+        lines.push_back(text.substr(from, at - from));
+    return lines;
+}
+
 }  // namespace vantrel

@@ -15,7 +15,9 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "job/state.h"
 #include "output/output_files.h"
@@ -44,5 +46,9 @@ inline constexpr std::size_t PerRunFileCount = PerRunFiles.size();
 // into the job's file: all of it the first time (jobHasHeader then becomes
 // true), nothing after that.  A part without its whole header is left alone.
 std::string_view TakeHeader(std::string_view& part, int headerLines, bool& jobHasHeader);
+
+// The whole lines of a text (a log, a runs file, a table); a last line
+// without its line end is left out.
+std::vector<std::string> WholeLines(const std::string& text);
 
 }  // namespace vantrel

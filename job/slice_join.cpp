@@ -31,16 +31,6 @@ bool ReadWhole(const std::string& path, std::string& bytes) {
     return !in.bad();
 }
 
-// The whole lines of a text; a last line without its line end is left out.
-std::vector<std::string> WholeLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t from = 0;
-    for (std::size_t at = text.find('\n'); at != std::string::npos;
-         from = at + 1, at = text.find('\n', from))
-        lines.push_back(text.substr(from, at - from));
-    return lines;
-}
-
 // The leading integer of a per-run table's line (events blank-separated, a
 // CSV table comma-separated): its run number.
 bool LeadingRunNumber(std::string_view line, std::int32_t& run) {
