@@ -63,21 +63,8 @@ void OverParticles(std::int32_t n, WorkerPool* pool, Pass&& pass) {
     });
 }
 
-}  // namespace
-
-void AdvancePositions(ParticleTable& p, double dt, WorkerPool* pool) {
-    OverParticles(p.AtomCount, pool, [&](std::int32_t lo, std::int32_t hi) {
-        AdvancePositions(p, dt, lo, hi);
-    });
-}
-
-void AdvanceVelocities(ParticleTable& p, double dt, WorkerPool* pool) {
-    OverParticles(p.AtomCount, pool, [&](std::int32_t lo, std::int32_t hi) {
-        AdvanceVelocities(p, dt, lo, hi);
-    });
-}
-
-void AdvancePositions(ParticleTable& p, double dt, std::int32_t lo, std::int32_t hi) {
+// The passes over particles lo..hi - 1.
+void PositionsPart(ParticleTable& p, double dt, std::int32_t lo, std::int32_t hi) {
     double* x = p.X.data();
     double* y = p.Y.data();
     double* z = p.Z.data();
@@ -108,7 +95,7 @@ void AdvancePositions(ParticleTable& p, double dt, std::int32_t lo, std::int32_t
     }
 }
 
-void AdvanceVelocities(ParticleTable& p, double dt, std::int32_t lo, std::int32_t hi) {
+void VelocitiesPart(ParticleTable& p, double dt, std::int32_t lo, std::int32_t hi) {
     double* vx = p.VX.data();
     double* vy = p.VY.data();
     double* vz = p.VZ.data();
@@ -127,6 +114,20 @@ void AdvanceVelocities(ParticleTable& p, double dt, std::int32_t lo, std::int32_
         vy[i] = vy[i] + (prevFy[i] + fy[i]) * g;
         vz[i] = vz[i] + (prevFz[i] + fz[i]) * g;
     }
+}
+
+}  // namespace
+
+void AdvancePositions(ParticleTable& p, double dt, WorkerPool* pool) {
+    OverParticles(p.AtomCount, pool, [&](std::int32_t lo, std::int32_t hi) {
+        PositionsPart(p, dt, lo, hi);
+    });
+}
+
+void AdvanceVelocities(ParticleTable& p, double dt, WorkerPool* pool) {
+    OverParticles(p.AtomCount, pool, [&](std::int32_t lo, std::int32_t hi) {
+        VelocitiesPart(p, dt, lo, hi);
+    });
 }
 
 void AdjustTimestep(const ParticleTable& p, const PartnerLists& lists, bool projectileOnlyTest,

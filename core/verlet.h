@@ -52,10 +52,6 @@ void AdvancePositions(ParticleTable& p, double dt, WorkerPool* pool = nullptr);
 // Second half, after the forces of the new positions: the velocities.
 void AdvanceVelocities(ParticleTable& p, double dt, WorkerPool* pool = nullptr);
 
-// The same for particles lo..hi - 1.
-void AdvancePositions(ParticleTable& p, double dt, std::int32_t lo, std::int32_t hi);
-void AdvanceVelocities(ParticleTable& p, double dt, std::int32_t lo, std::int32_t hi);
-
 // The timestep rule, run every third step unless FixedTimestep is set:
 // relaxes Timestep by one third towards StepLength / (speed of the fastest
 // particle inside the lattice zone), and chooses the particle whose energy
