@@ -553,9 +553,14 @@ inline std::size_t BlockOf(const std::vector<std::int32_t>& blockStart, std::int
         std::upper_bound(blockStart.begin(), blockStart.end(), i) - blockStart.begin() - 1);
 }
 
-template <typename T>
-void EnsureSize(std::vector<T>& v, std::size_t size) {
-    if (v.size() < size) v.resize(size + size / 16);
+// Room for size entries whose old values are not kept (they are written
+// again before they are read): the old block goes first, so growing copies
+// nothing and never holds both.
+template <typename Array>
+void EnsureSize(Array& v, std::size_t size) {
+    if (v.size() >= size) return;
+    Array().swap(v);
+    v.resize(size + size / 16);
 }
 
 // Visits the outgoing entries (entry, partner) of rows 0..lastRow - 1 whose
@@ -648,10 +653,8 @@ void PrepareBlocks(const ForceArrays& a, std::uint64_t generation, WorkerPool& p
 
     // Room for every listed pair (see GatherRow's callers).
     const std::size_t pairs = start[rows];
-    if (scratch.InsideIndex.size() < pairs) {
-        scratch.InsideIndex.resize(pairs + pairs / 16);
-        scratch.InsideDistance.resize(pairs + pairs / 16);
-    }
+    EnsureSize(scratch.InsideIndex, pairs);
+    EnsureSize(scratch.InsideDistance, pairs);
     b.InsideBegin.resize(static_cast<std::size_t>(rows));
     b.InsideEnd.resize(static_cast<std::size_t>(rows));
     b.BlockGathered.assign(blocks, 0);
@@ -1128,8 +1131,10 @@ void SizeForceScratch(ForceScratch& scratch, std::int32_t atomCount) {
     scratch.Particles.assign(size, PackedParticle{});
     scratch.Forces.assign(size, PackedForce{});
     scratch.InsideStart.assign(size + 1, 0u);
-    scratch.InsideIndex.assign(size * InitialInsidePairsPerParticle, 0);
-    scratch.InsideDistance.assign(size * InitialInsidePairsPerParticle, 0.0);
+    scratch.InsideIndex.clear();
+    scratch.InsideDistance.clear();
+    scratch.InsideIndex.resize(size * InitialInsidePairsPerParticle);
+    scratch.InsideDistance.resize(size * InitialInsidePairsPerParticle);
 }
 
 void ClearForcesAndDensity(ParticleTable& p) {

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/scratch_array.h"
+
 namespace vantrel {
 
 // ---------------------------------------------------------------------------
@@ -127,7 +129,7 @@ struct PackedForce {
 
 // A value kept for one pair between the threaded passes.
 struct PairValue {
-    double X = 0, Y = 0, Z = 0;
+    double X, Y, Z;  // left unset in a ScratchArray: every one is written before it is read
 };
 
 // The density pass also gathers, row by row and in list order, the pairs
@@ -154,12 +156,12 @@ struct ForceBlocks {
     std::vector<std::int32_t> OutChunkStart;  // row chunks of the passes over outgoing pairs
     std::vector<std::uint32_t> OutStart;    // AtomCount + 2: outgoing entries of row i
     std::vector<std::uint32_t> InStart;     // AtomCount + 2: incoming entries of particle p
-    std::vector<std::uint32_t> EntryIn;     // per outgoing entry: its place among its partner's
+    ScratchArray<std::uint32_t> EntryIn;     // per outgoing entry: its place among its partner's
                                             // incoming ones (ascending row and list order)
     std::vector<std::uint32_t> Cursor;      // AtomCount + 1: filling EntryIn
-    std::vector<std::uint32_t> SlotIn;      // per kept value, this step: its entry's EntryIn
-    std::vector<PairValue> Value;           // per slot, in row order: density share (X), then force
-    std::vector<PairValue> InValue;         // per incoming place: the same values, or none
+    ScratchArray<std::uint32_t> SlotIn;     // per kept value, this step: its entry's EntryIn
+    ScratchArray<PairValue> Value;         // per slot, in row order: density share (X), then force
+    ScratchArray<PairValue> InValue;       // per incoming place: the same values, or none
     std::vector<std::uint32_t> InsideBegin; // AtomCount + 1: row i's gathered pairs begin
     std::vector<std::uint32_t> InsideEnd;   // AtomCount + 1: and end
     std::vector<std::size_t> BlockGathered; // gathered pairs of each block, this step
@@ -169,8 +171,8 @@ struct ForceScratch {
     std::vector<PackedParticle> Particles;  // AtomCount + 1
     std::vector<PackedForce> Forces;        // AtomCount + 1
     std::vector<std::uint32_t> InsideStart;  // AtomCount + 2 offsets, like PartnerLists::Start
-    std::vector<std::int32_t> InsideIndex;   // partner j
-    std::vector<double> InsideDistance;      // r (m)
+    ScratchArray<std::int32_t> InsideIndex;  // partner j
+    ScratchArray<double> InsideDistance;   // r (m)
     std::size_t GatheredPairs = 0;           // pairs within r_c, last evaluation
     ForceBlocks Blocks;                      // threaded evaluation only
 };

@@ -7,9 +7,9 @@ namespace vantrel {
 
 namespace {
 
-template <typename T>
-void Release(std::vector<T>& v) {
-    std::vector<T>().swap(v);
+template <typename Array>
+void Release(Array& v) {
+    Array().swap(v);
 }
 
 }  // namespace
