@@ -22,7 +22,7 @@
 // Every repetition runs in a child process of its own, so its peak memory
 // (getrusage ru_maxrss) is its own; the figures printed are the medians over
 // the repetitions, with the range.  The phase times come from the engine's
-// StepTimers (engine/step_timers.h):
+// StepTimers (core/step_timers.h):
 //   step          loop time per particle and step (rebuilds included);
 //   force         force-phase time per listed pair (every listed pair, also
 //                 those between r_c and the list radius), and per target
