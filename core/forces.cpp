@@ -611,7 +611,7 @@ void PrepareBlocks(const ForceArrays& a, std::uint64_t generation, WorkerPool& p
     // Outgoing entries: counted row by row, then summed into offsets.
     b.OutStart.resize(static_cast<std::size_t>(rows) + 1);
     std::uint32_t* out = b.OutStart.data();
-    pool.Run(blocks, [&](std::size_t c, int) {
+    pool.RunOwn(blocks, [&](std::size_t c, int) {
         const std::int32_t blockEnd = b.BlockStart[c + 1];
         for (std::int32_t i = b.BlockStart[c]; i < blockEnd; ++i) {
             std::uint32_t count = 0;
@@ -637,7 +637,7 @@ void PrepareBlocks(const ForceArrays& a, std::uint64_t generation, WorkerPool& p
     b.InStart.resize(static_cast<std::size_t>(rows) + 1);
     b.Cursor.resize(static_cast<std::size_t>(rows));
     std::uint32_t* in = b.InStart.data();
-    pool.Run(blocks, [&](std::size_t c, int) {
+    pool.RunOwn(blocks, [&](std::size_t c, int) {
         const std::int32_t lo = b.BlockStart[c], hi = b.BlockStart[c + 1];
         for (std::int32_t p = lo; p < hi; ++p) in[p + 1] = 0;
         ForEachIncoming(a, b, hi, lo, hi, [&](std::uint32_t, std::int32_t j) { in[j + 1] += 1; });
@@ -646,7 +646,7 @@ void PrepareBlocks(const ForceArrays& a, std::uint64_t generation, WorkerPool& p
     for (std::int32_t p = 0; p < rows; ++p) in[p + 1] += in[p];
     std::uint32_t* cursor = b.Cursor.data();
     std::uint32_t* entryIn = b.EntryIn.data();
-    pool.Run(blocks, [&](std::size_t c, int) {
+    pool.RunOwn(blocks, [&](std::size_t c, int) {
         const std::int32_t lo = b.BlockStart[c], hi = b.BlockStart[c + 1];
         for (std::int32_t p = lo; p < hi; ++p) cursor[p] = in[p];
         ForEachIncoming(a, b, hi, lo, hi,
@@ -874,17 +874,16 @@ void DensityPassThreaded(const ForceArrays& a, const PotentialView& v, WorkerPoo
     // cache lines), with each block packing its own records after them, the
     // force evaluation took 4-6 % longer on 10,240 and 200,000 atoms
     // (alternated within one run), although the packing costs a hand-over.
-    pool.Run(b.BlockStart.size() - 1, [&](std::size_t c, int) {
+    pool.RunOwn(b.BlockStart.size() - 1, [&](std::size_t c, int) {
         PackParticles(a, b.BlockStart[c], b.BlockStart[c + 1]);
     });
     pool.Run(b.OutChunkStart.size() - 1, [&](std::size_t c, int) {
         GatherChunk<NBody, Binary>(a, v, b.OutChunkStart[c], b.OutChunkStart[c + 1]);
     });
-    pool.Run(b.BlockStart.size() - 1,
-             [&](std::size_t c, int) {
-                 const BlockTimer timer(b, c);
-                 DensityBlock<NBody, Binary>(a, v, c);
-             });
+    pool.RunOwn(b.BlockStart.size() - 1, [&](std::size_t c, int) {
+        const BlockTimer timer(b, c);
+        DensityBlock<NBody, Binary>(a, v, c);
+    });
     std::size_t gathered = 0;
     for (const std::size_t g : b.BlockGathered) gathered += g;
     a.Scratch->GatheredPairs = gathered;
@@ -1083,7 +1082,7 @@ void ForcePassThreaded(const ForceArrays& a, const PotentialView& v, WorkerPool&
     pool.Run(b.OutChunkStart.size() - 1, [&](std::size_t c, int) {
         OutgoingForceChunk<Binary>(a, v, b.OutChunkStart[c], b.OutChunkStart[c + 1]);
     });
-    pool.Run(b.BlockStart.size() - 1, [&](std::size_t c, int) {
+    pool.RunOwn(b.BlockStart.size() - 1, [&](std::size_t c, int) {
         const BlockTimer timer(b, c);
         ForceBlock<Binary>(a, v, c);
     });

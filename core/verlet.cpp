@@ -56,7 +56,7 @@ void OverParticles(std::int32_t n, WorkerPool* pool, Pass&& pass) {
     }
     const auto parts = static_cast<std::int64_t>(pool->Threads());
     const std::int64_t count = std::int64_t{n} + 1;
-    pool->Run(static_cast<std::size_t>(parts), [&](std::size_t k, int) {
+    pool->RunOwn(static_cast<std::size_t>(parts), [&](std::size_t k, int) {
         const auto part = static_cast<std::int64_t>(k);
         pass(static_cast<std::int32_t>(count * part / parts),
              static_cast<std::int32_t>(count * (part + 1) / parts));

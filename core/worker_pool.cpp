@@ -20,16 +20,40 @@ inline void Pause() {
 #endif
 }
 
-// The claim word: batch number (24 bits), task count (20 bits), next task
-// (20 bits).
+// The claim word: batch number (23 bits), whether tasks go to their own
+// threads (1 bit), task count (20 bits), then the next task or, with own
+// threads, one bit per claimed task (20 bits).
 constexpr int CountShift = 20;
-constexpr int BatchShift = 40;
+constexpr int OwnShift = 40;
+constexpr int BatchShift = 41;
 constexpr std::uint64_t FieldMask = (std::uint64_t{1} << CountShift) - 1;
-constexpr std::uint64_t BatchMask = (std::uint64_t{1} << 24) - 1;
+constexpr std::uint64_t BatchMask = (std::uint64_t{1} << 23) - 1;
 constexpr std::size_t MaxBatchTasks = FieldMask;
+static_assert(WorkerPool::MaxOwnTasks <= CountShift, "one claim bit per own task");
 
-std::uint64_t ClaimWord(std::uint64_t batch, std::uint64_t count, std::uint64_t next) {
-    return (batch << BatchShift) | (count << CountShift) | next;
+std::uint64_t ClaimWord(std::uint64_t batch, bool own, std::uint64_t count, std::uint64_t next) {
+    return (batch << BatchShift) | (std::uint64_t{own} << OwnShift) | (count << CountShift) | next;
+}
+
+// The task a thread claims next from a claim word, and the word after the
+// claim; false when none is left.
+bool NextClaim(std::uint64_t word, int thread, std::uint64_t& task, std::uint64_t& claimed) {
+    const std::uint64_t count = (word >> CountShift) & FieldMask;
+    const std::uint64_t low = word & FieldMask;
+    if (!((word >> OwnShift) & 1)) {
+        if (low >= count) return false;
+        task = low;
+        claimed = word + 1;
+        return true;
+    }
+    const std::uint64_t all = (std::uint64_t{1} << count) - 1;
+    const std::uint64_t open = all & ~low;
+    if (open == 0) return false;
+    const auto own = static_cast<std::uint64_t>(thread);
+    task = own < count && ((open >> own) & 1) ? own
+                                              : static_cast<std::uint64_t>(__builtin_ctzll(open));
+    claimed = word | (std::uint64_t{1} << task);
+    return true;
 }
 
 }  // namespace
@@ -53,9 +77,9 @@ void WorkerPool::RunTasks(std::uint64_t batch, int thread, bool worker) {
     for (;;) {
         if ((word >> BatchShift) != batch) return;
         const std::uint64_t count = (word >> CountShift) & FieldMask;
-        const std::uint64_t next = word & FieldMask;
-        if (next >= count) return;
-        if (!claims_.compare_exchange_weak(word, word + 1, std::memory_order_acq_rel,
+        std::uint64_t next = 0, claimed = 0;
+        if (!NextClaim(word, thread, next, claimed)) return;
+        if (!claims_.compare_exchange_weak(word, claimed, std::memory_order_acq_rel,
                                            std::memory_order_acquire))
             continue;
         if (worker) {
@@ -91,7 +115,7 @@ void WorkerPool::WorkerLoop(int thread) {
     }
 }
 
-void WorkerPool::RunErased(std::size_t count, Entry entry, void* context) {
+void WorkerPool::RunErased(std::size_t count, bool own, Entry entry, void* context) {
     if (count == 0) return;
     if (workers_.empty() || count > MaxBatchTasks) {
         for (std::size_t t = 0; t < count; ++t) entry(context, t, 0);
@@ -103,7 +127,8 @@ void WorkerPool::RunErased(std::size_t count, Entry entry, void* context) {
     done_.store(0, std::memory_order_relaxed);
     raised_.store(0, std::memory_order_relaxed);
     const std::uint32_t batch = generation_.load(std::memory_order_relaxed) + 1;
-    claims_.store(ClaimWord(batch & BatchMask, count, 0), std::memory_order_release);
+    claims_.store(ClaimWord(batch & BatchMask, own && count <= MaxOwnTasks, count, 0),
+                  std::memory_order_release);
     generation_.store(batch, std::memory_order_release);
     generation_.notify_all();
 
