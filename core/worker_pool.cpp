@@ -4,10 +4,15 @@ namespace vantrel {
 
 namespace {
 
-// Rounds of waiting before a thread sleeps: some tens of microseconds.
-// With more threads than cores a spinning thread only keeps a working one
-// from its core, so then they sleep at once.
-constexpr int SpinRounds = 4000;
+// Rounds of waiting before a thread sleeps: some milliseconds (a pause took
+// 26 ns on the test machine).  A thread that finishes its block first waits
+// for the other block, often some hundreds of microseconds; with 4,000
+// rounds (0.1 ms) it had fallen asleep by then about once a step, and being
+// woken for the next batch made a 10,240-atom step on two threads 2-3 %
+// slower (alternated within one run).  With more threads than cores a
+// spinning thread only keeps a working one from its core, so then they
+// sleep at once.
+constexpr int SpinRounds = 100000;
 
 int SpinRoundsFor(int threads) {
     const unsigned cores = std::thread::hardware_concurrency();

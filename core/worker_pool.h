@@ -16,10 +16,11 @@
 // same pass run in one thread would: the kernels' fault tests work
 // unchanged.
 //
-// Waiting threads spin briefly (the passes of one step follow each other
-// within microseconds) and then sleep until the next batch.  The caller
-// waits for the tasks, never for a worker to wake: on a busy machine the
-// threads that do run take every task.
+// Waiting threads spin for some milliseconds (the passes of one step follow
+// each other within microseconds, but a thread that finishes its block
+// first may wait some hundreds of microseconds for the other) and then
+// sleep until the next batch.  The caller waits for the tasks, never for a
+// worker to wake: on a busy machine the threads that do run take every task.
 #pragma once
 
 #include <atomic>
