@@ -4,25 +4,39 @@ namespace vantrel {
 
 namespace {
 
-// Rounds of waiting before a thread sleeps: some milliseconds (a pause took
-// 26 ns on the test machine).  A thread that finishes its block first waits
-// for the other block, often some hundreds of microseconds; with 4,000
-// rounds (0.1 ms) it had fallen asleep by then about once a step, and being
-// woken for the next batch made a 10,240-atom step on two threads 2-3 %
-// slower (alternated within one run).  With more threads than cores a
-// spinning thread only keeps a working one from its core, so then they
-// sleep at once.
-constexpr int SpinRounds = 100000;
+// How a thread waits before it sleeps: PauseRounds of pause (a pause took
+// 26 ns on the test machine, so ~0.1 ms), then YieldRounds of giving the
+// core to anything else that wants it (2.4 ms here when nothing else
+// does).  A thread that finishes its block first waits for the other
+// block, often some hundreds of microseconds; with the pauses alone it had
+// fallen asleep by then about once a step, and being woken for the next
+// batch made a 10,240-atom step on two threads 2-3 % slower (alternated
+// within one run).  Yielding rather than pausing that long keeps the wait
+// from taking a core that another program needs.  With more threads than
+// cores a waiting thread only keeps a working one from its core, so then
+// they sleep at once.
+constexpr int PauseRounds = 4000;
+constexpr int YieldRounds = 4000;
 
 int SpinRoundsFor(int threads) {
     const unsigned cores = std::thread::hardware_concurrency();
-    return cores == 0 || static_cast<unsigned>(threads) <= cores ? SpinRounds : 0;
+    return cores == 0 || static_cast<unsigned>(threads) <= cores ? PauseRounds + YieldRounds : 0;
 }
 
 inline void Pause() {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_ia32_pause();
 #endif
+}
+
+// One round of waiting: false when the thread should sleep instead.
+inline bool WaitRound(int round, int spinRounds) {
+    if (round >= spinRounds) return false;
+    if (round < PauseRounds)
+        Pause();
+    else
+        std::this_thread::yield();
+    return true;
 }
 
 // The claim word: batch number (23 bits), whether tasks go to their own
@@ -108,10 +122,7 @@ void WorkerPool::WorkerLoop(int thread) {
     for (;;) {
         std::uint32_t now = generation_.load(std::memory_order_acquire);
         for (int round = 0; now == seen; ++round) {
-            if (round < spinRounds_)
-                Pause();
-            else
-                generation_.wait(seen, std::memory_order_acquire);
+            if (!WaitRound(round, spinRounds_)) generation_.wait(seen, std::memory_order_acquire);
             now = generation_.load(std::memory_order_acquire);
         }
         seen = now;
@@ -142,10 +153,7 @@ void WorkerPool::RunErased(std::size_t count, bool own, Entry entry, void* conte
 
     std::uint32_t done = done_.load(std::memory_order_acquire);
     for (int round = 0; done != count; ++round) {
-        if (round < spinRounds_)
-            Pause();
-        else
-            done_.wait(done, std::memory_order_acquire);
+        if (!WaitRound(round, spinRounds_)) done_.wait(done, std::memory_order_acquire);
         done = done_.load(std::memory_order_acquire);
     }
     const int raised = raised_.load(std::memory_order_relaxed);

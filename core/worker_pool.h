@@ -16,10 +16,11 @@
 // same pass run in one thread would: the kernels' fault tests work
 // unchanged.
 //
-// Waiting threads spin for some milliseconds (the passes of one step follow
-// each other within microseconds, but a thread that finishes its block
-// first may wait some hundreds of microseconds for the other) and then
-// sleep until the next batch.  The caller waits for the tasks, never for a
+// Waiting threads spin briefly, then yield their core for some
+// milliseconds (the passes of one step follow each other within
+// microseconds, but a thread that finishes its block first may wait some
+// hundreds of microseconds for the other), and then sleep until the next
+// batch.  The caller waits for the tasks, never for a
 // worker to wake: on a busy machine the threads that do run take every task.
 #pragma once
 
@@ -79,7 +80,7 @@ private:
     void RunTasks(std::uint64_t batch, int thread, bool worker);
 
     int threads_ = 1;
-    int spinRounds_ = 0;  // rounds a waiting thread spins before it sleeps
+    int spinRounds_ = 0;  // rounds a waiting thread pauses or yields before it sleeps
     std::vector<std::thread> workers_;
 
     // The batch, written by the caller before it publishes the batch, read
