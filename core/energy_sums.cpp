@@ -288,8 +288,8 @@ void EvaluateTerms(EnergyScratch& scratch, WorkerPool& pool, std::int32_t first,
     const std::int64_t count = std::int64_t{last} - first + 1;
     const auto chunks = static_cast<std::size_t>(pool.Threads()) * 4;
     pool.Run(chunks, [&](std::size_t c, int) {
-        const std::int64_t lo = first + count * static_cast<std::int64_t>(c) / static_cast<std::int64_t>(chunks);
-        const std::int64_t hi = first + count * static_cast<std::int64_t>(c + 1) / static_cast<std::int64_t>(chunks);
+        const std::int64_t lo = first + EqualPartStart(count, c, chunks);
+        const std::int64_t hi = first + EqualPartStart(count, c + 1, chunks);
         for (std::int64_t i = lo; i < hi; ++i) terms[i] = f(static_cast<std::int32_t>(i));
     });
 }

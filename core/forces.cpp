@@ -466,7 +466,6 @@ bool ForcePassGuarded(const ForceArrays& a, const PotentialView& v,
 // other from its first list's start, a row with outgoing pairs (gathered
 // before the blocks run) keeps its own list's place.
 
-
 // A kept value that is none (the pair lies beyond r_c, or, for a density
 // share, inside r_hi, or the model has no density): a NaN with a payload no
 // table look-up or force gives, told apart by its bits, so that the test
@@ -700,9 +699,7 @@ inline std::uint32_t GatherRow(const ForceArrays& a, std::int32_t i, std::int32_
     const std::uint32_t* entryIn = b.EntryIn.data();
     PairValue* inValue = b.InValue.data();
     const double cutoffSq = a.CutoffSq;
-    const double xi = packed[i].X;
-    const double yi = packed[i].Y;
-    const double zi = packed[i].Z;
+    const double xi = packed[i].X, yi = packed[i].Y, zi = packed[i].Z;
     std::uint32_t inside = begin;
     std::uint32_t e = b.OutStart[static_cast<std::size_t>(i)];
     std::uint32_t slot = e;

@@ -69,8 +69,9 @@ struct ParticleTable {
 // squared distances in the same order: the projectile's row after every
 // force evaluation, every row only after one that a fault sent pair by pair
 // (the fast passes keep just the pairs within r_c, in their own scratch; a
-// rebuild leaves room for the projectile's row only).  A rebuild fills the lists of i = 0..n in turn, so one flat
-// array with offsets costs only the pairs that exist.  The capacity rule is
+// rebuild leaves room for the projectile's row only).  A rebuild fills the
+// lists of i = 0..n in turn, so one flat array with offsets costs only the
+// pairs that exist.  The capacity rule is
 // still MaxPartners per particle: the partner that would make MaxPartners is
 // the overflow.
 
@@ -156,12 +157,12 @@ struct ForceBlocks {
     std::vector<std::int32_t> OutChunkStart;  // row chunks of the passes over outgoing pairs
     std::vector<std::uint32_t> OutStart;    // AtomCount + 2: outgoing entries of row i
     std::vector<std::uint32_t> InStart;     // AtomCount + 2: incoming entries of particle p
-    ScratchArray<std::uint32_t> EntryIn;     // per outgoing entry: its place among its partner's
+    ScratchArray<std::uint32_t> EntryIn;    // per outgoing entry: its place among its partner's
                                             // incoming ones (ascending row and list order)
     std::vector<std::uint32_t> Cursor;      // AtomCount + 1: filling EntryIn
     ScratchArray<std::uint32_t> SlotIn;     // per kept value, this step: its entry's EntryIn
-    ScratchArray<PairValue> Value;         // per slot, in row order: density share (X), then force
-    ScratchArray<PairValue> InValue;       // per incoming place: the same values, or none
+    ScratchArray<PairValue> Value;          // per slot, in row order: density share (X), then force
+    ScratchArray<PairValue> InValue;        // per incoming place: the same values, or none
     std::vector<std::uint32_t> InsideBegin; // AtomCount + 1: row i's gathered pairs begin
     std::vector<std::uint32_t> InsideEnd;   // AtomCount + 1: and end
     std::vector<std::size_t> BlockGathered; // gathered pairs of each block, this step
@@ -172,7 +173,7 @@ struct ForceScratch {
     std::vector<PackedForce> Forces;        // AtomCount + 1
     std::vector<std::uint32_t> InsideStart;  // AtomCount + 2 offsets, like PartnerLists::Start
     ScratchArray<std::int32_t> InsideIndex;  // partner j
-    ScratchArray<double> InsideDistance;   // r (m)
+    ScratchArray<double> InsideDistance;     // r (m)
     std::size_t GatheredPairs = 0;           // pairs within r_c, last evaluation
     ForceBlocks Blocks;                      // threaded evaluation only
 };

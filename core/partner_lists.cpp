@@ -182,8 +182,7 @@ ListSearchResult SearchRowsThreaded(std::int32_t n, PartnerLists& lists, WorkerP
 
 // Chunk k of K over rows 0..n in equal parts.
 std::int32_t EqualCut(std::int32_t n, std::size_t k, std::size_t chunks) {
-    return static_cast<std::int32_t>(static_cast<std::int64_t>(n + 1) * static_cast<std::int64_t>(k) /
-                                     static_cast<std::int64_t>(chunks));
+    return static_cast<std::int32_t>(EqualPartStart(std::int64_t{n} + 1, k, chunks));
 }
 
 bool UsesThreads(const ListThreads& threads) { return Threaded(threads.Pool) && threads.Work; }

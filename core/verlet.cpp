@@ -54,12 +54,11 @@ void OverParticles(std::int32_t n, WorkerPool* pool, Pass&& pass) {
         pass(0, n + 1);
         return;
     }
-    const auto parts = static_cast<std::int64_t>(pool->Threads());
+    const auto parts = static_cast<std::size_t>(pool->Threads());
     const std::int64_t count = std::int64_t{n} + 1;
-    pool->RunOwn(static_cast<std::size_t>(parts), [&](std::size_t k, int) {
-        const auto part = static_cast<std::int64_t>(k);
-        pass(static_cast<std::int32_t>(count * part / parts),
-             static_cast<std::int32_t>(count * (part + 1) / parts));
+    pool->RunOwn(parts, [&](std::size_t k, int) {
+        pass(static_cast<std::int32_t>(EqualPartStart(count, k, parts)),
+             static_cast<std::int32_t>(EqualPartStart(count, k + 1, parts)));
     });
 }
 

@@ -18,7 +18,7 @@ namespace {
 constexpr int PauseRounds = 4000;
 constexpr int YieldRounds = 4000;
 
-int SpinRoundsFor(int threads) {
+int WaitRoundsFor(int threads) {
     const unsigned cores = std::thread::hardware_concurrency();
     return cores == 0 || static_cast<unsigned>(threads) <= cores ? PauseRounds + YieldRounds : 0;
 }
@@ -30,8 +30,8 @@ inline void Pause() {
 }
 
 // One round of waiting: false when the thread should sleep instead.
-inline bool WaitRound(int round, int spinRounds) {
-    if (round >= spinRounds) return false;
+inline bool WaitRound(int round, int waitRounds) {
+    if (round >= waitRounds) return false;
     if (round < PauseRounds)
         Pause();
     else
@@ -78,7 +78,7 @@ bool NextClaim(std::uint64_t word, int thread, std::uint64_t& task, std::uint64_
 }  // namespace
 
 WorkerPool::WorkerPool(int threads)
-    : threads_(threads > 1 ? threads : 1), spinRounds_(SpinRoundsFor(threads_)) {
+    : threads_(threads > 1 ? threads : 1), waitRounds_(WaitRoundsFor(threads_)) {
     workers_.reserve(static_cast<std::size_t>(threads_ - 1));
     for (int t = 1; t < threads_; ++t) workers_.emplace_back([this, t] { WorkerLoop(t); });
 }
@@ -122,7 +122,7 @@ void WorkerPool::WorkerLoop(int thread) {
     for (;;) {
         std::uint32_t now = generation_.load(std::memory_order_acquire);
         for (int round = 0; now == seen; ++round) {
-            if (!WaitRound(round, spinRounds_)) generation_.wait(seen, std::memory_order_acquire);
+            if (!WaitRound(round, waitRounds_)) generation_.wait(seen, std::memory_order_acquire);
             now = generation_.load(std::memory_order_acquire);
         }
         seen = now;
@@ -153,7 +153,7 @@ void WorkerPool::RunErased(std::size_t count, bool own, Entry entry, void* conte
 
     std::uint32_t done = done_.load(std::memory_order_acquire);
     for (int round = 0; done != count; ++round) {
-        if (!WaitRound(round, spinRounds_)) done_.wait(done, std::memory_order_acquire);
+        if (!WaitRound(round, waitRounds_)) done_.wait(done, std::memory_order_acquire);
         done = done_.load(std::memory_order_acquire);
     }
     const int raised = raised_.load(std::memory_order_relaxed);

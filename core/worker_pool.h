@@ -20,8 +20,8 @@
 // milliseconds (the passes of one step follow each other within
 // microseconds, but a thread that finishes its block first may wait some
 // hundreds of microseconds for the other), and then sleep until the next
-// batch.  The caller waits for the tasks, never for a
-// worker to wake: on a busy machine the threads that do run take every task.
+// batch.  The caller waits for the tasks, never for a worker to wake: on a
+// busy machine the threads that do run take every task.
 #pragma once
 
 #include <atomic>
@@ -80,7 +80,7 @@ private:
     void RunTasks(std::uint64_t batch, int thread, bool worker);
 
     int threads_ = 1;
-    int spinRounds_ = 0;  // rounds a waiting thread pauses or yields before it sleeps
+    int waitRounds_ = 0;  // rounds a waiting thread pauses or yields before it sleeps
     std::vector<std::thread> workers_;
 
     // The batch, written by the caller before it publishes the batch, read
@@ -112,6 +112,12 @@ void RunTasks(WorkerPool* pool, std::size_t count, Task&& task) {
         return;
     }
     for (std::size_t t = 0; t < count; ++t) task(t, 0);
+}
+
+// The first of count items in part k of `parts` equal parts (k = parts
+// gives count), for passes cut into contiguous parts.
+inline std::int64_t EqualPartStart(std::int64_t count, std::size_t k, std::size_t parts) {
+    return count * static_cast<std::int64_t>(k) / static_cast<std::int64_t>(parts);
 }
 
 // Whether a pool would run tasks on more than one thread.
